@@ -1,0 +1,394 @@
+#include "link/linkengine.h"
+#include "link/linklog.h"
+
+#include <chrono>
+
+qint64 SteadyLinkClock::nowMs()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+void SteadyLinkClock::rest(std::condition_variable &wake, std::unique_lock<std::mutex> &lock, int ms)
+{
+    wake.wait_for(lock, std::chrono::milliseconds(ms));
+}
+
+LinkEngine::LinkEngine(LinkEvents &events, LinkClock &clock)
+    : m_events(events)
+    , m_clock(clock)
+{
+}
+
+void LinkEngine::enqueue(const Frame &record)
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    // The payload is copied now, so the page's buffer is free once it has queued.
+    m_queue.append(Queued{record, requestPayload(record)});
+    m_wake.notify_all();
+}
+
+void LinkEngine::acknowledge()
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_consumed = true;
+    m_wake.notify_all();
+}
+
+void LinkEngine::requestExit()
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_exit = true;
+    m_wake.notify_all();
+}
+
+void LinkEngine::resetCounters()
+{
+    m_sent.set(0);
+    m_received.set(0);
+    m_errors.set(0);
+}
+
+void LinkEngine::presetCounters(quint32 sent, quint32 received, quint32 errors)
+{
+    m_sent.set(sent);
+    m_received.set(received);
+    m_errors.set(errors);
+}
+
+int LinkEngine::queuedRecords()
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    return m_queue.size();
+}
+
+int LinkEngine::waitingMessages(int stream) const
+{
+    return stream >= 1 && stream <= kStreams ? m_messages[size_t(stream - 1)].size() : 0;
+}
+
+void LinkEngine::begin(LinkTransport *transport)
+{
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_queue.clear();
+        m_exit = false;
+        m_consumed = false;
+    }
+    m_transport = transport;
+    m_exchangeStep = 0;
+    m_transmitStep = 0;
+    m_current = Queued();
+    m_partial = false;
+    m_frameOut.clear();
+    m_writeFailures = 0;
+    for (auto &list : m_transmit)
+        list.clear();
+    for (int i = 0; i < kStreams; ++i) {
+        m_messages[size_t(i)].clear();
+        m_assembly[size_t(i)].clear();
+        m_flushAt[size_t(i)] = 0;
+    }
+    m_matcher.clear();
+    m_parser.reset();
+    m_waveMode = false;
+    const qint64 now = m_clock.nowMs();
+    m_nextIdle = now + kIdleMs;
+    m_transmitActive = now - kActivityMs;
+    m_receiveActive = now - kActivityMs;
+    m_nextKeepAlive = 0;
+}
+
+void LinkEngine::end()
+{
+    m_transport = nullptr;
+}
+
+void LinkEngine::pass()
+{
+    exchangeStep(m_clock.nowMs());
+    deliverDebug();
+    transmitStep(m_clock.nowMs());
+    receiveStep();
+
+    qint64 now = m_clock.nowMs();
+    if (now >= m_transmitActive && now >= m_receiveActive && !midExchange()) {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        if (m_queue.isEmpty() && !m_exit)
+            m_clock.rest(m_wake, lock, kRestMs);
+        lock.unlock();
+        now = m_clock.nowMs();
+    }
+    // m_transmitActive runs 250 ms ahead of the last transmission start.
+    if (now >= m_transmitActive + (kIdleMs - kActivityMs) && now >= m_nextIdle) {
+        m_nextIdle = now + kIdleMs;
+        m_events.idle();
+    }
+}
+
+bool LinkEngine::midExchange() const
+{
+    return m_exchangeStep == 1 || m_exchangeStep == 2 || m_transmitStep != 0 || !m_transmit[0].isEmpty()
+        || !m_transmit[1].isEmpty();
+}
+
+bool LinkEngine::takeQueued(Queued *out)
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    if (m_queue.isEmpty())
+        return false;
+    *out = m_queue.takeFirst();
+    return true;
+}
+
+void LinkEngine::queueKeepAlive()
+{
+    Frame keepAlive = initialCommandRecord(Cmd::WaveKeepAlive);
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_queue.append(Queued{keepAlive, QByteArray(2, '\0')});
+}
+
+void LinkEngine::exchangeStep(qint64 now)
+{
+    switch (m_exchangeStep) {
+    case 0: // idle
+        if (takeQueued(&m_current)) {
+            m_exchangeStep = 1;
+            break;
+        }
+        if (!m_waveMode) {
+            if (!m_messages[0].isEmpty())
+                m_messages[0].removeFirst();
+        } else {
+            if (!m_messages[0].isEmpty())
+                takeWaveform(m_messages[0].takeFirst());
+            if (now >= m_nextKeepAlive) {
+                queueKeepAlive();
+                m_nextKeepAlive = now + kKeepAliveMs;
+            }
+        }
+        break;
+
+    case 1: // prepare
+        if (m_current.record.index == Cmd::WaveStop || m_current.record.index == Cmd::WaveKeepAlive) {
+            m_expectsReply = false;
+            m_retriesLeft = 0;
+            if (m_current.record.index == Cmd::WaveStop) {
+                m_waveMode = false;
+                qCDebug(lcLink) << "波形采样关闭";
+            }
+        } else {
+            m_expectsReply = true;
+            m_retriesLeft = kSendsPerRecord;
+        }
+        m_exchangeStep = 2;
+        break;
+
+    case 2: { // send
+        const QByteArray frame = buildRequest(m_current.record, m_current.payload);
+        m_events.traffic(frame, 0);
+        m_transmit[m_current.record.channel == 1 ? 1 : 0].append(frame);
+        if (lcLink().isDebugEnabled())
+            qCDebug(lcLink).noquote() << "Frame Sending:" << hexText(frame);
+        if (m_expectsReply) {
+            m_partial = false;
+            m_replyDeadline = now + kReplyTimeoutMs;
+            m_exchangeStep = 3;
+        } else {
+            m_exchangeStep = 0;
+        }
+        countSent();
+        break;
+    }
+
+    case 3: // wait for the reply
+        awaitReply(now);
+        break;
+
+    default:
+        m_exchangeStep = 0;
+        break;
+    }
+}
+
+void LinkEngine::awaitReply(qint64 now)
+{
+    QList<QByteArray> &incoming = m_messages[m_current.record.channel == 1 ? 1 : 0];
+    if (incoming.isEmpty()) {
+        if (now >= m_replyDeadline) {
+            countError();
+            if (m_retriesLeft == 0 || --m_retriesLeft == 0) {
+                qCDebug(lcLink) << "通信超时，准备退出";
+                requestExit();
+                m_exchangeStep = 0;
+                return;
+            }
+            m_exchangeStep = 2; // the same frame goes out again
+            return;
+        }
+    } else {
+        const QByteArray chunk = incoming.takeFirst();
+        m_events.traffic(chunk, 1);
+        if (m_matcher.match(chunk, m_current.record, now) == ReplyMatcher::Accepted) {
+            acceptReply();
+            return;
+        }
+        m_partial = true;
+        m_partialDeadline = now + kPartialReplyMs;
+    }
+    if (m_partial && now >= m_partialDeadline) {
+        m_partial = false;
+        countError();
+    }
+}
+
+void LinkEngine::acceptReply()
+{
+    const int index = m_current.record.index;
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        if (index < Cmd::Count)
+            commandTable[index].rxData = const_cast<uint8_t *>(m_matcher.replyPayload());
+        m_consumed = false;
+    }
+    m_events.replyAccepted(index);
+    {
+        // Every accepted reply is acknowledged once; ending the link also ends the wait.
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_wake.wait(lock, [this] { return m_consumed || m_exit; });
+        m_consumed = false;
+    }
+    if (index == Cmd::WaveStart) {
+        qCDebug(lcLink) << "波形采样使能,收到应答";
+        m_waveMode = true;
+        m_parser.reset();
+        // Block bytes that came in the same read as the acknowledgement.
+        const QByteArray early = m_matcher.takePending();
+        if (!early.isEmpty())
+            takeWaveform(early);
+    }
+    m_events.linkState(1);
+    countReceived();
+    m_partial = false;
+    m_exchangeStep = 0;
+}
+
+void LinkEngine::takeWaveform(const QByteArray &bytes)
+{
+    const WaveStreamParser::Result result = m_parser.feed(bytes);
+    for (int i = 0; i < result.blocks; ++i)
+        countReceived();
+    if (!result.samples.isEmpty())
+        m_events.waveformSamples(result.samples);
+}
+
+void LinkEngine::deliverDebug()
+{
+    if (!m_messages[3].isEmpty()) {
+        const QByteArray message = m_messages[3].takeFirst();
+        qCDebug(lcLink) << "HID Rx CM Debug:" << message;
+        m_events.debugMessage(1, message);
+    }
+    if (!m_messages[2].isEmpty()) {
+        const QByteArray message = m_messages[2].takeFirst();
+        qCDebug(lcLink) << "HID Rx CPU Debug:" << message;
+        m_events.debugMessage(0, message);
+    }
+}
+
+void LinkEngine::transmitStep(qint64 now)
+{
+    switch (m_transmitStep) {
+    case 0:
+        if (!m_transmit[0].isEmpty() || !m_transmit[1].isEmpty()) {
+            qCDebug(lcLink) << "Get data to send";
+            m_transmitActive = now + kActivityMs;
+            m_transmitStep = 1;
+        }
+        break;
+
+    case 1:
+        m_frameChannel = m_transmit[0].isEmpty() ? 1 : 0;
+        m_frameOut = m_transmit[m_frameChannel].takeFirst();
+        m_writeFailures = 0;
+        m_transmitStep = 2;
+        break;
+
+    case 2: {
+        QString error;
+        const int written = m_transport ? m_transport->write(m_frameOut, m_frameChannel, &error) : -1;
+        if (written < 0) {
+            qCDebug(lcLink) << "write fail," << error;
+            if (++m_writeFailures >= kMaxWriteFailures) {
+                m_writeFailures = 0;
+                m_frameOut.remove(0, m_transport ? m_transport->maxWriteChunk() : m_frameOut.size());
+                qCDebug(lcLink) << "写超时，准备退出";
+                requestExit();
+            }
+        } else {
+            m_writeFailures = 0;
+            m_frameOut.remove(0, written);
+        }
+        if (m_frameOut.isEmpty())
+            m_transmitStep = 0;
+        break;
+    }
+
+    default:
+        m_transmitStep = 0;
+        break;
+    }
+}
+
+void LinkEngine::receiveStep()
+{
+    if (!m_transport)
+        return;
+    // Wait a little for input, but only when the loop has nothing else to do.
+    const int waitMs = midExchange() ? 0 : 1;
+    m_chunks.clear();
+    QString error;
+    if (m_transport->read(waitMs, &m_chunks, &error) == LinkTransport::ReadStatus::DeviceGone) {
+        qCDebug(lcLink) << "read fail," << error;
+        requestExit();
+    }
+    const qint64 now = m_clock.nowMs();
+    for (const InputChunk &chunk : qAsConst(m_chunks)) {
+        if (chunk.stream < 1 || chunk.stream > kStreams)
+            continue; // no such stream: dropped
+        const size_t s = size_t(chunk.stream - 1);
+        m_assembly[s].append(chunk.bytes);
+        m_flushAt[s] = now + chunk.holdMs;
+        m_receiveActive = now + kActivityMs;
+    }
+    for (int s = 0; s < kStreams; ++s) {
+        QByteArray &buffer = m_assembly[size_t(s)];
+        if (!buffer.isEmpty() && (now >= m_flushAt[size_t(s)] || buffer.size() > kFlushSize)) {
+            pushMessage(s, buffer);
+            buffer.clear();
+        }
+    }
+}
+
+void LinkEngine::pushMessage(int stream, const QByteArray &message)
+{
+    QList<QByteArray> &list = m_messages[size_t(stream)];
+    if (list.size() >= kMaxWaitingMessages)
+        list.removeFirst();
+    list.append(message);
+}
+
+void LinkEngine::countSent()
+{
+    m_events.sentCount(m_sent.increment());
+}
+
+void LinkEngine::countReceived()
+{
+    m_events.receivedCount(m_received.increment());
+}
+
+void LinkEngine::countError()
+{
+    m_events.errorCount(m_errors.increment());
+}

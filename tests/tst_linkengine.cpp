@@ -1,0 +1,533 @@
+// The worker's loop, pass by pass, on a clock the test steps: exchange
+// timing, resends, report splitting, message assembly, waveform mode and the
+// idle signal, exact to the millisecond.
+
+#include "link/frame.h"
+#include "link/linkengine.h"
+#include "link/waveparser.h"
+
+#include <QtTest>
+
+#include <atomic>
+#include <deque>
+#include <functional>
+#include <thread>
+
+namespace {
+
+class FakeClock : public LinkClock
+{
+public:
+    qint64 nowMs() override { return t; }
+    void rest(std::condition_variable &, std::unique_lock<std::mutex> &, int ms) override
+    {
+        t += ms;
+        ++rests;
+    }
+    qint64 t = 1000;
+    int rests = 0;
+};
+
+// A device whose input is scripted by time and whose writes are recorded.
+class FakeTransport : public LinkTransport
+{
+public:
+    struct Write {
+        qint64 at;
+        int pass;
+        QByteArray bytes;
+    };
+    struct Scheduled {
+        qint64 due;
+        InputChunk chunk;
+    };
+
+    explicit FakeTransport(FakeClock &clock, int chunk = 255)
+        : clock(clock)
+        , chunk(chunk)
+    {
+    }
+
+    bool open(const LinkSettings &, int *) override { return true; }
+    void close() override {}
+    int maxWriteChunk() const override { return chunk; }
+
+    int write(const QByteArray &frame, quint32, QString *error) override
+    {
+        if (failWrites > 0) {
+            --failWrites;
+            *error = QStringLiteral("refused");
+            return -1;
+        }
+        const int n = qMin(frame.size(), chunk);
+        writes.append(Write{clock.t, *passNumber, frame.left(n)});
+        pendingFrame += frame.left(n);
+        if (pendingFrame.size() >= 4 && pendingFrame.size() >= uint8_t(pendingFrame.at(3))) {
+            if (onFrame)
+                onFrame(pendingFrame);
+            pendingFrame.clear();
+        }
+        return n;
+    }
+
+    ReadStatus read(int waitMs, QVector<InputChunk> *chunks, QString *) override
+    {
+        if (gone)
+            return ReadStatus::DeviceGone;
+        if (input.empty() || input.front().due > clock.t) {
+            const qint64 until = input.empty() ? clock.t + waitMs : qMin(clock.t + waitMs, input.front().due);
+            clock.t = qMax(clock.t, until);
+        }
+        if (!input.empty() && input.front().due <= clock.t) {
+            chunks->append(input.front().chunk);
+            input.pop_front();
+        }
+        return ReadStatus::Ok;
+    }
+
+    void deliver(qint64 due, const QByteArray &bytes, int holdMs = 5, int stream = 1)
+    {
+        auto it = input.end();
+        while (it != input.begin() && std::prev(it)->due > due)
+            --it;
+        input.insert(it, Scheduled{due, InputChunk{stream, bytes, holdMs}});
+    }
+
+    FakeClock &clock;
+    int chunk;
+    int failWrites = 0;
+    bool gone = false;
+    int *passNumber = nullptr;
+    QList<Write> writes;
+    QByteArray pendingFrame;
+    std::deque<Scheduled> input;
+    std::function<void(const QByteArray &)> onFrame;
+};
+
+class Recorder : public LinkEvents
+{
+public:
+    void replyAccepted(int index) override
+    {
+        replies.append(index);
+        replyTimes.append(clock->t);
+        if (index >= 0 && index < Cmd::Count && commandTable[index].rxData)
+            replyPayloads.append(QByteArray(reinterpret_cast<const char *>(commandTable[index].rxData),
+                                            commandTable[index].rxLen - 6));
+        if (autoAck)
+            engine->acknowledge();
+    }
+    void linkState(quint16 state) override { states.append(state); }
+    void sentCount(quint32 v) override { sent.append(v); }
+    void receivedCount(quint32 v) override { received.append(v); }
+    void errorCount(quint32 v) override
+    {
+        errors.append(v);
+        errorTimes.append(clock->t);
+    }
+    void traffic(const QByteArray &bytes, quint8 direction) override
+    {
+        traffics.append({bytes, direction});
+        trafficTimes.append(clock->t);
+    }
+    void idle() override { idles.append(clock->t); }
+    void waveformSamples(const QByteArray &s) override { samples += s; }
+    void debugMessage(int id, const QByteArray &m) override { debug.append({id, m}); }
+
+    QList<QByteArray> incoming() const
+    {
+        QList<QByteArray> list;
+        for (const auto &t : traffics)
+            if (t.second == 1)
+                list.append(t.first);
+        return list;
+    }
+
+    FakeClock *clock = nullptr;
+    LinkEngine *engine = nullptr;
+    bool autoAck = true;
+    QList<int> replies;
+    QList<qint64> replyTimes;
+    QList<QByteArray> replyPayloads;
+    QList<quint16> states;
+    QList<quint32> sent, received, errors;
+    QList<qint64> errorTimes;
+    QList<QPair<QByteArray, quint8>> traffics;
+    QList<qint64> trafficTimes;
+    QList<qint64> idles;
+    QByteArray samples;
+    QList<QPair<int, QByteArray>> debug;
+};
+
+// One engine with its fake device, clock and recorder.
+struct Rig {
+    explicit Rig(int chunk = 255)
+        : transport(clock, chunk)
+        , engine(events, clock)
+    {
+        events.clock = &clock;
+        events.engine = &engine;
+        transport.passNumber = &passes;
+        resetCommandTable();
+        engine.begin(&transport);
+    }
+
+    // The drive answers every frame of these commands after `delayMs`.
+    void answer(std::function<QByteArray(const QByteArray &)> reply, int delayMs = 2, int holdMs = 5)
+    {
+        transport.onFrame = [=](const QByteArray &frame) {
+            const QByteArray r = reply(frame);
+            if (!r.isEmpty())
+                transport.deliver(clock.t + delayMs, r, holdMs);
+        };
+    }
+
+    void runFor(qint64 ms)
+    {
+        const qint64 end = clock.t + ms;
+        while (clock.t < end && !engine.exitRequested())
+            step();
+    }
+
+    bool runUntil(const std::function<bool()> &done, qint64 limitMs = 5000)
+    {
+        const qint64 end = clock.t + limitMs;
+        while (!done()) {
+            if (clock.t >= end || engine.exitRequested())
+                return done();
+            step();
+        }
+        return true;
+    }
+
+    void step()
+    {
+        ++passes;
+        engine.pass();
+    }
+
+    void queue(int index, uint8_t *payload = nullptr)
+    {
+        commandTable[index].txData = payload;
+        engine.enqueue(commandTable[index]);
+    }
+
+    FakeClock clock;
+    FakeTransport transport;
+    Recorder events;
+    LinkEngine engine;
+    int passes = 0;
+};
+
+QByteArray echo(const QByteArray &frame)
+{
+    return buildFrame(uint8_t(frame.at(1)), uint8_t(frame.at(2)), QByteArray(2, '\0'));
+}
+
+QByteArray block(int seed)
+{
+    QByteArray samples;
+    for (int i = 0; i < 200; ++i)
+        samples.append(char(i + seed));
+    return WaveStreamParser::makeBlock(samples);
+}
+
+} // namespace
+
+class TestLinkEngine : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void fullExchange()
+    {
+        Rig rig;
+        rig.answer([](const QByteArray &f) { return buildFrame(f.at(1), f.at(2), QByteArray::fromHex("1234")); });
+        uint8_t payload[2] = {0, 0};
+        rig.queue(Cmd::IdleQuery, payload);
+        QVERIFY(rig.runUntil([&] { return !rig.events.replies.isEmpty(); }));
+        rig.runFor(20);
+
+        QCOMPARE(rig.transport.writes.size(), 1);
+        QCOMPARE(rig.transport.writes[0].bytes, QByteArray::fromHex("7E0E01080000FAE3"));
+        QCOMPARE(rig.events.replies, QList<int>{Cmd::IdleQuery});
+        QCOMPARE(rig.events.replyPayloads, QList<QByteArray>{QByteArray::fromHex("1234")});
+        QCOMPARE(rig.events.states, QList<quint16>{1});
+        QCOMPARE(rig.events.sent, QList<quint32>{1});
+        QCOMPARE(rig.events.received, QList<quint32>{1});
+        QVERIFY(rig.events.errors.isEmpty());
+        // The frame went to the traffic monitor, and so did the reply bytes.
+        QCOMPARE(rig.events.traffics.first().first, QByteArray::fromHex("7E0E01080000FAE3"));
+        QCOMPARE(rig.events.incoming().size(), 1);
+        // A serial read is held 5 ms in case more follows.
+        QCOMPARE(rig.events.replyTimes.first() - rig.transport.writes[0].at, 2 + 5);
+    }
+
+    void silentDriveGetsThreeSends200msApartThenTheLinkEnds()
+    {
+        Rig rig;
+        rig.queue(Cmd::IdleQuery);
+        rig.runFor(2000);
+        QVERIFY(rig.engine.exitRequested());
+        QCOMPARE(rig.transport.writes.size(), 3);
+        QCOMPARE(rig.transport.writes[1].at - rig.transport.writes[0].at, 200);
+        QCOMPARE(rig.transport.writes[2].at - rig.transport.writes[1].at, 200);
+        QCOMPARE(rig.events.errors, (QList<quint32>{1, 2, 3}));
+        QCOMPARE(rig.events.errorTimes.last() - rig.transport.writes[2].at, 200);
+        QVERIFY(rig.events.replies.isEmpty());
+    }
+
+    void recordsGoOutInQueueOrder()
+    {
+        Rig rig;
+        rig.answer(echo, 30);
+        rig.queue(Cmd::IdleQuery);
+        rig.queue(Cmd::WaveStart);
+        rig.runFor(5); // the first is now waiting for its reply
+        rig.queue(Cmd::WaveStop);
+        rig.queue(Cmd::IdleQuery);
+        QVERIFY(rig.runUntil([&] { return rig.transport.writes.size() == 4; }));
+        QList<QByteArray> commands;
+        for (const auto &w : rig.transport.writes)
+            commands.append(w.bytes.mid(1, 2).toHex());
+        QCOMPARE(commands, (QList<QByteArray>{"0e01", "0a04", "0a05", "0e01"}));
+        // Nothing was sent while a reply was awaited.
+        QVERIFY(rig.transport.writes[1].at >= rig.events.replyTimes[0]);
+    }
+
+    void badReplyCountsAnErrorAfter50msAndTheFrameIsSentAgain()
+    {
+        Rig rig;
+        int replies = 0;
+        rig.answer([&](const QByteArray &f) {
+            QByteArray r = echo(f);
+            if (replies++ == 0)
+                r[7] = char(r.at(7) ^ 1); // first answer has a wrong checksum
+            return r;
+        });
+        rig.queue(Cmd::IdleQuery);
+        QVERIFY(rig.runUntil([&] { return !rig.events.replies.isEmpty(); }));
+        QCOMPARE(rig.transport.writes.size(), 2);
+        QCOMPARE(rig.transport.writes[1].at - rig.transport.writes[0].at, 200);
+        // One error for the bad bytes, 50 ms after they were handed on, and one
+        // for the silence that followed until the deadline.
+        QCOMPARE(rig.events.errors, (QList<quint32>{1, 2}));
+        QCOMPARE(rig.events.errorTimes[0] - rig.events.trafficTimes[1], 50);
+        QCOMPARE(rig.events.errorTimes[1], rig.transport.writes[1].at);
+        QCOMPARE(rig.events.replies, QList<int>{Cmd::IdleQuery});
+    }
+
+    void longFrameLeavesAsTwoReportsInConsecutivePasses()
+    {
+        Rig rig(61);
+        commandTable[Cmd::FirmwarePacket].txLen = 119;
+        QByteArray payload(113, '\0');
+        for (int i = 0; i < payload.size(); ++i)
+            payload[i] = char(i);
+        rig.queue(Cmd::FirmwarePacket, reinterpret_cast<uint8_t *>(payload.data()));
+        rig.runFor(20);
+        QCOMPARE(rig.transport.writes.size(), 2);
+        QCOMPARE(rig.transport.writes[0].bytes.size(), 61);
+        QCOMPARE(rig.transport.writes[1].bytes.size(), 58);
+        QCOMPARE(rig.transport.writes[1].pass, rig.transport.writes[0].pass + 1);
+        QCOMPARE(rig.transport.writes[0].bytes + rig.transport.writes[1].bytes,
+                 buildRequest(commandTable[Cmd::FirmwarePacket], payload.left(113)));
+    }
+
+    void fullReportWaits10msForItsContinuation()
+    {
+        Rig rig(61);
+        rig.queue(Cmd::ReadMonitor); // expects 70 bytes
+        rig.runFor(3);
+        const QByteArray reply = buildFrame(0x04, 0x01, QByteArray(64, '\x5A'));
+        const qint64 t0 = rig.clock.t;
+        rig.transport.deliver(t0 + 1, reply.left(61), 10);
+        rig.transport.deliver(t0 + 7, reply.mid(61), 0);
+        QVERIFY(rig.runUntil([&] { return !rig.events.replies.isEmpty(); }));
+        QCOMPARE(rig.events.incoming(), QList<QByteArray>{reply});
+        QCOMPARE(rig.events.replyTimes.first(), t0 + 7);
+    }
+
+    void fullReportAloneIsHandedOn10msLater()
+    {
+        Rig rig(61);
+        rig.queue(Cmd::ReadMonitor);
+        rig.runFor(3);
+        const qint64 t0 = rig.clock.t;
+        rig.transport.deliver(t0 + 1, QByteArray(61, '\x33'), 10);
+        QVERIFY(rig.runUntil([&] { return !rig.events.incoming().isEmpty(); }, 100));
+        QCOMPARE(rig.events.trafficTimes.last(), t0 + 1 + 10);
+        QCOMPARE(rig.events.incoming().first().size(), 61);
+    }
+
+    void moreThan205BytesAreHandedOnAtOnce()
+    {
+        Rig rig(61);
+        rig.queue(Cmd::ReadParamList); // expects 134 bytes; give it a long junk run
+        rig.runFor(3);
+        const qint64 t0 = rig.clock.t;
+        for (int i = 0; i < 4; ++i)
+            rig.transport.deliver(t0 + 1 + i, QByteArray(61, char(i)), 10);
+        QVERIFY(rig.runUntil([&] { return !rig.events.incoming().isEmpty(); }, 100));
+        QCOMPARE(rig.events.incoming().first().size(), 244);
+        QCOMPARE(rig.events.trafficTimes.last(), t0 + 4);
+    }
+
+    void keepAliveEvery100msInWaveformMode()
+    {
+        Rig rig;
+        rig.answer([](const QByteArray &f) { return f.at(1) == 0x0A && f.at(2) == 0x04 ? echo(f) : QByteArray(); });
+        rig.queue(Cmd::WaveStart);
+        QVERIFY(rig.runUntil([&] { return !rig.events.replies.isEmpty(); }));
+        QVERIFY(rig.engine.waveformMode());
+        rig.runFor(1000);
+        QList<qint64> keepAlives;
+        for (const auto &w : rig.transport.writes)
+            if (w.bytes.mid(1, 2) == QByteArray::fromHex("0A06"))
+                keepAlives.append(w.at);
+        QVERIFY(keepAlives.size() >= 10);
+        QVERIFY(keepAlives.first() - rig.events.replyTimes.first() <= 2); // the first goes out at once
+        for (int i = 1; i < keepAlives.size(); ++i)
+            QCOMPARE(keepAlives[i] - keepAlives[i - 1], 100);
+        // They expect no reply: no errors, no link loss.
+        QVERIFY(rig.events.errors.isEmpty());
+        QVERIFY(!rig.engine.exitRequested());
+
+        rig.queue(Cmd::WaveStop);
+        rig.runFor(10);
+        QVERIFY(!rig.engine.waveformMode());
+        const int writes = rig.transport.writes.size();
+        rig.runFor(500);
+        QCOMPARE(rig.transport.writes.size(), writes);
+    }
+
+    void blockBytesThatArriveWithTheStartAcknowledgementAreKept()
+    {
+        Rig rig;
+        rig.answer([](const QByteArray &f) {
+            return f.at(2) == 0x04 ? echo(f) + block(1) + block(2).left(100) : QByteArray();
+        });
+        rig.queue(Cmd::WaveStart);
+        QVERIFY(rig.runUntil([&] { return !rig.events.replies.isEmpty(); }));
+        rig.transport.deliver(rig.clock.t + 3, block(2).mid(100) + block(3));
+        rig.runFor(50);
+        QCOMPARE(rig.events.samples, block(1).mid(4, 200) + block(2).mid(4, 200) + block(3).mid(4, 200));
+        // One received count for the reply, one per block.
+        QCOMPARE(rig.events.received.last(), 4u);
+    }
+
+    void idleIsSignalledASecondAfterTheLastTransmission()
+    {
+        Rig rig;
+        rig.answer(echo);
+        const qint64 start = rig.clock.t;
+        rig.runFor(2500);
+        // Checked after each rest, so at most one rest late.
+        QCOMPARE(rig.events.idles.size(), 2);
+        QVERIFY(rig.events.idles[0] >= start + 1000 && rig.events.idles[0] <= start + 1000 + LinkEngine::kRestMs + 1);
+        QVERIFY(rig.events.idles[1] - rig.events.idles[0] >= 1000);
+        QVERIFY(rig.events.idles[1] - rig.events.idles[0] <= 1000 + LinkEngine::kRestMs + 1);
+
+        rig.events.idles.clear();
+        const qint64 sendAt = rig.clock.t;
+        rig.queue(Cmd::IdleQuery);
+        rig.runFor(1500);
+        QCOMPARE(rig.events.idles.size(), 1);
+        QVERIFY(rig.events.idles.first() >= sendAt + 1000);
+        QVERIFY(rig.events.idles.first() <= sendAt + 1000 + LinkEngine::kRestMs);
+    }
+
+    void restsOnlyWhenTheLinkIsQuiet()
+    {
+        Rig rig;
+        rig.answer(echo);
+        rig.runFor(1000);
+        QVERIFY(rig.clock.rests >= 15); // about 20 passes a second when idle
+        rig.clock.rests = 0;
+        for (int i = 0; i < 20; ++i) {
+            rig.queue(Cmd::IdleQuery);
+            QVERIFY(rig.runUntil([&] { return rig.events.replies.size() == i + 1; }));
+        }
+        QCOMPARE(rig.clock.rests, 0);
+    }
+
+    void threeFailedWritesEndTheLink()
+    {
+        Rig rig(61);
+        rig.transport.failWrites = 2;
+        rig.answer(echo);
+        rig.queue(Cmd::IdleQuery);
+        QVERIFY(rig.runUntil([&] { return !rig.events.replies.isEmpty(); }));
+        QVERIFY(!rig.engine.exitRequested());
+
+        rig.transport.failWrites = 3;
+        rig.queue(Cmd::IdleQuery);
+        rig.runFor(100);
+        QVERIFY(rig.engine.exitRequested());
+        QCOMPARE(rig.events.replies.size(), 1);
+    }
+
+    void payloadIsCopiedWhenQueued()
+    {
+        Rig rig;
+        uint8_t payload[2] = {0x12, 0x34};
+        rig.queue(Cmd::IdleQuery, payload);
+        payload[0] = 0xFF; // the page reuses its buffer at once
+        rig.runFor(5);
+        QCOMPARE(rig.transport.writes.first().bytes.mid(4, 2), QByteArray::fromHex("1234"));
+    }
+
+    void floodOnAStreamNobodyReadsStaysBounded()
+    {
+        Rig rig(61);
+        for (int i = 0; i < 2000; ++i)
+            rig.transport.deliver(rig.clock.t + i / 4, QByteArray(30, char(i)), 0, 2);
+        rig.runFor(1000);
+        QVERIFY(rig.engine.waitingMessages(2) <= LinkEngine::kMaxWaitingMessages);
+        QVERIFY(rig.engine.waitingMessages(2) > 0);
+    }
+
+    void garbageFromTheDeviceNeverCrashesOrHangs()
+    {
+        Rig rig(61);
+        QRandomGenerator rng(1234);
+        for (int i = 0; i < 3000; ++i) {
+            QByteArray junk(int(rng.bounded(300)), '\0');
+            for (auto &c : junk)
+                c = char(rng.bounded(256));
+            if (i % 17 == 0)
+                junk.prepend(QByteArray::fromHex("7E0E0108"));
+            rig.transport.deliver(rig.clock.t + i / 3, junk, int(rng.bounded(12)), int(rng.bounded(7)) - 1);
+        }
+        rig.queue(Cmd::IdleQuery);
+        rig.queue(Cmd::WaveStart);
+        rig.runFor(3000);
+        // Nothing a flood says completes a reply: the records time out and the link ends.
+        QVERIFY(rig.engine.exitRequested());
+        QVERIFY(rig.events.replies.isEmpty());
+        for (int s = 1; s <= LinkEngine::kStreams; ++s)
+            QVERIFY(rig.engine.waitingMessages(s) <= LinkEngine::kMaxWaitingMessages);
+    }
+
+    void endingTheLinkEndsTheWaitForAnAcknowledgement()
+    {
+        Rig rig;
+        rig.events.autoAck = false;
+        rig.answer(echo);
+        rig.queue(Cmd::IdleQuery);
+        std::atomic<bool> done{false};
+        std::thread exiter([&] {
+            QThread::msleep(50);
+            rig.engine.requestExit();
+            done = true;
+        });
+        rig.runUntil([&] { return !rig.events.replies.isEmpty(); });
+        exiter.join();
+        QVERIFY(done);
+        QCOMPARE(rig.events.replies.size(), 1);
+        QVERIFY(rig.engine.exitRequested());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLinkEngine)
+#include "tst_linkengine.moc"
