@@ -1,0 +1,54 @@
+#pragma once
+
+#include "sim/wavegenerator.h"
+
+#include <QByteArray>
+#include <array>
+
+// The simulated drive's behaviour behind the frames: what it answers to each
+// command and the waveform stream it produces. It knows nothing of bytes on a
+// line or of timing faults; DriveEndpoint does that. Commands it does not
+// know get no answer.
+class DriveModel
+{
+public:
+    // Without a keep-alive for this long the drive stops streaming.
+    static constexpr qint64 kKeepAliveGapUs = 1000000;
+    // The first block follows the acknowledgement of a start after this long.
+    static constexpr qint64 kFirstBlockDelayUs = 20000;
+
+    explicit DriveModel(const WaveGenerator::Settings &wave = WaveGenerator::Settings());
+
+    // Answers one whole, valid request frame; an empty result means no reply.
+    QByteArray handle(const QByteArray &request, qint64 nowUs);
+
+    // Waveform stream: when the next block is due (-1 when not streaming).
+    qint64 nextBlockDueUs() const;
+    // The sample bytes of the block due at nextBlockDueUs().
+    QByteArray takeBlock();
+    // Drops blocks that fell due before `nowUs`-`keepUs` (a drive's buffer
+    // only holds so much); returns how many were dropped.
+    int skipStaleBlocks(qint64 nowUs, qint64 keepUs);
+    // Ends the stream if its keep-alives stopped before the next block.
+    void checkKeepAlive();
+    void stopStreaming();
+    // The first block goes no earlier than `us`.
+    void holdStreamUntil(qint64 us);
+    bool streaming() const { return m_streaming; }
+
+    // Channel positions the last start command asked for.
+    const std::array<quint16, 4> &channelPositions() const { return m_channelPositions; }
+
+    WaveGenerator &wave() { return m_wave; }
+    const WaveGenerator &wave() const { return m_wave; }
+
+private:
+    QByteArray startWaveform(const QByteArray &payload, qint64 nowUs);
+
+    WaveGenerator m_wave;
+    bool m_streaming = false;
+    qint64 m_streamStartUs = 0;
+    qint64 m_lastKeepAliveUs = 0;
+    quint64 m_blockNumber = 0;
+    std::array<quint16, 4> m_channelPositions{};
+};

@@ -1,0 +1,202 @@
+// drive-sim: a simulated servo drive served on a pseudo-terminal.
+
+#include "sim/driveendpoint.h"
+#include "sim/ptydriveserver.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QSocketNotifier>
+#include <QTextStream>
+#include <QTimer>
+
+#include <csignal>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+int g_signalPipe[2] = {-1, -1};
+
+void onSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] ssize_t n = ::write(g_signalPipe[1], &byte, 1);
+}
+
+void printLine(FILE *stream, const QString &text)
+{
+    std::fprintf(stream, "%s\n", text.toLocal8Bit().constData());
+    std::fflush(stream);
+}
+
+QString statsText(const DriveEndpoint &endpoint)
+{
+    const SimStats s = endpoint.stats();
+    return QStringLiteral("requests %1, replies sent %2 (dropped %3, corrupted %4, withheld %5), "
+                          "blocks sent %6 (bad sum %7, skipped %8), rejected bytes %9, hang-ups %10")
+        .arg(s.requests)
+        .arg(s.repliesSent)
+        .arg(s.repliesDropped)
+        .arg(s.repliesCorrupted)
+        .arg(s.repliesWithheld)
+        .arg(s.blocksSent)
+        .arg(s.blocksCorrupted)
+        .arg(s.blocksSkipped)
+        .arg(s.rejectedBytes)
+        .arg(s.hangUps);
+}
+
+bool parseWave(const QCommandLineParser &parser, WaveGenerator::Settings *wave, QString *error)
+{
+    if (parser.isSet(QStringLiteral("rate"))) {
+        bool ok = false;
+        wave->rate = parser.value(QStringLiteral("rate")).toInt(&ok);
+        if (!ok || (wave->rate != 1000 && wave->rate != 10000)) {
+            *error = QStringLiteral("--rate takes 1000 or 10000");
+            return false;
+        }
+    }
+    if (parser.isSet(QStringLiteral("wave"))) {
+        const QStringList names = parser.value(QStringLiteral("wave")).split(QLatin1Char(','));
+        if (names.size() != WaveGenerator::kChannels) {
+            *error = QStringLiteral("--wave takes four patterns, comma-separated");
+            return false;
+        }
+        for (int c = 0; c < WaveGenerator::kChannels; ++c) {
+            if (!WaveGenerator::parsePattern(names.at(c), &wave->patterns[size_t(c)])) {
+                *error = QStringLiteral("unknown pattern: %1").arg(names.at(c));
+                return false;
+            }
+        }
+    }
+    if (parser.isSet(QStringLiteral("amplitude")))
+        wave->amplitude = parser.value(QStringLiteral("amplitude")).toDouble();
+    if (parser.isSet(QStringLiteral("frequency")))
+        wave->frequencyHz = parser.value(QStringLiteral("frequency")).toDouble();
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("drive-sim"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "A simulated servo drive on a pseudo-terminal. It prints the slave's path on the first line of its "
+        "output; open that path (or --link) as a serial port.\n\n"
+        "While it runs, type a switch and its value to change it (\"drop-every 5\", \"split 7:3\"), "
+        "\"hang-up [MS]\" to hang up (and come back after MS), \"stats\" or \"quit\"."));
+    parser.addHelpOption();
+    const QList<QCommandLineOption> options = {
+        {QStringLiteral("link"), QStringLiteral("Also create a symbolic link PATH to the slave."), QStringLiteral("PATH")},
+        {QStringLiteral("rate"), QStringLiteral("Waveform sample sets a second: 1000 or 10000 (default 1000)."),
+         QStringLiteral("N")},
+        {QStringLiteral("wave"),
+         QStringLiteral("Patterns of the four channels, from sine, triangle, square, noise and ramp "
+                        "(a count of sample sets) (default sine,triangle,square,noise)."),
+         QStringLiteral("A,B,C,D")},
+        {QStringLiteral("amplitude"), QStringLiteral("Waveform amplitude (default 1000)."), QStringLiteral("N")},
+        {QStringLiteral("frequency"), QStringLiteral("Waveform frequency in Hz (default 5)."), QStringLiteral("HZ")},
+        {QStringLiteral("drop-every"), QStringLiteral("Drop every Nth reply."), QStringLiteral("N")},
+        {QStringLiteral("corrupt-every"), QStringLiteral("Corrupt the checksum of every Nth reply."), QStringLiteral("N")},
+        {QStringLiteral("split"), QStringLiteral("Send replies in chunks of BYTES, GAP ms apart."),
+         QStringLiteral("BYTES[:GAP]")},
+        {QStringLiteral("delay"), QStringLiteral("Hold every reply MS milliseconds."), QStringLiteral("MS")},
+        {QStringLiteral("junk"), QStringLiteral("Put N junk bytes before every waveform block."), QStringLiteral("N")},
+        {QStringLiteral("bad-sum-every"), QStringLiteral("Give every Nth waveform block a wrong sum."),
+         QStringLiteral("N")},
+        {QStringLiteral("stop-after"), QStringLiteral("Answer nothing after N replies."), QStringLiteral("N")},
+        {QStringLiteral("hang-up-after"),
+         QStringLiteral("Hang up after N replies; come back on a new pseudo-terminal after MS."),
+         QStringLiteral("N[:MS]")},
+        {QStringLiteral("quiet"), QStringLiteral("Print nothing but the path.")},
+    };
+    parser.addOptions(options);
+    parser.process(app);
+
+    WaveGenerator::Settings wave;
+    QString error;
+    if (!parseWave(parser, &wave, &error)) {
+        printLine(stderr, QStringLiteral("drive-sim: %1").arg(error));
+        return 2;
+    }
+    FaultSwitches faults;
+    for (const QString &name : FaultSwitches::names()) {
+        if (parser.isSet(name) && !faults.apply(name, parser.value(name), &error)) {
+            printLine(stderr, QStringLiteral("drive-sim: %1").arg(error));
+            return 2;
+        }
+    }
+    const bool quiet = parser.isSet(QStringLiteral("quiet"));
+
+    DriveEndpoint endpoint(wave);
+    endpoint.setFaults(faults);
+    PtyDriveServer server(endpoint);
+    if (!server.start(parser.value(QStringLiteral("link")), &error)) {
+        printLine(stderr, QStringLiteral("drive-sim: %1").arg(error));
+        return 1;
+    }
+    printLine(stdout, server.slavePath());
+    if (!quiet) {
+        printLine(stderr, QStringLiteral("drive-sim: serving a drive on %1%2")
+                              .arg(server.slavePath(),
+                                   parser.isSet(QStringLiteral("link"))
+                                       ? QStringLiteral(" (link %1)").arg(server.portPath())
+                                       : QString()));
+        printLine(stderr, QStringLiteral("drive-sim: waveform %1 sets/s, fault switches: %2")
+                              .arg(wave.rate)
+                              .arg(faults.describe()));
+    }
+    server.setOnNewPath([quiet](const QString &path) {
+        if (!quiet)
+            printLine(stderr, QStringLiteral("drive-sim: back on %1").arg(path));
+    });
+
+    // Ctrl+C and kill end it cleanly, so that the link is removed.
+    if (::pipe(g_signalPipe) == 0) {
+        std::signal(SIGINT, onSignal);
+        std::signal(SIGTERM, onSignal);
+        std::signal(SIGHUP, onSignal);
+        auto *signalNotifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &app);
+        QObject::connect(signalNotifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
+    }
+
+    // Commands on standard input.
+    auto *input = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, &app);
+    QObject::connect(input, &QSocketNotifier::activated, &app, [&, input] {
+        char line[512];
+        const ssize_t n = ::read(STDIN_FILENO, line, sizeof line - 1);
+        if (n <= 0) {
+            input->setEnabled(false); // end of input: keep serving
+            return;
+        }
+        const QStringList lines = QString::fromLocal8Bit(line, int(n)).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        for (const QString &raw : lines) {
+            const QStringList words = raw.simplified().replace(QLatin1Char('='), QLatin1Char(' ')).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+            if (words.isEmpty())
+                continue;
+            const QString command = words.first();
+            if (command == QLatin1String("quit") || command == QLatin1String("exit")) {
+                app.quit();
+            } else if (command == QLatin1String("stats")) {
+                printLine(stderr, QStringLiteral("drive-sim: %1").arg(statsText(endpoint)));
+            } else if (command == QLatin1String("hang-up")) {
+                server.hangUp(words.size() > 1 ? words.at(1).toInt() : -1);
+                printLine(stderr, QStringLiteral("drive-sim: hung up"));
+            } else if (endpoint.applyFault(command, words.value(1), &error)) {
+                printLine(stderr, QStringLiteral("drive-sim: %1").arg(endpoint.faults().describe()));
+            } else {
+                printLine(stderr, QStringLiteral("drive-sim: %1").arg(error));
+            }
+        }
+    });
+
+    const int result = app.exec();
+    server.stop();
+    if (!quiet)
+        printLine(stderr, QStringLiteral("drive-sim: %1").arg(statsText(endpoint)));
+    return result;
+}

@@ -1,0 +1,310 @@
+// The simulated drive: finding frames in what the tool sends, answering,
+// streaming waveform blocks on time, and misbehaving on request.
+
+#include "link/frame.h"
+#include "link/waveparser.h"
+#include "sim/driveendpoint.h"
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+
+namespace {
+QByteArray idleRequest()
+{
+    return QByteArray::fromHex("7E0E01080000FAE3");
+}
+
+QByteArray request(uint8_t cmd, uint8_t sub, const QByteArray &payload)
+{
+    return buildFrame(cmd, sub, payload);
+}
+
+QByteArray waveStart(quint16 a = 1, quint16 b = 2, quint16 c = 3, quint16 d = 4)
+{
+    QByteArray payload;
+    for (quint16 v : {a, b, c, d}) {
+        payload.append(char(v >> 8));
+        payload.append(char(v & 0xFF));
+    }
+    for (int i = 0; i < 8; ++i)
+        payload.append(QByteArray::fromHex("0001"));
+    return request(0x0A, 0x04, payload);
+}
+
+QByteArray concat(const QVector<DriveEndpoint::Output> &outputs)
+{
+    QByteArray all;
+    for (const auto &o : outputs)
+        all += o.bytes;
+    return all;
+}
+} // namespace
+
+class TestDriveSim : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void answersTheIdleKeepAlive()
+    {
+        DriveEndpoint drive;
+        drive.receive(idleRequest(), 1, 1000);
+        const auto out = drive.takeDue(1000);
+        QCOMPARE(out.size(), 1);
+        QCOMPARE(out[0].bytes, idleRequest()); // same command, zero payload: the same eight bytes
+        QCOMPARE(drive.stats().requests, 1u);
+    }
+
+    void findsFramesBetweenJunkAndAcrossDeliveries()
+    {
+        DriveEndpoint drive;
+        QByteArray corrupted = idleRequest();
+        corrupted[7] = 0;
+        const QByteArray stream = QByteArray::fromHex("00117E0E") + corrupted + idleRequest() + idleRequest();
+        for (int i = 0; i < stream.size(); i += 3)
+            drive.receive(stream.mid(i, 3), 1, 1000 + i);
+        QCOMPARE(drive.stats().requests, 2u);
+        QCOMPARE(drive.takeDue(2000).size(), 2);
+    }
+
+    void halfAFrameIsForgottenAfterASilence()
+    {
+        DriveEndpoint drive;
+        drive.receive(idleRequest().left(5), 1, 0);
+        drive.receive(idleRequest().mid(5), 1, DriveEndpoint::kInterByteTimeoutUs + 1);
+        QCOMPARE(drive.stats().requests, 0u);
+        drive.receive(idleRequest(), 1, DriveEndpoint::kInterByteTimeoutUs + 2);
+        QCOMPARE(drive.stats().requests, 1u);
+    }
+
+    void unknownCommandsGetNoAnswer()
+    {
+        DriveEndpoint drive;
+        drive.receive(request(0x0F, 0x03, QByteArray(4, '\0')), 1, 0);
+        QCOMPARE(drive.stats().requests, 1u);
+        QVERIFY(drive.takeDue(1000000).isEmpty());
+    }
+
+    void faultSwitchesShapeTheReplies()
+    {
+        DriveEndpoint drive;
+        FaultSwitches f;
+        f.dropEvery = 3;
+        f.corruptEvery = 2;
+        f.delayMs = 10;
+        drive.setFaults(f);
+        QVector<DriveEndpoint::Output> out;
+        for (int i = 0; i < 6; ++i) {
+            drive.receive(idleRequest(), 1, i * 100000);
+            QVERIFY(drive.takeDue(i * 100000 + 9999).isEmpty());
+            out += drive.takeDue(i * 100000 + 10000);
+        }
+        // Replies 3 and 6 dropped, 2 and 4 corrupted.
+        QCOMPARE(out.size(), 4);
+        QVERIFY(frameIsValid(out[0].bytes));
+        QVERIFY(!frameIsValid(out[1].bytes));
+        QVERIFY(!frameIsValid(out[2].bytes));
+        QVERIFY(frameIsValid(out[3].bytes));
+        QCOMPARE(drive.stats().repliesDropped, 2u);
+        QCOMPARE(drive.stats().repliesCorrupted, 2u);
+    }
+
+    void splitRepliesComeInChunksWithGaps()
+    {
+        DriveEndpoint drive;
+        QString error;
+        QVERIFY(drive.applyFault(QStringLiteral("split"), QStringLiteral("3:2"), &error));
+        drive.receive(idleRequest(), 1, 0);
+        QCOMPARE(concat(drive.takeDue(0)), idleRequest().left(3));
+        QVERIFY(drive.takeDue(1999).isEmpty());
+        QCOMPARE(concat(drive.takeDue(2000)), idleRequest().mid(3, 3));
+        QCOMPARE(concat(drive.takeDue(4000)), idleRequest().mid(6));
+    }
+
+    void stopAfterWithholdsEveryLaterReply()
+    {
+        DriveEndpoint drive;
+        FaultSwitches f;
+        f.stopAfter = 2;
+        drive.setFaults(f);
+        for (int i = 0; i < 5; ++i)
+            drive.receive(idleRequest(), 1, i);
+        QCOMPARE(drive.takeDue(100).size(), 2);
+        QCOMPARE(drive.stats().repliesWithheld, 3u);
+    }
+
+    void hangUpFiresOnceAfterNReplies()
+    {
+        DriveEndpoint drive;
+        FaultSwitches f;
+        f.hangUpAfter = 2;
+        drive.setFaults(f);
+        drive.receive(idleRequest(), 1, 0);
+        QVERIFY(!drive.takeHangUp());
+        drive.receive(idleRequest(), 1, 1);
+        QVERIFY(drive.takeHangUp());
+        drive.receive(idleRequest(), 1, 2);
+        QVERIFY(!drive.takeHangUp());
+    }
+
+    void switchesParseLikeTheCommandLine()
+    {
+        FaultSwitches f;
+        QString error;
+        QVERIFY(f.apply(QStringLiteral("hang-up-after"), QStringLiteral("5:300"), &error));
+        QCOMPARE(f.hangUpAfter, 5);
+        QCOMPARE(f.comeBackMs, 300);
+        QVERIFY(!f.apply(QStringLiteral("drop-every"), QStringLiteral("many"), &error));
+        QVERIFY(error.contains(QStringLiteral("drop-every")));
+        QVERIFY(!f.apply(QStringLiteral("explode"), QStringLiteral("1"), &error));
+        for (const QString &name : FaultSwitches::names())
+            QVERIFY2(f.apply(name, QStringLiteral("0"), &error), qPrintable(name));
+    }
+
+    void waveformStartIsAcknowledgedBeforeTheFirstBlock()
+    {
+        DriveEndpoint drive;
+        drive.receive(waveStart(3, 0, 7, 65535), 1, 0);
+        const auto ack = drive.takeDue(0);
+        QCOMPARE(ack.size(), 1);
+        QCOMPARE(ack[0].bytes, buildFrame(0x0A, 0x04, QByteArray(2, '\0')));
+        QVERIFY(drive.takeDue(DriveModel::kFirstBlockDelayUs - 1).isEmpty());
+        QCOMPARE(drive.takeDue(DriveModel::kFirstBlockDelayUs).size(), 1);
+        QCOMPARE(drive.channelPositions(), (std::array<quint16, 4>{{3, 0, 7, 65535}}));
+    }
+
+    void slowAcknowledgementStillComesFirst()
+    {
+        DriveEndpoint drive;
+        FaultSwitches slow;
+        slow.delayMs = 30;
+        drive.setFaults(slow);
+        drive.receive(waveStart(), 1, 0);
+        const auto out = drive.takeDue(100000);
+        QVERIFY(out.size() > 1);
+        QVERIFY(!out[0].block);
+        QCOMPARE(out[0].dueUs, 30000);
+        QCOMPARE(out[1].dueUs, 30000 + DriveModel::kFirstBlockDelayUs);
+    }
+
+    void blocksComeAtTheSampleRateAndParse_data()
+    {
+        QTest::addColumn<int>("rate");
+        QTest::newRow("1 kHz") << 1000;
+        QTest::newRow("10 kHz") << 10000;
+    }
+
+    void blocksComeAtTheSampleRateAndParse()
+    {
+        QFETCH(int, rate);
+        WaveSettings wave;
+        wave.rate = rate;
+        DriveEndpoint drive(wave);
+        drive.receive(waveStart(), 1, 0);
+        drive.takeDue(0);
+        WaveStreamParser parser;
+        QByteArray samples;
+        // 0.5 s of stream, with keep-alives as the tool sends them.
+        for (qint64 t = 0; t <= 500000; t += 100000) {
+            drive.receive(request(0x0A, 0x06, QByteArray(2, '\0')), 1, t);
+            const auto result = parser.feed(concat(drive.takeDue(t)));
+            QCOMPARE(result.badBlocks, 0);
+            samples += result.samples;
+        }
+        const qint64 expectedSets = (500000 - DriveModel::kFirstBlockDelayUs) * rate / 1000000;
+        QVERIFY(qAbs(samples.size() / 8 - expectedSets) <= 25);
+        // The third channel is a square wave: only plus and minus the amplitude.
+        for (int at = 0; at < samples.size(); at += 8) {
+            const int square = qint16(uint8_t(samples.at(at + 4)) << 8 | uint8_t(samples.at(at + 5)));
+            QVERIFY(square == 1000 || square == -1000);
+        }
+    }
+
+    void streamStopsWithoutKeepAlives()
+    {
+        DriveEndpoint drive;
+        drive.receive(waveStart(), 1, 0);
+        drive.takeDue(900000);
+        QVERIFY(drive.streaming());
+        drive.takeDue(1100000);
+        QVERIFY(!drive.streaming());
+        QVERIFY(drive.takeDue(2000000).isEmpty());
+    }
+
+    void stopCommandEndsTheStreamWithoutAReply()
+    {
+        DriveEndpoint drive;
+        drive.receive(waveStart(), 1, 0);
+        drive.takeDue(100000);
+        drive.receive(request(0x0A, 0x05, QByteArray(2, '\0')), 1, 100000);
+        QVERIFY(!drive.streaming());
+        QVERIFY(drive.takeDue(200000).isEmpty());
+    }
+
+    void badSumsAndJunkReachTheParserAsTheySay()
+    {
+        DriveEndpoint drive;
+        FaultSwitches f;
+        f.badSumEvery = 4;
+        f.junkBytes = 13;
+        drive.setFaults(f);
+        drive.receive(waveStart(), 1, 0);
+        drive.takeDue(0);
+        drive.receive(request(0x0A, 0x06, QByteArray(2, '\0')), 1, 300000);
+        WaveStreamParser parser;
+        const auto result = parser.feed(concat(drive.takeDue(300000)));
+        QCOMPARE(quint64(result.blocks), drive.stats().blocksSent);
+        QCOMPARE(quint64(result.badBlocks), drive.stats().blocksCorrupted);
+        QVERIFY(result.badBlocks >= 2);
+    }
+
+    void hostGoneStopsEverything()
+    {
+        DriveEndpoint drive;
+        drive.receive(waveStart(), 1, 0);
+        drive.receive(idleRequest(), 1, 0);
+        drive.hostGone();
+        QVERIFY(!drive.streaming());
+        QVERIFY(drive.takeDue(100000).isEmpty());
+    }
+
+    void programPrintsItsPathServesAndCleansUp()
+    {
+        QTemporaryDir dir;
+        const QString link = dir.filePath(QStringLiteral("drive"));
+        QProcess sim;
+        sim.start(QStringLiteral(DRIVE_SIM_PATH), {QStringLiteral("--link"), link, QStringLiteral("--rate"),
+                                                   QStringLiteral("10000")});
+        QVERIFY(sim.waitForStarted());
+        QTRY_VERIFY(sim.canReadLine());
+        const QString slave = QString::fromLocal8Bit(sim.readLine()).trimmed();
+        QVERIFY(slave.startsWith(QStringLiteral("/dev/pts/")));
+        QCOMPARE(QFileInfo(link).symLinkTarget(), slave);
+
+        sim.write("drop-every 3\nstats\n");
+        QByteArray said;
+        QTRY_VERIFY((said += sim.readAllStandardError()).contains("requests 0"));
+        QVERIFY(said.contains("drop-every 3"));
+
+        ::kill(pid_t(sim.processId()), SIGTERM);
+        QVERIFY(sim.waitForFinished(5000));
+        QCOMPARE(sim.exitCode(), 0);
+        QVERIFY(!QFileInfo::exists(link));
+    }
+
+    void programRefusesBadOptions()
+    {
+        QProcess sim;
+        sim.start(QStringLiteral(DRIVE_SIM_PATH), {QStringLiteral("--rate"), QStringLiteral("500")});
+        QVERIFY(sim.waitForFinished(5000));
+        QCOMPARE(sim.exitCode(), 2);
+        QVERIFY(sim.readAllStandardError().contains("--rate"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDriveSim)
+#include "tst_drivesim.moc"

@@ -1,0 +1,528 @@
+// The real worker thread against the simulated drive, over a pseudo-terminal
+// (the serial transport) and over the HID stand-in (the HID transport).
+
+#include "link/frame.h"
+#include "link/serialthread.h"
+#include "sim/driveendpoint.h"
+#include "sim/hidstandin/hidstandin.h"
+#include "sim/ptydriveserver.h"
+
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+// A simulated drive reached one way or the other.
+class Drive
+{
+public:
+    virtual ~Drive() = default;
+    virtual QString port() const = 0;
+    virtual QStringList hidPaths() const { return {}; }
+    virtual DriveEndpoint &endpoint() = 0;
+    virtual void hangUp() = 0;
+    // After a hang-up: the drive is there again (its port may have changed).
+    virtual void comeBack() = 0;
+};
+
+class PtyDrive : public Drive
+{
+public:
+    PtyDrive()
+        : m_server(m_endpoint)
+    {
+        QString error;
+        if (!m_server.start(QString(), &error))
+            qFatal("cannot start the simulated drive: %s", qPrintable(error));
+        publish();
+    }
+    QString port() const override { return m_server.slavePath(); }
+    DriveEndpoint &endpoint() override { return m_endpoint; }
+    void hangUp() override { m_server.hangUp(-1); }
+    void comeBack() override
+    {
+        m_server.hangUp(0);
+        QTRY_VERIFY(!m_server.hungUp());
+        publish();
+    }
+    PtyDriveServer &server() { return m_server; }
+
+private:
+    void publish() { qputenv("SERVO_EXTRA_PORTS", port().toLocal8Bit()); }
+
+    DriveEndpoint m_endpoint;
+    PtyDriveServer m_server;
+};
+
+class HidDrive : public Drive
+{
+public:
+    HidDrive() { m_path = HidStandIn::plug(); }
+    ~HidDrive() override { HidStandIn::reset(); }
+    QString port() const override { return m_path; }
+    QStringList hidPaths() const override { return {m_path}; }
+    DriveEndpoint &endpoint() override { return *HidStandIn::endpoint(m_path); }
+    void hangUp() override { HidStandIn::unplug(m_path); }
+    void comeBack() override
+    {
+        HidStandIn::DeviceOptions options;
+        options.path = m_path;
+        HidStandIn::plug(options);
+    }
+
+private:
+    QString m_path;
+};
+
+QVector<DriveEndpoint::Request> requestsOf(const Drive &drive, uint8_t cmd, uint8_t sub)
+{
+    QVector<DriveEndpoint::Request> found;
+    for (const auto &r : const_cast<Drive &>(drive).endpoint().requestLog())
+        if (r.cmd == cmd && r.subCmd == sub)
+            found.append(r);
+    return found;
+}
+
+} // namespace
+
+// The worker's signals, re-emitted in the test's thread. A QSignalSpy on the
+// worker itself would record from the worker thread while the test reads.
+class Relay : public QObject
+{
+    Q_OBJECT
+
+public:
+    void attach(SerialThread *worker)
+    {
+        const auto queued = Qt::QueuedConnection;
+        connect(worker, &SerialThread::communicateState, this, &Relay::communicateState, queued);
+        connect(worker, &SerialThread::threadInfo, this, &Relay::threadInfo, queued);
+        connect(worker, &SerialThread::serror, this, &Relay::serror, queued);
+        connect(worker, &SerialThread::communicateTx, this, &Relay::communicateTx, queued);
+        connect(worker, &SerialThread::communicateRx, this, &Relay::communicateRx, queued);
+        connect(worker, &SerialThread::communicateEr, this, &Relay::communicateEr, queued);
+        connect(worker, &SerialThread::waveform_putDataToShow, this, &Relay::waveform_putDataToShow, queued);
+        connect(worker, qOverload<int, QByteArray>(&SerialThread::debugDataReturn), this, &Relay::debugDataReturn,
+                queued);
+        connect(worker, &QThread::started, this, &Relay::started, queued);
+    }
+
+signals:
+    void communicateState(uint16_t state);
+    void threadInfo(QString message);
+    void serror(QString message);
+    void communicateTx(uint32_t count);
+    void communicateRx(uint32_t count);
+    void communicateEr(uint32_t count);
+    void waveform_putDataToShow(QByteArray samples);
+    void debugDataReturn(int id, QByteArray message);
+    void started();
+};
+
+class TestWorker : public QObject
+{
+    Q_OBJECT
+
+public:
+    TestWorker() { registerLinkTypes(); }
+
+private:
+    std::unique_ptr<Drive> drive;
+    std::unique_ptr<SerialThread> worker;
+    std::unique_ptr<Relay> relay;
+    QList<int> replies;
+    QList<QByteArray> replyPayloads;
+    bool holdAcks = false;
+    bool hid = false;
+    QList<QPair<QByteArray, int>> traffic;
+    uint8_t zeros[32] = {};
+
+    void makeDrive()
+    {
+        QFETCH_GLOBAL(QString, link);
+        hid = link == QLatin1String("hid");
+        if (!hid)
+            drive = std::make_unique<PtyDrive>();
+        else
+            drive = std::make_unique<HidDrive>();
+    }
+
+    bool isHid() const { return hid; }
+
+    // Connects the worker the way the main window does and waits for the link.
+    void connectLink()
+    {
+        worker->updateAvailableHID(drive->hidPaths());
+        QSignalSpy state(relay.get(), &Relay::communicateState);
+        worker->transaction(drive->port(), 115200, 8, 0, 1);
+        QVERIFY(state.wait(3000));
+        QCOMPARE(state.first().first().value<uint16_t>(), uint16_t(1));
+    }
+
+    void put(int index, uint8_t *payload = nullptr)
+    {
+        commandTable[index].txData = payload ? payload : zeros;
+        worker->send_Frame(index);
+    }
+
+    void endLink()
+    {
+        if (!worker)
+            return;
+        worker->communicateDisConnect();
+        QVERIFY(worker->wait(3000));
+    }
+
+private slots:
+    void initTestCase_data()
+    {
+        QTest::addColumn<QString>("link");
+        QTest::newRow("pty") << QStringLiteral("pty");
+        QTest::newRow("hid") << QStringLiteral("hid");
+    }
+
+    void init()
+    {
+        resetCommandTable();
+        replies.clear();
+        replyPayloads.clear();
+        traffic.clear();
+        holdAcks = false;
+        makeDrive();
+        worker = std::make_unique<SerialThread>();
+        relay = std::make_unique<Relay>();
+        relay->attach(worker.get());
+        connect(worker.get(), &SerialThread::data_Return, this, [this](int index) {
+            replies.append(index);
+            const Frame &r = commandTable[index];
+            replyPayloads.append(QByteArray(reinterpret_cast<const char *>(r.rxData), r.rxLen - 6));
+            if (!holdAcks)
+                worker->rxDataBeenProecssed();
+        });
+        connect(worker.get(), &SerialThread::connectComTRData, this,
+                [this](uint8_t *data, uint8_t length, uint8_t direction) {
+                    traffic.append({QByteArray(reinterpret_cast<const char *>(data), length), direction});
+                });
+    }
+
+    void cleanup()
+    {
+        endLink();
+        worker.reset();
+        relay.reset();
+        drive.reset();
+        qunsetenv("SERVO_EXTRA_PORTS");
+    }
+
+    void fullExchange()
+    {
+        connectLink();
+        QSignalSpy rx(relay.get(), &Relay::communicateRx);
+        put(Cmd::IdleQuery);
+        QTRY_COMPARE(replies, QList<int>{Cmd::IdleQuery});
+        QVERIFY(rx.wait(1000) || !rx.isEmpty());
+        QCOMPARE(rx.last().first().value<uint32_t>(), 1u);
+        QCOMPARE(replyPayloads.first(), QByteArray(2, '\0'));
+        // The traffic monitor saw the frame and the reply as they were.
+        QTRY_COMPARE(traffic.size(), 2);
+        QCOMPARE(traffic[0], qMakePair(QByteArray::fromHex("7E0E01080000FAE3"), 0));
+        QCOMPARE(traffic[1], qMakePair(QByteArray::fromHex("7E0E01080000FAE3"), 1));
+        QCOMPARE(drive->endpoint().stats().requests, 1u);
+
+        QSignalSpy state(relay.get(), &Relay::communicateState);
+        QSignalSpy info(relay.get(), &Relay::threadInfo);
+        worker->communicateDisConnect();
+        QVERIFY(info.wait(3000));
+        QCOMPARE(info.first().first().toString(), QStringLiteral("通信断开"));
+        QCOMPARE(state.last().first().value<uint16_t>(), uint16_t(0));
+        QVERIFY(worker->wait(3000));
+    }
+
+    void silentDriveIsAskedThreeTimesThenTheLinkEnds()
+    {
+        FaultSwitches silent;
+        silent.stopAfter = 0;
+        drive->endpoint().setFaults(silent);
+        connectLink();
+        QSignalSpy errors(relay.get(), &Relay::communicateEr);
+        QSignalSpy state(relay.get(), &Relay::communicateState);
+        QSignalSpy info(relay.get(), &Relay::threadInfo);
+        put(Cmd::IdleQuery);
+        QVERIFY(info.wait(3000));
+        QCOMPARE(info.first().first().toString(), QStringLiteral("通信断开"));
+        QCOMPARE(state.last().first().value<uint16_t>(), uint16_t(0));
+        QCOMPARE(errors.last().first().value<uint32_t>(), 3u);
+        const auto sends = requestsOf(*drive, 0x0E, 0x01);
+        QCOMPARE(sends.size(), 3);
+        for (int i = 1; i < 3; ++i) {
+            const qint64 gapMs = (sends[i].atUs - sends[i - 1].atUs) / 1000;
+            QVERIFY2(gapMs >= 195 && gapMs <= 300, qPrintable(QString::number(gapMs)));
+        }
+        QVERIFY(worker->wait(3000));
+    }
+
+    void queuedRecordsGoOutInQueueOrder()
+    {
+        FaultSwitches slow;
+        slow.delayMs = 30;
+        drive->endpoint().setFaults(slow);
+        connectLink();
+        put(Cmd::IdleQuery);
+        put(Cmd::WaveStart);
+        put(Cmd::WaveStop);
+        put(Cmd::IdleQuery);
+        QTRY_COMPARE(replies, (QList<int>{Cmd::IdleQuery, Cmd::WaveStart, Cmd::IdleQuery}));
+        QList<QByteArray> order;
+        for (const auto &r : drive->endpoint().requestLog())
+            order.append(QByteArray::number(r.cmd, 16) + '/' + QByteArray::number(r.subCmd, 16));
+        // Keep-alives may come between start and stop; take them out.
+        order.removeAll("a/6");
+        QCOMPARE(order, (QList<QByteArray>{"e/1", "a/4", "a/5", "e/1"}));
+    }
+
+    void corruptedReplyIsFollowedByAResend()
+    {
+        FaultSwitches faults;
+        faults.corruptEvery = 2; // the second reply has a bad checksum
+        drive->endpoint().setFaults(faults);
+        connectLink();
+        QSignalSpy errors(relay.get(), &Relay::communicateEr);
+        put(Cmd::IdleQuery);
+        QTRY_COMPARE(replies.size(), 1);
+        put(Cmd::IdleQuery);
+        QTRY_COMPARE(replies.size(), 2);
+        QCOMPARE(requestsOf(*drive, 0x0E, 0x01).size(), 3);
+        QVERIFY(!errors.isEmpty());
+        QVERIFY(worker->isRunning());
+    }
+
+    void longFrameLeavesAsTwoHidReports()
+    {
+        if (!isHid())
+            QSKIP("HID reports only");
+        connectLink();
+        HidStandIn::takeWrittenReports(drive->port());
+        uint8_t payload[113];
+        for (int i = 0; i < 113; ++i)
+            payload[i] = uint8_t(i);
+        commandTable[Cmd::FirmwarePacket].txLen = 119;
+        put(Cmd::FirmwarePacket, payload);
+        QList<HidStandIn::WrittenReport> reports;
+        QTRY_VERIFY((reports += HidStandIn::takeWrittenReports(drive->port())).size() >= 2);
+        QCOMPARE(reports[0].bytes.size(), 64);
+        QCOMPARE(int(reports[0].bytes.at(1)), 1);
+        QCOMPARE(int(reports[0].bytes.at(2)), 61);
+        QCOMPARE(int(reports[1].bytes.at(2)), 58);
+        const QByteArray frame = reports[0].bytes.mid(3, 61) + reports[1].bytes.mid(3, 58);
+        QCOMPARE(frame, buildRequest(commandTable[Cmd::FirmwarePacket]));
+    }
+
+    void fullReportWaitsForItsContinuation()
+    {
+        if (!isHid())
+            QSKIP("HID reports only");
+        connectLink();
+        // The drive does not know this command; the test answers for it.
+        commandTable[Cmd::WaveTriggerAck].rxLen = 70;
+        put(Cmd::WaveTriggerAck);
+        const QByteArray reply = buildFrame(0x0F, 0x01, QByteArray(64, '\x42'));
+        QByteArray first = QByteArray::fromHex("013D") + reply.left(61);
+        QByteArray rest = QByteArray::fromHex("0109") + reply.mid(61);
+        HidStandIn::injectReport(drive->port(), first, 2);
+        HidStandIn::injectReport(drive->port(), rest, 6);
+        QTRY_COMPARE(replies, QList<int>{Cmd::WaveTriggerAck});
+        QList<QByteArray> incoming;
+        for (const auto &t : traffic)
+            if (t.second == 1)
+                incoming.append(t.first);
+        QCOMPARE(incoming, QList<QByteArray>{reply});
+
+        // A full report alone is handed on no sooner than 10 ms later.
+        traffic.clear();
+        put(Cmd::WaveTriggerAck);
+        QElapsedTimer timer;
+        timer.start();
+        HidStandIn::injectReport(drive->port(), first, 0);
+        QTRY_VERIFY(std::any_of(traffic.begin(), traffic.end(), [](const auto &t) { return t.second == 1; }));
+        QVERIFY(timer.elapsed() >= 10);
+    }
+
+    void keepAliveEvery100msWhileTheWaveformRuns()
+    {
+        connectLink();
+        QSignalSpy samples(relay.get(), &Relay::waveform_putDataToShow);
+        put(Cmd::WaveStart);
+        QTRY_COMPARE(replies, QList<int>{Cmd::WaveStart});
+        QTest::qWait(1200);
+        put(Cmd::WaveStop);
+        const auto keepAlives = requestsOf(*drive, 0x0A, 0x06);
+        QVERIFY2(keepAlives.size() >= 9, qPrintable(QString::number(keepAlives.size())));
+        QList<qint64> gaps;
+        for (int i = 1; i < keepAlives.size(); ++i)
+            gaps.append((keepAlives[i].atUs - keepAlives[i - 1].atUs) / 1000);
+        std::sort(gaps.begin(), gaps.end());
+        QVERIFY2(gaps.at(gaps.size() / 2) >= 98 && gaps.at(gaps.size() / 2) <= 110,
+                 qPrintable(QString::number(gaps.at(gaps.size() / 2))));
+        // And the samples arrived, in whole blocks.
+        QVERIFY(!samples.isEmpty());
+        int bytes = 0;
+        for (const auto &s : samples)
+            bytes += s.first().toByteArray().size();
+        QCOMPARE(bytes % 200, 0);
+        QVERIFY(bytes >= 200 * 40);
+        QTRY_VERIFY(!drive->endpoint().streaming());
+    }
+
+    void countersPass999999ToZero()
+    {
+        connectLink();
+        worker->presetCounters(999999, 999998, 0);
+        QSignalSpy tx(relay.get(), &Relay::communicateTx);
+        QSignalSpy rx(relay.get(), &Relay::communicateRx);
+        put(Cmd::IdleQuery);
+        QTRY_COMPARE(replies.size(), 1);
+        put(Cmd::IdleQuery);
+        QTRY_COMPARE(replies.size(), 2);
+        QTRY_COMPARE(rx.size(), 2);
+        QCOMPARE(tx.at(0).first().value<uint32_t>(), 0u);
+        QCOMPARE(rx.at(0).first().value<uint32_t>(), 999999u);
+        QCOMPARE(rx.at(1).first().value<uint32_t>(), 0u);
+    }
+
+    void secondTransactionDoesNotRestartTheLoop()
+    {
+        connectLink();
+        QSignalSpy started(relay.get(), &Relay::started);
+        QSignalSpy state(relay.get(), &Relay::communicateState);
+        worker->transaction(drive->port(), 921600, 8, 0, 1);
+        QTest::qWait(100);
+        QCOMPARE(started.size(), 0);
+        put(Cmd::IdleQuery);
+        QTRY_COMPARE(replies.size(), 1);
+        for (const auto &s : state)
+            QCOMPARE(s.first().value<uint16_t>(), uint16_t(1));
+    }
+
+    void hangUpEndsTheLinkAndReconnectingWorks()
+    {
+        connectLink();
+        put(Cmd::WaveStart);
+        QTRY_COMPARE(replies.size(), 1);
+        QSignalSpy info(relay.get(), &Relay::threadInfo);
+        drive->hangUp();
+        QVERIFY(info.wait(3000));
+        QVERIFY(worker->wait(3000));
+
+        drive->comeBack();
+        replies.clear();
+        connectLink();
+        put(Cmd::IdleQuery);
+        QTRY_COMPARE(replies, QList<int>{Cmd::IdleQuery});
+    }
+
+    void disconnectWhileAReplyIsUnacknowledgedDoesNotHang()
+    {
+        connectLink();
+        holdAcks = true;
+        put(Cmd::IdleQuery);
+        QTRY_COMPARE(replies.size(), 1);
+        QSignalSpy info(relay.get(), &Relay::threadInfo);
+        worker->communicateDisConnect();
+        QVERIFY(info.wait(3000));
+        QVERIFY(worker->wait(3000));
+        QCOMPARE(replies.size(), 1);
+    }
+
+    void reconnectRightAfterTheLinkEndsIsNotLost()
+    {
+        connectLink();
+        QSignalSpy state(relay.get(), &Relay::communicateState);
+        worker->communicateDisConnect();
+        worker->transaction(drive->port(), 115200, 8, 0, 1);
+        // Either the old loop was still running (request ignored, link stays up)
+        // or it had ended and a new one starts; in both cases the link is usable.
+        QTest::qWait(200);
+        if (!worker->isRunning())
+            worker->transaction(drive->port(), 115200, 8, 0, 1);
+        QTRY_VERIFY(worker->isRunning());
+        QTRY_VERIFY(!state.isEmpty() && state.last().first().value<uint16_t>() == 1);
+        put(Cmd::IdleQuery);
+        QTRY_COMPARE(replies.size(), 1);
+    }
+
+    void debugStreamsReachTheirSignal()
+    {
+        if (!isHid())
+            QSKIP("debug streams travel on HID only");
+        connectLink();
+        QSignalSpy debug(relay.get(), &Relay::debugDataReturn);
+        HidStandIn::sendDebug(drive->port(), 4, QByteArray("ABC\0xyz", 7));
+        HidStandIn::sendDebug(drive->port(), 3, QByteArray("cpu"));
+        QTRY_COMPARE(debug.size(), 2);
+        QCOMPARE(debug[0][0].toInt(), 1);
+        QCOMPARE(debug[0][1].toByteArray(), QByteArray("ABC\0xyz", 7));
+        QCOMPARE(debug[1][0].toInt(), 0);
+        QCOMPARE(debug[1][1].toByteArray(), QByteArray("cpu"));
+    }
+
+    void failedHidWritesEndTheLink()
+    {
+        if (!isHid())
+            QSKIP("HID writes only");
+        connectLink();
+        HidStandIn::failWrites(drive->port(), 3);
+        QSignalSpy info(relay.get(), &Relay::threadInfo);
+        put(Cmd::IdleQuery);
+        QVERIFY(info.wait(3000));
+        QVERIFY(replies.isEmpty());
+    }
+
+    void portThatCannotBeOpenedIsReported()
+    {
+        QSignalSpy error(relay.get(), &Relay::serror);
+        QSignalSpy state(relay.get(), &Relay::communicateState);
+        QSignalSpy info(relay.get(), &Relay::threadInfo);
+        const QString missing = isHid() ? QStringLiteral("/dev/hidraw-missing") : QStringLiteral("/tmp/no-such-drive");
+        worker->transaction(missing, 115200, 8, 0, 1);
+        QVERIFY(error.wait(3000));
+        const QString text = error.first().first().toString();
+        QVERIFY2(text.startsWith(QStringLiteral("无法打开串口%1, 故障代码: ").arg(missing)), qPrintable(text));
+        if (isHid())
+            QVERIFY(text.endsWith(QStringLiteral(": 2")));
+        QTRY_COMPARE(state.size(), 1);
+        QCOMPARE(state.first().first().value<uint16_t>(), uint16_t(0));
+        QVERIFY(worker->wait(3000));
+        QVERIFY(info.isEmpty());
+    }
+
+    void junkFromTheDriveNeverHangsTheWorker()
+    {
+        FaultSwitches silent;
+        silent.stopAfter = 0;
+        drive->endpoint().setFaults(silent);
+        connectLink();
+        QSignalSpy info(relay.get(), &Relay::threadInfo);
+        put(Cmd::WaveStart);
+        QRandomGenerator rng(99);
+        for (int i = 0; i < 200; ++i) {
+            QByteArray junk(int(rng.bounded(1, 120)), '\0');
+            for (auto &c : junk)
+                c = char(rng.bounded(256));
+            if (auto *pty = dynamic_cast<PtyDrive *>(drive.get()))
+                pty->server().injectRaw(junk);
+            else
+                HidStandIn::injectReport(drive->port(), junk, i / 4);
+        }
+        // Nothing in the junk completes the reply: the worker gives up on time.
+        QVERIFY(info.wait(5000));
+        QVERIFY(worker->wait(3000));
+        QVERIFY(replies.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestWorker)
+#include "tst_worker.moc"
