@@ -82,6 +82,7 @@ public:
     void enqueue(const Frame &record);
     void acknowledge();
     void requestExit();
+    void clearExit() { m_exit = false; }
     bool exitRequested() const { return m_exit.load(); }
     void resetCounters();
     // Sets the counters as they would be after that much traffic.

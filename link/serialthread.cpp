@@ -43,6 +43,7 @@ SerialThread::SerialThread(QObject *parent)
     , m_events(std::make_unique<Events>(this))
     , m_engine(std::make_unique<LinkEngine>(*m_events, m_clock))
 {
+    connect(this, &QThread::finished, this, &SerialThread::restartIfPending, Qt::QueuedConnection);
 }
 
 SerialThread::~SerialThread()
@@ -70,14 +71,30 @@ void SerialThread::transaction(const QString &port, uint32_t baud, uint8_t dataB
     m_settings.dataBits = dataBits;
     m_settings.parity = parity;
     m_settings.stopBits = stopBits;
-    // A loop that has just ended may still be winding its thread down; wait
-    // for it so that this request is not lost.
-    if (isRunning() && m_loopDone)
-        wait();
     if (!isRunning()) {
-        m_loopDone = false;
-        start(InheritPriority);
+        startLoop();
+    } else if (m_loopDone || m_engine->exitRequested()) {
+        // The link is ending but its thread has not finished yet: start again
+        // as soon as it has, rather than losing the request.
+        m_restartPending = true;
     }
+}
+
+void SerialThread::startLoop()
+{
+    m_loopDone = false;
+    m_engine->clearExit();
+    start(InheritPriority);
+}
+
+void SerialThread::restartIfPending()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (!m_restartPending)
+        return;
+    m_restartPending = false;
+    wait(); // finished() comes just before the thread is done
+    startLoop();
 }
 
 void SerialThread::communicateDisConnect()

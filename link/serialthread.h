@@ -58,10 +58,14 @@ protected:
 private:
     class Events;
 
+    void startLoop();
+    void restartIfPending();
+
     std::mutex m_mutex; // link settings and HID device list
     LinkSettings m_settings;
     QStringList m_hidPaths;
     std::atomic<bool> m_loopDone{true};
+    bool m_restartPending = false;
 
     std::unique_ptr<Events> m_events;
     SteadyLinkClock m_clock;
