@@ -296,14 +296,6 @@ private slots:
         QVERIFY(!QFileInfo::exists(link));
     }
 
-    void programRefusesBadOptions()
-    {
-        QProcess sim;
-        sim.start(QStringLiteral(DRIVE_SIM_PATH), {QStringLiteral("--rate"), QStringLiteral("500")});
-        QVERIFY(sim.waitForFinished(5000));
-        QCOMPARE(sim.exitCode(), 2);
-        QVERIFY(sim.readAllStandardError().contains("--rate"));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestDriveSim)

@@ -54,17 +54,6 @@ private slots:
         QCOMPARE(buildRequest(record).size(), 6);
     }
 
-    void payloadIsTakenFromTheRecordsBuffer()
-    {
-        uint8_t payload[24];
-        for (int i = 0; i < 24; ++i)
-            payload[i] = uint8_t(i + 1);
-        commandTable[Cmd::WaveStart].txData = payload;
-        const QByteArray frame = buildRequest(commandTable[Cmd::WaveStart]);
-        QCOMPARE(frame.size(), 30);
-        QCOMPARE(frame.mid(4, 24), QByteArray(reinterpret_cast<const char *>(payload), 24));
-    }
-
     void longFrameTakesTwoOutputReports()
     {
         QByteArray frame(119, '\0');

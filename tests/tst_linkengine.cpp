@@ -348,18 +348,6 @@ private slots:
         QCOMPARE(rig.events.replyTimes.first(), t0 + 7);
     }
 
-    void fullReportAloneIsHandedOn10msLater()
-    {
-        Rig rig(61);
-        rig.queue(Cmd::ReadMonitor);
-        rig.runFor(3);
-        const qint64 t0 = rig.clock.t;
-        rig.transport.deliver(t0 + 1, QByteArray(61, '\x33'), 10);
-        QVERIFY(rig.runUntil([&] { return !rig.events.incoming().isEmpty(); }, 100));
-        QCOMPARE(rig.events.trafficTimes.last(), t0 + 1 + 10);
-        QCOMPARE(rig.events.incoming().first().size(), 61);
-    }
-
     void moreThan205BytesAreHandedOnAtOnce()
     {
         Rig rig(61);
