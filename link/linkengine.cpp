@@ -70,9 +70,11 @@ int LinkEngine::waitingMessages(int stream) const
 void LinkEngine::begin(LinkTransport *transport)
 {
     {
+        // The exit flag is not cleared here: it is cleared before the thread
+        // starts, so that a disconnect that comes before the loop begins is
+        // not lost.
         std::unique_lock<std::mutex> lock(m_mutex);
         m_queue.clear();
-        m_exit = false;
         m_consumed = false;
     }
     m_transport = transport;

@@ -89,7 +89,7 @@ public:
     void presetCounters(quint32 sent, quint32 received, quint32 errors);
 
     // --- Worker thread only -----------------------------------------------
-    // A fresh session: empty queue, lists, buffers and steps; exit cleared.
+    // A fresh session: empty queue, lists, buffers and steps.
     void begin(LinkTransport *transport);
     void end();
     // Runs one pass of the loop, resting when there has been no traffic.

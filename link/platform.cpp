@@ -1,8 +1,10 @@
 #include "link/platform.h"
 
+#include <QElapsedTimer>
 #include <QSerialPortInfo>
 
 #include <cerrno>
+#include <mutex>
 
 namespace Platform {
 
@@ -18,18 +20,49 @@ QStringList extraPorts(const QString &value)
     return ports;
 }
 
+namespace {
+std::function<QStringList()> &systemPortLister()
+{
+    static std::function<QStringList()> lister;
+    return lister;
+}
+} // namespace
+
+void setSystemPortLister(std::function<QStringList()> lister)
+{
+    systemPortLister() = std::move(lister);
+}
+
 QStringList serialPorts()
 {
+    // Ports named in SERVO_EXTRA_PORTS come first: whoever names them wants them.
     QStringList names;
-    const auto infos = QSerialPortInfo::availablePorts();
-    for (const QSerialPortInfo &info : infos)
-        names.append(info.portName());
 #ifndef Q_OS_WIN
-    for (const QString &extra : extraPorts(qEnvironmentVariable("SERVO_EXTRA_PORTS"))) {
-        if (!names.contains(extra))
-            names.append(extra);
-    }
+    names = extraPorts(qEnvironmentVariable("SERVO_EXTRA_PORTS"));
 #endif
+    QStringList system;
+    if (systemPortLister()) {
+        system = systemPortLister()();
+    } else {
+        // Asking the system costs about 15 ms on Linux; the window asks
+        // every 100 ms, so the answer is kept for a second.
+        static std::mutex guard; // the worker thread asks too, when it connects
+        static QStringList cached;
+        static QElapsedTimer age;
+        std::lock_guard<std::mutex> lock(guard);
+        if (!age.isValid() || age.elapsed() >= kSystemListMaxAgeMs) {
+            cached.clear();
+            const auto infos = QSerialPortInfo::availablePorts();
+            for (const QSerialPortInfo &info : infos)
+                cached.append(info.portName());
+            age.start();
+        }
+        system = cached;
+    }
+    for (const QString &name : qAsConst(system)) {
+        if (!names.contains(name))
+            names.append(name);
+    }
     return names;
 }
 
@@ -38,6 +71,11 @@ QStringList serialPorts()
 Kind kindOf(const QString &name, const QStringList &)
 {
     return name.startsWith(QLatin1String("COM"), Qt::CaseInsensitive) ? Kind::Serial : Kind::Hid;
+}
+
+QString connectName(const QString &name)
+{
+    return name.toLower();
 }
 
 bool isKnown(const QString &name, const QStringList &serialNames, const QStringList &hidPaths)
@@ -69,6 +107,11 @@ Kind kindOf(const QString &name, const QStringList &hidPaths)
     if (hidPaths.contains(name) || name.startsWith(QLatin1String("/dev/hidraw")))
         return Kind::Hid;
     return Kind::Serial;
+}
+
+QString connectName(const QString &name)
+{
+    return name;
 }
 
 bool isKnown(const QString &name, const QStringList &serialNames, const QStringList &hidPaths)

@@ -18,12 +18,15 @@ private slots:
         QVERIFY(Platform::extraPorts(QString()).isEmpty());
     }
 
-    void extraPortsJoinTheSystemList()
+    void extraPortsComeFirstInTheSystemList()
     {
-        qputenv("SERVO_EXTRA_PORTS", "/tmp/servo-test-port");
-        QVERIFY(Platform::serialPorts().contains(QStringLiteral("/tmp/servo-test-port")));
+        Platform::setSystemPortLister([] { return QStringList{QStringLiteral("ttyS0"), QStringLiteral("/tmp/b")}; });
+        qputenv("SERVO_EXTRA_PORTS", "/tmp/b:/tmp/a");
+        QCOMPARE(Platform::serialPorts(),
+                 (QStringList{QStringLiteral("/tmp/b"), QStringLiteral("/tmp/a"), QStringLiteral("ttyS0")}));
         qunsetenv("SERVO_EXTRA_PORTS");
-        QVERIFY(!Platform::serialPorts().contains(QStringLiteral("/tmp/servo-test-port")));
+        QCOMPARE(Platform::serialPorts(), (QStringList{QStringLiteral("ttyS0"), QStringLiteral("/tmp/b")}));
+        Platform::setSystemPortLister({});
     }
 
     void hidPathsAreTheOnesHidapiListed()
@@ -48,6 +51,7 @@ private slots:
         QVERIFY(Platform::isKnown(QStringLiteral("/dev/hidraw1"), {}, {QStringLiteral("/dev/hidraw1")}));
         QCOMPARE(Platform::serialSystemName(QStringLiteral("ttyUSB0")), QStringLiteral("ttyUSB0"));
         QCOMPARE(Platform::serialSystemName(QStringLiteral("/tmp/Drive")), QStringLiteral("/tmp/Drive"));
+        QCOMPARE(Platform::connectName(QStringLiteral("ttyUSB0")), QStringLiteral("ttyUSB0"));
     }
 
     void hidReadErrorsThatMeanTheDeviceIsGone()

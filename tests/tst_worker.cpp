@@ -452,6 +452,15 @@ private slots:
         QTRY_COMPARE(replies.size(), 1);
     }
 
+    void disconnectRightAfterConnectEndsTheLink()
+    {
+        // The request to end may come before the loop has even begun.
+        worker->updateAvailableHID(drive->hidPaths());
+        worker->transaction(drive->port(), 115200, 8, 0, 1);
+        worker->communicateDisConnect();
+        QVERIFY(worker->wait(3000));
+    }
+
     void debugStreamsReachTheirSignal()
     {
         if (!isHid())
