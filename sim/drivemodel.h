@@ -3,7 +3,19 @@
 #include "sim/wavegenerator.h"
 
 #include <QByteArray>
+#include <QMap>
 #include <array>
+
+// Who the simulated drive says it is: the four identification words the
+// tool looks up in its servo information table, and a 15-character serial
+// number.
+struct DriveIdentity {
+    quint16 productSerial = 0x0001;
+    quint16 model1 = 0x0A02;
+    quint16 model2 = 0x0003;
+    quint16 firmware = 104; // V1.04
+    QByteArray serialNumber = "VMRSIM202612001";
+};
 
 // The simulated drive's behaviour behind the frames: what it answers to each
 // command and the waveform stream it produces. It knows nothing of bytes on a
@@ -18,6 +30,14 @@ public:
     static constexpr qint64 kFirstBlockDelayUs = 20000;
 
     explicit DriveModel(const WaveGenerator::Settings &wave = WaveGenerator::Settings());
+
+    void setIdentity(const DriveIdentity &identity);
+    const DriveIdentity &identity() const { return m_identity; }
+
+    // Monitor variables by (group << 8 | index), as the range read answers
+    // them.
+    quint32 monitorValue(int group, int index) const;
+    bool hasMonitor(int group, int index) const;
 
     // Answers one whole, valid request frame; an empty result means no reply.
     QByteArray handle(const QByteArray &request, qint64 nowUs);
@@ -44,6 +64,13 @@ public:
 
 private:
     QByteArray startWaveform(const QByteArray &payload, qint64 nowUs);
+    QByteArray readMonitorRange(const QByteArray &payload) const;
+    QByteArray manualRunSettings() const;
+    QByteArray softwareVersion(uint8_t part) const;
+    void fillIdentityMonitors();
+
+    DriveIdentity m_identity;
+    QMap<quint16, quint32> m_monitors;
 
     WaveGenerator m_wave;
     bool m_streaming = false;

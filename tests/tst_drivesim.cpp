@@ -89,6 +89,49 @@ private slots:
         QVERIFY(drive.takeDue(1000000).isEmpty());
     }
 
+    void monitorReadAnswersWhatTheDriveHasAndPads()
+    {
+        DriveEndpoint drive;
+        // Group 2, items 1 to 16: the identification entries.
+        drive.receive(request(0x04, 0x01, QByteArray::fromHex("020102100010")), 1, 0);
+        QByteArray reply = concat(drive.takeDue(0));
+        QCOMPARE(reply.size(), 102);
+        QVERIFY(frameIsValid(reply));
+        QCOMPARE(reply.mid(4, 6), QByteArray::fromHex("020100000001"));
+        QCOMPARE(reply.mid(4 + 3 * 6, 6), QByteArray::fromHex("020400000068")); // firmware 104
+        QString serial;
+        for (int item = 8; item < 16; ++item) {
+            serial += QChar(reply.at(4 + item * 6 + 4));
+            if (item < 15)
+                serial += QChar(reply.at(4 + item * 6 + 5));
+        }
+        QCOMPARE(serial, QStringLiteral("VMRSIM202612001"));
+
+        // Fewer entries than asked for: the rest is padding the tool skips.
+        drive.receive(request(0x04, 0x01, QByteArray::fromHex("020102030005")), 1, 1);
+        reply = concat(drive.takeDue(1));
+        QCOMPARE(reply.size(), 36);
+        QCOMPARE(reply.mid(4 + 3 * 6, 2), QByteArray::fromHex("FFFF"));
+        QCOMPARE(reply.mid(4 + 4 * 6, 2), QByteArray::fromHex("FFFF"));
+
+        // A count whose reply would not fit a frame gets no answer.
+        drive.receive(request(0x04, 0x01, QByteArray::fromHex("000002FF002A")), 1, 2);
+        QVERIFY(drive.takeDue(2).isEmpty());
+    }
+
+    void controlModeAndSoftwareVersionAreAnswered()
+    {
+        DriveEndpoint drive;
+        drive.receive(request(0x05, 0x02, QByteArray(4, '\0')), 1, 0);
+        drive.receive(request(0x0B, 0x01, QByteArray(2, '\0')), 1, 0);
+        const auto out = drive.takeDue(0);
+        QCOMPARE(out.size(), 2);
+        QCOMPARE(out[0].bytes.size(), 16);
+        QCOMPARE(out[0].bytes.mid(12, 2), QByteArray::fromHex("0001")); // position mode
+        QCOMPARE(out[1].bytes.size(), 26);
+        QVERIFY(out[1].bytes.mid(4).startsWith("DSP"));
+    }
+
     void faultSwitchesShapeTheReplies()
     {
         DriveEndpoint drive;
