@@ -1,0 +1,110 @@
+#include "app/settingsfiles.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+
+namespace SettingsFiles {
+
+namespace {
+// "true" or "1" (any case) is on; anything else, a missing key included, off.
+bool flag(const QSettings &settings, const char *key)
+{
+    const QString value = settings.value(QLatin1String(key)).toString().trimmed().toLower();
+    return value == QLatin1String("true") || value == QLatin1String("1");
+}
+
+QString twoDigits(int value)
+{
+    return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0'));
+}
+} // namespace
+
+bool isShow(const QString &value)
+{
+    return value == QLatin1String("Show") || value == QLatin1String("show");
+}
+
+Config readConfig(const QString &path)
+{
+    Config config;
+    if (!QFileInfo::exists(path))
+        return config;
+    config.exists = true;
+    QSettings settings(path, QSettings::IniFormat);
+    settings.setIniCodec("UTF-8");
+    config.title = settings.value(QStringLiteral("Other/mainwindow_title")).toString();
+    config.waveformImport = isShow(settings.value(QStringLiteral("Other/waveform_import")).toString());
+    config.showCommData = isShow(settings.value(QStringLiteral("Other/showCommData")).toString());
+    config.language = settings.value(QStringLiteral("Basic/Language")).toString();
+    return config;
+}
+
+AppSettings readAppSettings(const QString &path)
+{
+    AppSettings app;
+    if (!QFileInfo::exists(path))
+        return app;
+    app.exists = true;
+    QSettings settings(path, QSettings::IniFormat);
+    settings.setIniCodec("UTF-8");
+    app.waveFormRate10Khz = flag(settings, "Func/WaveFormRate10Khz");
+    app.testXml = flag(settings, "Func/TestXml");
+    app.useCompare = flag(settings, "Func/UseCompare");
+    return app;
+}
+
+Version readVersion(const QString &versionPath, const QString &patchPath)
+{
+    Version v;
+    if (QFileInfo::exists(versionPath)) {
+        QSettings settings(versionPath, QSettings::IniFormat);
+        settings.setIniCodec("UTF-8");
+        const auto number = [&](const char *key) { return settings.value(QLatin1String(key), 0).toInt(); };
+        v.major = number("Version/MajorVer");
+        v.minor = number("Version/MinorVer");
+        v.revision = number("Version/RevisionVer");
+        v.minVer = number("Version/MinVer");
+        v.year = number("Version/Year");
+        v.month = number("Version/Mouth");
+        v.day = number("Version/Date");
+    }
+    if (QFileInfo::exists(patchPath)) {
+        QSettings settings(patchPath, QSettings::IniFormat);
+        settings.setIniCodec("UTF-8");
+        v.patch = settings.value(QStringLiteral("Version/Patch"), 0).toInt();
+    }
+    return v;
+}
+
+bool saveLanguage(const QString &path, const QString &language)
+{
+    {
+        // Make sure the file exists and can be written before QSettings,
+        // which fails silently, touches it.
+        QFile file(path);
+        if (!file.open(QIODevice::ReadWrite))
+            return false;
+    }
+    QSettings settings(path, QSettings::IniFormat);
+    settings.setIniCodec("UTF-8");
+    settings.setValue(QStringLiteral("Basic/Language"), language);
+    settings.sync();
+    return settings.status() == QSettings::NoError;
+}
+
+QString versionText(const Version &v)
+{
+    return QStringLiteral("V%1.%2.%3.%4%5%6%7")
+        .arg(v.major)
+        .arg(v.minor)
+        .arg(v.revision)
+        .arg(twoDigits(v.year), twoDigits(v.month), twoDigits(v.day), twoDigits(v.minVer));
+}
+
+QString dateText(const Version &v)
+{
+    return QStringLiteral("20%1/%2/%3").arg(twoDigits(v.year), twoDigits(v.month), twoDigits(v.day));
+}
+
+} // namespace SettingsFiles

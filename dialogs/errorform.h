@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QStringList>
+#include <QWidget>
+
+class QStringListModel;
+
+namespace Ui {
+class errorForm;
+}
+
+// Collects time-stamped error messages the main window reports.
+class errorForm : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit errorForm(QWidget *parent = nullptr);
+    ~errorForm() override;
+
+    const QStringList &messages() const { return m_messages; }
+
+public slots:
+    void showError(QString message);
+    void ClearListViewDisplay();
+
+private:
+    void refresh();
+
+    Ui::errorForm *ui;
+    QStringListModel *m_model;
+    QStringList m_messages;
+};

@@ -1,0 +1,274 @@
+// The main window's frame: construction, navigation, menus, settings files,
+// version texts and language switching.
+
+#include "mainwindow/mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include "app/inputfilter.h"
+
+#include <QApplication>
+#include "app/applog.h"
+#include <QDesktopServices>
+#include <QDir>
+#include <QEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QTimer>
+#include <QTranslator>
+#include <QUrl>
+
+static void initFormResources()
+{
+    Q_INIT_RESOURCE(resources);
+}
+
+MainWindow::MainWindow(QWidget *parent)
+    : QMainWindow(parent)
+    , ui(new Ui::MainWindow)
+    , m_appTranslator(new QTranslator(this))
+    , m_widgetsTranslator(new QTranslator(this))
+    , m_qtTranslator(new QTranslator(this))
+{
+    initFormResources();
+
+    // 1. The form, the first page, drops, sizes and the event filter.
+    ui->setupUi(this);
+    ui->stackedWidget->setCurrentIndex(ParamPage);
+    ui->listWidget->setCurrentRow(ParamPage);
+    setAcceptDrops(true);
+    setMinimumSize(600, 400);
+    resize(1350, 890);
+    installEventFilter(this);
+
+    // 2. The status lamp and the counter reset.
+    m_redLamp.load(QStringLiteral(":/new/prefix1/red-light.ico"));
+    m_greenLamp.load(QStringLiteral(":/new/prefix1/green-light.ico"));
+    showLamp(false);
+    connect(ui->comReset, &QPushButton::clicked, this, &MainWindow::comNumReset);
+
+    // 3.-4. Servo information table and the default definition file (read
+    // by the definition layer as it arrives).
+    paramFilePath = QStringLiteral("ParameterFile/zh_CN_Parameter.xml");
+    paramFileName = QStringLiteral("Parameter.xml");
+
+    // 5. config.ini.
+    readConfigIni();
+
+    // 6. Pages, then navigation and menus.
+    connect(ui->listWidget, &QListWidget::currentRowChanged, ui->stackedWidget, &QStackedWidget::setCurrentIndex);
+    connect(ui->listWidget, &QListWidget::currentRowChanged, this, &MainWindow::nowPage);
+    connect(ui->listWidget, &QListWidget::currentRowChanged, this, &MainWindow::pageChange);
+    connect(ui->CLink, &QAction::triggered, this, &MainWindow::showConnectSetup);
+    connect(ui->CSerialData, &QAction::triggered, this, &MainWindow::showConnectData);
+    connect(ui->CAbout, &QAction::triggered, this, &MainWindow::showAbout);
+    connect(ui->actionDisconnect, &QAction::triggered, this, &MainWindow::comDisConnect);
+    connect(ui->CWrongDia, &QAction::triggered, this, &MainWindow::showWrongDia);
+    connect(ui->actionHelp, &QAction::triggered, this, &MainWindow::openChmFile);
+    connect(ui->pushButton_Language, &QPushButton::clicked, this, &MainWindow::showLangSelDlgReg);
+
+    // 7. The 100 ms timer: port scan and the busy-flag watchdog.
+    m_scanTimer = new QTimer(this);
+    m_scanTimer->setInterval(100);
+    connect(m_scanTimer, &QTimer::timeout, this, &MainWindow::searchComPort);
+    connect(m_scanTimer, &QTimer::timeout, this, &MainWindow::SerialDataQueryTimeOutDeal);
+    m_scanTimer->start();
+
+    // 8. No link yet; the pages start idle.
+    isCommunicateSetUp = 0;
+    waveRecording = false;
+
+    // 9. One button opens the traffic monitor and the servo debug window.
+    connect(ui->pushButton_showCommData, &QPushButton::clicked, this, &MainWindow::showConnectData);
+    connect(ui->pushButton_showCommData, &QPushButton::clicked, this, &MainWindow::showServoDebugInfo);
+
+    // 10. The other settings files and the device labels.
+    readAppSettings();
+    readVersionIni();
+    readPatchVer();
+    updateServoLabels();
+
+    // 11. Optional features.
+    ui->pushButton_ParamCompare->setVisible(m_appSettings.useCompare);
+    if (!m_appSettings.testXml) {
+        ui->label_FaultCodeTest->hide();
+        ui->comboBox_FaultCodeTest->hide();
+    }
+
+    // 12. Waveform timing.
+    m_samplePeriod = m_appSettings.waveFormRate10Khz ? 0.0001f : 0.001f;
+    m_sampleCapacity = m_appSettings.waveFormRate10Khz ? 100000 : 10000;
+
+    m_txText = ui->txNum->text();
+    m_rxText = ui->rxNum->text();
+    m_erText = ui->errorNum->text();
+    searchComPort();
+}
+
+MainWindow::~MainWindow()
+{
+    delete ui;
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::pageChange(int page)
+{
+    // The identification asked for on connect waits for the parameter page.
+    if (page == ParamPage && queryInfoOnParamPage && isCommunicateSetUp == 1) {
+        queryInfoOnParamPage = false;
+        ProductSerial_Query();
+        infoRequestedFromParamPage = true;
+    }
+    if (page != WavePage && waveRecording)
+        stopWaveRecording();
+}
+
+void MainWindow::stopWaveRecording()
+{
+    waveRecording = false;
+}
+
+void MainWindow::showConnectSetup()
+{
+    emit showSetup();
+}
+
+void MainWindow::showConnectData()
+{
+    emit showConnectDataDia();
+}
+
+void MainWindow::showAbout()
+{
+    emit showAboutDia();
+}
+
+void MainWindow::openChmFile()
+{
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::current().absoluteFilePath(QStringLiteral("help.chm"))));
+}
+
+void MainWindow::numCheck(QString text)
+{
+    auto *edit = qobject_cast<QLineEdit *>(sender());
+    const QString filtered = InputFilter::dropTrailingNonNumber(text, false);
+    if (edit && filtered != text)
+        edit->setText(filtered);
+}
+
+// --- Settings and version files ---------------------------------------------
+
+void MainWindow::readConfigIni()
+{
+    settingsPath = QStringLiteral("config.ini");
+    const SettingsFiles::Config config = SettingsFiles::readConfig(settingsPath);
+    configTitle = config.title;
+    waveformImport = config.waveformImport;
+    showCommData = config.showCommData;
+    updateServoLabels();
+    ui->waveDataImport->setVisible(waveformImport);
+    ui->pushButton_showCommData->setVisible(showCommData);
+}
+
+void MainWindow::readAppSettings()
+{
+    m_appSettings = SettingsFiles::readAppSettings(QStringLiteral("appsetting.ini"));
+    if (m_appSettings.exists)
+        qCDebug(lcWindow) << "文件存在";
+}
+
+void MainWindow::readVersionIni()
+{
+    m_version = SettingsFiles::readVersion(QStringLiteral("version.ini"), QString());
+}
+
+void MainWindow::readPatchVer()
+{
+    m_version.patch = SettingsFiles::readVersion(QString(), QStringLiteral("patchVer.ini")).patch;
+}
+
+void MainWindow::makeVersionTexts(QString &version, QString &date, QString &patch) const
+{
+    version = SettingsFiles::versionText(m_version);
+    date = SettingsFiles::dateText(m_version);
+    patch = m_version.patch == 0 ? tr("None") : QString::number(m_version.patch);
+}
+
+void MainWindow::updateServoLabels()
+{
+    ui->label_ServoType->setVisible(waveformImport);
+    ui->label_ServoVer->setVisible(waveformImport);
+    if (!waveformImport)
+        return;
+    ui->label_ServoType->setText(tr("型号：") + (deviceModel.isEmpty() ? tr("无") : deviceModel));
+    ui->label_ServoVer->setText(tr("版本号：") + (deviceVersion.isEmpty() ? tr("无") : deviceVersion));
+}
+
+void MainWindow::iniSave()
+{
+    // Only Basic/Language changes; the user's other settings stay.
+    if (!SettingsFiles::saveLanguage(settingsPath, langCode))
+        qCWarning(lcWindow) << "cannot write" << settingsPath;
+}
+
+void MainWindow::saveFile()
+{
+    if (settingsPath.isEmpty())
+        settingsPath = QStringLiteral("config.ini");
+    {
+        QFile file(settingsPath);
+        if (!file.open(QIODevice::ReadWrite))
+            return; // cannot be created: nothing is written, nothing emitted
+    }
+    iniSave();
+    emit putSavePath(settingsPath);
+}
+
+// --- Language ---------------------------------------------------------------
+
+void MainWindow::LoadTranslation(QString lang, bool save)
+{
+    qCDebug(lcWindow) << "收到翻译请求" << lang;
+    langCode = lang;
+    qmPath = QStringLiteral("translations/%1_app.qm").arg(lang);
+    paramFilePath = QStringLiteral("ParameterFile/%1_%2").arg(lang, paramFileName);
+    updateLanguage();
+    if (save) {
+        saveFile();
+        statusBar()->showMessage(tr("语言切换完成！"));
+    }
+    QString version, date, patch;
+    makeVersionTexts(version, date, patch);
+    setWindowTitle(tr("Vemar伺服上位机调试平台") + version);
+    updateServoLabels();
+}
+
+void MainWindow::updateLanguage()
+{
+    QString appFile = qmPath;
+    if (!QFileInfo::exists(appFile)) {
+        qCDebug(lcWindow) << "所要的翻译文件:" << appFile << "不存在";
+        appFile.clear();
+    }
+    const struct {
+        QTranslator *translator;
+        QString file;
+    } translators[] = {
+        {m_appTranslator, appFile},
+        {m_widgetsTranslator, QStringLiteral("translations/widgets_%1.qm").arg(langCode)},
+        {m_qtTranslator, QStringLiteral("translations/qt_%1.qm").arg(langCode)},
+    };
+    for (const auto &t : translators) {
+        QApplication::removeTranslator(t.translator);
+        t.translator->load(t.file); // a missing file leaves the translator empty
+        QApplication::installTranslator(t.translator);
+    }
+    ui->retranslateUi(this);
+    if (!configTitle.isEmpty())
+        setWindowTitle(configTitle);
+    retranslateLinkTexts();
+}

@@ -1,0 +1,167 @@
+#pragma once
+
+#include "app/settingsfiles.h"
+#include "link/frame.h"
+#include "mainwindow/busywatchdog.h"
+#include "mainwindow/portscan.h"
+
+#include <QByteArray>
+#include <QMainWindow>
+#include <QPixmap>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <cstdint>
+
+class QTimer;
+class QTranslator;
+
+namespace Ui {
+class MainWindow;
+}
+
+// The main window: every page of the tool and the command layer that talks
+// to the link worker. Its code is split by page: mainwindow.cpp (frame,
+// settings, language), mainwindow_link.cpp (commands, replies, link status).
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    // Page indexes of stackedWidget.
+    enum Page { ParamPage = 0, MonitorPage = 1, RunPage = 2, WavePage = 3, FaultPage = 4 };
+
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // Software version, release date and patch version, for the about box.
+    void makeVersionTexts(QString &version, QString &date, QString &patch) const;
+
+    int linkState() const { return isCommunicateSetUp; }
+    bool isParamTransferBusy() const { return paramTransferBusy; }
+    bool isMonitorQueryBusy() const { return unQueryBusy; }
+    void setParamTransferBusy(bool busy) { paramTransferBusy = busy; }
+    void setMonitorQueryBusy(bool busy) { unQueryBusy = busy; }
+    QString settingsFilePath() const { return settingsPath; }
+
+signals:
+    void showSetup();
+    void showConnectDataDia();
+    void showAboutDia();
+    void funcEnd();
+    void put(int index);
+    void connectPara(const QString &port, uint32_t baud, uint8_t dataBits, uint8_t parity, uint8_t stopBits);
+    void putSoftWare(Frame reply);
+    void comNumberReset();
+    void comDisConnect();
+    void updateExistHID(QStringList paths);
+    void showWrongSet(QString message);
+    void showWrongDia();
+    void showLangSelDlgReg();
+    void showServoDebugInfo();
+    void nowPage(int page);
+    void putSavePath(QString path);
+
+public slots:
+    // Link worker.
+    void showError(QString message);
+    void showMsg(QString message);
+    void showData(int index);
+    void waveform_recvDataFromThread(QByteArray samples);
+    void comStateShow(uint16_t state);
+    void comTxNumShow(uint32_t count);
+    void comRxNumShow(uint32_t count);
+    void comErNumShow(uint32_t count);
+    void comIdleDeal();
+
+    // Command layer.
+    void on_pushButton_clicked();
+    void comNumReset();
+    void searchComPort();
+    void SerialDataQueryTimeOutDeal();
+    void ProductSerial_Query();
+    void getSoftWare();
+
+    // Frame, menus and settings.
+    void pageChange(int page);
+    void showConnectSetup();
+    void showConnectData();
+    void showAbout();
+    void openChmFile();
+    void numCheck(QString text);
+    void iniSave();
+    void saveFile();
+
+    // Language.
+    void LoadTranslation(QString lang, bool save);
+    void updateLanguage();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    // --- Command layer (mainwindow_link.cpp) -----------------------------
+    // Refuses with the critical box unless the link is up.
+    bool linkReady();
+    // Copies `payload` into the command's own buffer, points the record at it,
+    // sets its lengths (request: payload + 6; reply: `rxLen` when given) and
+    // queues it.
+    void sendCommand(int index, const QByteArray &payload, int rxLen = -1);
+    void ControlMode_Query();
+    // A reply for the page that asked (records 1 to 6); the handler
+    // acknowledges it.
+    void pageReply(int index, const QByteArray &payload);
+    void versionCheckReply(const Frame &reply);
+    void deviceInfoReply(const uint8_t *reply, uint8_t length);
+    void retranslateLinkTexts();
+    void showLamp(bool green);
+
+    // --- Frame and settings (mainwindow.cpp) -----------------------------
+    void readConfigIni();
+    void readAppSettings();
+    void readVersionIni();
+    void readPatchVer();
+    void updateServoLabels();
+    void stopWaveRecording();
+
+    Ui::MainWindow *ui;
+
+    // Link state.
+    int isCommunicateSetUp = 0;
+    QPixmap m_redLamp;
+    QPixmap m_greenLamp;
+    bool queryInfoOnParamPage = false;
+    bool queryInfoAfterConnect = false;
+    bool queryModeAfterReconnect = false;
+    bool infoRequestedFromParamPage = false;
+    bool paramTransferBusy = false;
+    bool unQueryBusy = false;
+    bool waveRecording = false;
+    QString m_txText, m_rxText, m_erText;
+    std::array<std::array<uint8_t, FrameFormat::kMaxLength>, Cmd::Count> m_txBuffers{};
+    QList<PortScan::HidDevice> m_hidDevices;
+    QTimer *m_scanTimer = nullptr;
+    BusyWatchdog m_monitorWatchdog;
+    BusyWatchdog m_transferWatchdog;
+
+    // Settings and version.
+    QString settingsPath;
+    QString configTitle;
+    bool waveformImport = false;
+    bool showCommData = false;
+    SettingsFiles::AppSettings m_appSettings;
+    SettingsFiles::Version m_version;
+    float m_samplePeriod = 0.001f;
+    int m_sampleCapacity = 10000;
+
+    // Identification and language.
+    QString deviceModel;
+    QString deviceVersion;
+    QString langCode;
+    QString qmPath;
+    QString paramFilePath;
+    QString paramFileName;
+    QTranslator *m_appTranslator;
+    QTranslator *m_widgetsTranslator;
+    QTranslator *m_qtTranslator;
+};

@@ -1,0 +1,291 @@
+// The command layer: sending commands, routing replies to the pages that
+// asked, the link status (lamp, texts, counters), connect and disconnect,
+// the port list and the watchdog of busy flags.
+
+#include "mainwindow/mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include "dialogs/prompt.h"
+#include "link/platform.h"
+#include "mainwindow/replydispatch.h"
+
+#include "app/applog.h"
+#include <QTimer>
+
+bool MainWindow::linkReady()
+{
+    if (isCommunicateSetUp == 1)
+        return true;
+    Prompt::critical(this, tr("错误"), tr("通信未建立，请先连接设备！"));
+    return false;
+}
+
+void MainWindow::sendCommand(int index, const QByteArray &payload, int rxLen)
+{
+    auto &buffer = m_txBuffers[size_t(index)];
+    const int length = qMin(payload.size(), int(buffer.size()) - FrameFormat::kOverhead);
+    std::copy(payload.constBegin(), payload.constBegin() + length, buffer.begin());
+    Frame &record = commandTable[index];
+    record.txData = buffer.data();
+    record.txLen = uint8_t(length + FrameFormat::kOverhead);
+    if (rxLen >= 0)
+        record.rxLen = uint8_t(rxLen);
+    emit put(index);
+}
+
+// --- Replies -----------------------------------------------------------------
+
+void MainWindow::showData(int index)
+{
+    qCDebug(lcWindow) << "get Frame" << "showData" << __LINE__;
+    const ReplyDispatch::AckBy ack = ReplyDispatch::ackBy(index);
+    if (ack == ReplyDispatch::AckBy::Ignored || ack == ReplyDispatch::AckBy::Nobody)
+        return;
+    if (ack == ReplyDispatch::AckBy::Handler) {
+        pageReply(index, ReplyDispatch::copyPayload(commandTable[index]));
+        return;
+    }
+
+    const Frame &record = commandTable[index];
+    switch (index) {
+    case Cmd::SoftwareVersion1:
+    case Cmd::SoftwareVersion2:
+        // The about box copies the bytes during the call; then the reply is
+        // acknowledged like any other, so that the worker does not wait for ever.
+        emit putSoftWare(record);
+        break;
+    case Cmd::VersionCheck1:
+    case Cmd::VersionCheck2:
+        versionCheckReply(record);
+        break;
+    case Cmd::DeviceInfo:
+        deviceInfoReply(record.rxData, record.rxLen);
+        break;
+    case Cmd::WaveTriggerAck:
+        qCDebug(lcWindow) << "收到触发应答";
+        break;
+    case Cmd::WaveStateAck:
+    case Cmd::WaveStateAck2:
+        qCDebug(lcWindow) << "收到状态应答:" << (record.rxData && record.rxLen > 7 ? record.rxData[1] : 0);
+        break;
+    default:
+        break;
+    }
+    emit funcEnd();
+}
+
+void MainWindow::pageReply(int index, const QByteArray &payload)
+{
+    // Pages that have no handler of their own yet take the reply as read.
+    Q_UNUSED(index)
+    Q_UNUSED(payload)
+    emit funcEnd();
+}
+
+void MainWindow::versionCheckReply(const Frame &)
+{
+}
+
+void MainWindow::deviceInfoReply(const uint8_t *, uint8_t)
+{
+}
+
+// --- Link status ---------------------------------------------------------------
+
+void MainWindow::showLamp(bool green)
+{
+    ui->connectLight_1->setPixmap(green ? m_greenLamp : m_redLamp);
+    ui->connectLight_1->show();
+}
+
+void MainWindow::comStateShow(uint16_t state)
+{
+    if (state == 1) {
+        isCommunicateSetUp = 1;
+        ui->communicateState->setText(tr("通信正常"));
+        showLamp(true);
+        if (queryInfoOnParamPage && ui->stackedWidget->currentWidget() == ui->param_page) {
+            queryInfoOnParamPage = false;
+            ProductSerial_Query();
+            infoRequestedFromParamPage = true;
+        }
+        if (queryInfoAfterConnect) {
+            queryInfoAfterConnect = false;
+            ProductSerial_Query();
+        }
+        if (queryModeAfterReconnect) {
+            queryModeAfterReconnect = false;
+            ControlMode_Query();
+        }
+        return;
+    }
+    isCommunicateSetUp = state;
+    ui->communicateState->setText(state != 0 ? tr("通信超时") : tr("通信断开"));
+    showLamp(false);
+    // With the link gone the button connects again; say so.
+    if (state == 0)
+        ui->pushButton->setText(tr("连接设备"));
+}
+
+void MainWindow::retranslateLinkTexts()
+{
+    if (isCommunicateSetUp == 1) {
+        ui->communicateState->setText(tr("通信正常"));
+        ui->pushButton->setText(tr("断开连接"));
+    } else if (isCommunicateSetUp == 0) {
+        ui->communicateState->setText(tr("通信断开"));
+        ui->pushButton->setText(tr("连接设备"));
+    } else {
+        ui->communicateState->setText(tr("通信超时"));
+        ui->pushButton->setText(tr("断开连接"));
+    }
+    ui->txNum->setText(m_txText);
+    ui->rxNum->setText(m_rxText);
+    ui->errorNum->setText(m_erText);
+}
+
+void MainWindow::comTxNumShow(uint32_t count)
+{
+    m_txText = QStringLiteral("Tx:%1").arg(count);
+    ui->txNum->setText(m_txText);
+}
+
+void MainWindow::comRxNumShow(uint32_t count)
+{
+    m_rxText = QStringLiteral("Rx:%1").arg(count);
+    ui->rxNum->setText(m_rxText);
+}
+
+void MainWindow::comErNumShow(uint32_t count)
+{
+    m_erText = QStringLiteral("ER:%1").arg(count);
+    ui->errorNum->setText(m_erText);
+}
+
+void MainWindow::comNumReset()
+{
+    emit comNumberReset();
+    m_txText = QStringLiteral("TX:%1").arg(0);
+    m_rxText = QStringLiteral("RX:%1").arg(0);
+    m_erText = QStringLiteral("ER:%1").arg(0);
+    retranslateLinkTexts();
+}
+
+void MainWindow::showError(QString message)
+{
+    statusBar()->showMessage(message);
+}
+
+void MainWindow::showMsg(QString message)
+{
+    Prompt::information(this, tr("连接"), message);
+}
+
+// --- Connect and disconnect ------------------------------------------------------
+
+void MainWindow::on_pushButton_clicked()
+{
+    if (isCommunicateSetUp == 0) {
+        queryInfoOnParamPage = true;
+        queryInfoAfterConnect = true;
+        const QString port = ui->portSel->currentText();
+        if (port.startsWith(QLatin1String("HID"))) {
+            emit connectPara(PortScan::hidPathFor(port, m_hidDevices), PortScan::kVendorId, 0, 1, 1);
+        } else {
+            const uint32_t baud = m_appSettings.waveFormRate10Khz ? 921600 : 115200;
+            emit connectPara(Platform::connectName(port), baud, 8, 0, 1);
+        }
+        ui->pushButton->setText(tr("断开连接"));
+    } else {
+        queryModeAfterReconnect = true;
+        if (isCommunicateSetUp == 1)
+            qCDebug(lcWindow) << "点击了断开设备";
+        emit comDisConnect();
+        if (waveRecording)
+            stopWaveRecording();
+        ui->pushButton->setText(tr("连接设备"));
+    }
+    updateServoLabels();
+}
+
+// --- Port list -------------------------------------------------------------------
+
+void MainWindow::searchComPort()
+{
+    QStringList entries;
+    for (int i = 0; i < ui->portSel->count(); ++i)
+        entries.append(ui->portSel->itemText(i));
+    const QString current = ui->portSel->currentText();
+
+    QStringList fresh = Platform::serialPorts();
+    if (isCommunicateSetUp == 1)
+        return; // frozen while linked
+
+    m_hidDevices = PortScan::enumerateHid();
+    QStringList hidPaths;
+    fresh += PortScan::hidEntries(m_hidDevices, &hidPaths);
+    emit updateExistHID(hidPaths);
+
+    // Compared name by name: a port swapped for another between two scans is
+    // picked up too.
+    if (fresh != entries) {
+        ui->portSel->clear();
+        ui->portSel->addItems(fresh);
+        const int at = fresh.indexOf(current);
+        if (at >= 0)
+            ui->portSel->setCurrentIndex(at);
+    }
+    if (fresh.isEmpty()) {
+        ui->pushButton->setEnabled(false);
+        ui->pushButton->setText(tr("连接设备"));
+    } else {
+        ui->pushButton->setEnabled(true);
+    }
+}
+
+// --- Keep-alive, watchdog, queries -------------------------------------------------
+
+void MainWindow::comIdleDeal()
+{
+    // No keep-alive while the traffic monitor's button is on show, so that
+    // the monitor is not flooded with them.
+    if (!ui->pushButton_showCommData->isHidden())
+        return;
+    sendCommand(Cmd::IdleQuery, QByteArray(2, '\0'));
+}
+
+void MainWindow::SerialDataQueryTimeOutDeal()
+{
+    const int interval = m_scanTimer ? m_scanTimer->interval() : 100;
+    m_monitorWatchdog.tick(interval, unQueryBusy);
+    m_transferWatchdog.tick(interval, paramTransferBusy);
+}
+
+void MainWindow::ProductSerial_Query()
+{
+    if (!linkReady())
+        return;
+    // Monitor group 2, items 1 to 16: the drive's identification entries.
+    sendCommand(Cmd::DeviceInfo, QByteArray::fromHex("020102100010"), 0x66);
+    qCDebug(lcWindow) << "读取产品系列信息";
+}
+
+void MainWindow::ControlMode_Query()
+{
+    if (!linkReady())
+        return;
+    // The record's request length holds four payload bytes; they go out as zeros.
+    sendCommand(Cmd::ControlMode, QByteArray(4, '\0'));
+}
+
+void MainWindow::getSoftWare()
+{
+    if (!linkReady())
+        return;
+    sendCommand(Cmd::SoftwareVersion1, QByteArray(2, '\0'));
+    sendCommand(Cmd::SoftwareVersion2, QByteArray(2, '\0'));
+}
+
+void MainWindow::waveform_recvDataFromThread(QByteArray)
+{
+}

@@ -1,0 +1,88 @@
+#pragma once
+
+// Helpers shared by the window tests: a recorder for message boxes and file
+// requests, and a working folder holding the program's data files.
+
+#include "dialogs/prompt.h"
+
+#include <QDir>
+#include <QFile>
+#include <QList>
+#include <QStringList>
+#include <QTemporaryDir>
+
+// Records every box and file request the code under test makes and answers
+// them: boxes with the queued answers, else their first button; file requests
+// with the queued names, else as cancelled.
+class PromptRecorder
+{
+public:
+    PromptRecorder()
+    {
+        Prompt::setBoxHandler([this](const Prompt::Box &box) {
+            boxes.append(box);
+            if (!answers.isEmpty())
+                return answers.takeFirst();
+            for (int bit = 0; bit < 32; ++bit) {
+                const auto button = QMessageBox::StandardButton(1u << bit);
+                if (box.buttons & button)
+                    return button;
+            }
+            return QMessageBox::Ok;
+        });
+        Prompt::setFileHandler([this](const Prompt::FileRequest &request) {
+            files.append(request);
+            return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
+        });
+    }
+    ~PromptRecorder()
+    {
+        Prompt::setBoxHandler({});
+        Prompt::setFileHandler({});
+    }
+
+    QList<Prompt::Box> boxes;
+    QList<Prompt::FileRequest> files;
+    QList<QMessageBox::StandardButton> answers;
+    QStringList fileAnswers;
+};
+
+// A fresh working folder with the data files the program finds beside
+// itself; the previous folder comes back when it goes.
+class WorkDir
+{
+public:
+    explicit WorkDir(bool withData = true)
+        : m_previous(QDir::currentPath())
+    {
+        if (withData) {
+            const QDir data(QStringLiteral(SERVO_DATA_DIR));
+            for (const QString &name : data.entryList({QStringLiteral("*.ini")}, QDir::Files))
+                QFile::copy(data.filePath(name), m_dir.filePath(name));
+        }
+        QDir::setCurrent(m_dir.path());
+    }
+    ~WorkDir() { QDir::setCurrent(m_previous); }
+
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+
+    void write(const QString &name, const QByteArray &contents) const
+    {
+        QFile file(path(name));
+        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        file.write(contents);
+    }
+
+    QByteArray read(const QString &name) const
+    {
+        QFile file(path(name));
+        file.open(QIODevice::ReadOnly);
+        return file.readAll();
+    }
+
+    void remove(const QString &name) const { QFile::remove(path(name)); }
+
+private:
+    QString m_previous;
+    QTemporaryDir m_dir;
+};

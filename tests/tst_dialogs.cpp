@@ -1,0 +1,199 @@
+// The auxiliary windows: connection set-up, traffic monitor, error list and
+// servo debug text.
+
+#include "dialogs/connectdata.h"
+#include "dialogs/connectionsetup.h"
+#include "dialogs/errorform.h"
+#include "link/platform.h"
+#include "link/serialthread.h"
+#include "link/showsrvdebuginfo.h"
+#include "testsupport.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStringListModel>
+#include <QtTest>
+
+class TestDialogs : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { registerLinkTypes(); }
+
+    void init()
+    {
+        Platform::setSystemPortLister([] { return QStringList{QStringLiteral("ttyUSB0"), QStringLiteral("COM3")}; });
+    }
+    void cleanup() { Platform::setSystemPortLister({}); }
+
+    void connectionSetupSendsWhatIsChosen()
+    {
+        ConnectionSetup setup;
+        setup.setupShow();
+        QSignalSpy spy(&setup, &ConnectionSetup::connectPara);
+        setup.findChild<QComboBox *>(QStringLiteral("portSel"))->setCurrentText(QStringLiteral("COM3"));
+        setup.findChild<QComboBox *>(QStringLiteral("baudSel"))->setCurrentIndex(3);     // 9600
+        setup.findChild<QComboBox *>(QStringLiteral("dataBitsSel"))->setCurrentIndex(2); // 7
+        setup.findChild<QComboBox *>(QStringLiteral("paritySel"))->setCurrentIndex(1);   // even
+        setup.findChild<QComboBox *>(QStringLiteral("stopSel"))->setCurrentIndex(2);     // two
+        setup.findChild<QDialogButtonBox *>(QStringLiteral("connectOK"))->button(QDialogButtonBox::Ok)->click();
+        QCOMPARE(spy.size(), 1);
+        // On Linux a port name is passed on as it is.
+        QCOMPARE(spy[0][0].toString(), QStringLiteral("COM3"));
+        QCOMPARE(spy[0][1].value<uint32_t>(), 9600u);
+        QCOMPARE(spy[0][2].value<uint8_t>(), uint8_t(7));
+        QCOMPARE(spy[0][3].value<uint8_t>(), uint8_t(2));
+        QCOMPARE(spy[0][4].value<uint8_t>(), uint8_t(2));
+    }
+
+    void oneAndAHalfStopBitsSendTwo()
+    {
+        QCOMPARE(ConnectionSetup::stopBitsAt(1), uint8_t(2));
+        QCOMPARE(ConnectionSetup::parityAt(2), uint8_t(3));
+        QCOMPARE(ConnectionSetup::baudAt(0), 1200u);
+        QCOMPARE(ConnectionSetup::dataBitsAt(0), uint8_t(5));
+    }
+
+    void reopeningRemembersThePortChosen()
+    {
+        ConnectionSetup setup;
+        auto *ports = setup.findChild<QComboBox *>(QStringLiteral("portSel"));
+        ports->setCurrentText(QStringLiteral("COM3"));
+        setup.getPara();
+        Platform::setSystemPortLister([] { return QStringList{QStringLiteral("ttyACM0"), QStringLiteral("COM3")}; });
+        setup.setupShow();
+        QCOMPARE(ports->count(), 2);
+        QCOMPARE(ports->currentText(), QStringLiteral("COM3"));
+    }
+
+    void noPortSendsAnEmptyName()
+    {
+        Platform::setSystemPortLister([] { return QStringList(); });
+        ConnectionSetup setup;
+        QSignalSpy spy(&setup, &ConnectionSetup::connectPara);
+        setup.getPara();
+        QCOMPARE(spy[0][0].toString(), QString());
+    }
+
+    void addressTakesDigitsOnly()
+    {
+        ConnectionSetup setup;
+        auto *address = setup.findChild<QLineEdit *>(QStringLiteral("connectAdd"));
+        address->setText(QStringLiteral("12"));
+        QTest::keyClick(address, Qt::Key_X);
+        QCOMPARE(address->text(), QStringLiteral("12"));
+        address->setText(QString());
+        QTest::keyClick(address, Qt::Key_Minus);
+        QCOMPARE(address->text(), QStringLiteral("-"));
+    }
+
+    void trafficLineShowsTimeTagAndBytes()
+    {
+        const uint8_t frame[] = {0x7E, 0x0E, 0x01, 0x08, 0x00, 0x00, 0xFA, 0xE3};
+        const QDateTime when(QDate(2026, 12, 6), QTime(14, 5, 9));
+        QCOMPARE(ConnectData::trafficLine(when, frame, 8, 0),
+                 QStringLiteral("2026-12-06 14:05:09     Tx:  7e 0e 01 08 00 00 fa e3 "));
+        QVERIFY(ConnectData::trafficLine(when, frame, 1, 1).endsWith(QStringLiteral("Rx:  7e ")));
+    }
+
+    void monitorKeepsTheNewest100LinesAndPauses()
+    {
+        ConnectData monitor;
+        monitor.diaShow();
+        uint8_t byte = 0;
+        for (int i = 0; i < 101; ++i) {
+            byte = uint8_t(i);
+            monitor.showComTRData(&byte, 1, 0);
+        }
+        QCOMPARE(monitor.lines().size(), 100);
+        QVERIFY(monitor.lines().first().endsWith(QStringLiteral("01 ")));
+        QVERIFY(monitor.lines().last().endsWith(QStringLiteral("64 ")));
+
+        monitor.findChild<QPushButton *>(QStringLiteral("dataStop"))->click();
+        monitor.showComTRData(&byte, 1, 1);
+        QVERIFY(monitor.lines().last().contains(QStringLiteral("Tx:")));
+        monitor.findChild<QPushButton *>(QStringLiteral("dataOpen"))->click();
+        monitor.showComTRData(&byte, 1, 1);
+        QVERIFY(monitor.lines().last().contains(QStringLiteral("Rx:")));
+
+        // Opening it again starts afresh.
+        monitor.diaShow();
+        QVERIFY(monitor.lines().isEmpty());
+    }
+
+    void savedTrafficLogHoldsTheLines()
+    {
+        WorkDir dir(false);
+        PromptRecorder prompts;
+        ConnectData monitor;
+        uint8_t bytes[] = {1, 2};
+        monitor.showComTRData(bytes, 2, 0);
+        monitor.showComTRData(bytes, 1, 1);
+        prompts.fileAnswers << dir.path(QStringLiteral("log.txt"));
+        monitor.dataSave();
+        QVERIFY(monitor.paused());
+        QCOMPARE(prompts.files.first().filter, QStringLiteral("text files(*.txt)"));
+        QCOMPARE(dir.read(QStringLiteral("log.txt")), monitor.lines().join(QStringLiteral("\r\n")).toUtf8());
+        QVERIFY(prompts.boxes.isEmpty());
+    }
+
+    void failedSaveIsReportedAndKeepsTheEarlierFile()
+    {
+        WorkDir dir(false);
+        PromptRecorder prompts;
+        ConnectData monitor;
+        uint8_t byte = 9;
+        monitor.showComTRData(&byte, 1, 0);
+
+        // A target in a folder that does not exist cannot be written.
+        prompts.fileAnswers << dir.path(QStringLiteral("missing/log.txt"));
+        monitor.dataSave();
+        QCOMPARE(prompts.boxes.size(), 1);
+        QCOMPARE(prompts.boxes.first().icon, Prompt::Icon::Critical);
+
+        // A target that is a folder fails too, and stays what it was.
+        QDir().mkdir(dir.path(QStringLiteral("taken.txt")));
+        prompts.fileAnswers << dir.path(QStringLiteral("taken.txt"));
+        monitor.dataSave();
+        QCOMPARE(prompts.boxes.size(), 2);
+        QVERIFY(QFileInfo(dir.path(QStringLiteral("taken.txt"))).isDir());
+
+        // Cancelling the file dialog writes nothing and says nothing.
+        monitor.dataSave();
+        QCOMPARE(prompts.boxes.size(), 2);
+    }
+
+    void errorListStampsItsMessages()
+    {
+        errorForm errors;
+        errors.showError(QStringLiteral("参数组名称不正确！"));
+        QCOMPARE(errors.messages().size(), 1);
+        QVERIFY(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d: 参数组名称不正确！$"))
+                    .match(errors.messages().first())
+                    .hasMatch());
+        errors.ClearListViewDisplay();
+        QVERIFY(errors.messages().isEmpty());
+    }
+
+    void debugTextEndsAtTheFirstZeroByte()
+    {
+        QCOMPARE(showSrvDebugInfo::debugLine(QStringLiteral("10:00:00.000"), 1, QByteArray("ABC\0DEF", 7)),
+                 QStringLiteral("【10:00:00.000】: CM: ABC"));
+        QCOMPARE(showSrvDebugInfo::debugLine(QStringLiteral("t"), 0, QByteArray()), QStringLiteral("【t】: CPU: "));
+        QVERIFY(showSrvDebugInfo::debugLine(QStringLiteral("t"), 2, QByteArray("x")).isEmpty());
+
+        showSrvDebugInfo window;
+        window.showServoDebugInfo(1, QByteArray("ABC\0DEF", 7));
+        window.showServoDebugInfo(5, QByteArray("ignored"));
+        QVERIFY(window.text().contains(QStringLiteral(": CM: ABC")));
+        QVERIFY(!window.text().contains(QStringLiteral("DEF")));
+        QVERIFY(!window.text().contains(QStringLiteral("ignored")));
+    }
+};
+
+QTEST_MAIN(TestDialogs)
+#include "tst_dialogs.moc"

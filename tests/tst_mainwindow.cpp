@@ -1,0 +1,332 @@
+// The main window with every window and the link worker wired as the program
+// wires them, against the simulated drive: connecting, the link status, the
+// replies, the port list, the idle keep-alive and the busy-flag watchdog.
+
+#include "app/mainclass.h"
+#include "dialogs/connectdata.h"
+#include "dialogs/errorform.h"
+#include "link/platform.h"
+#include "link/serialthread.h"
+#include "link/showsrvdebuginfo.h"
+#include "mainwindow/busywatchdog.h"
+#include "mainwindow/mainwindow.h"
+#include "mainwindow/replydispatch.h"
+#include "sim/hidstandin/hidstandin.h"
+#include "sim/ptydriveserver.h"
+#include "testsupport.h"
+
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStackedWidget>
+#include <QtTest>
+
+namespace {
+QImage lamp(const char *name)
+{
+    return QPixmap(QString::fromLatin1(name)).toImage();
+}
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<WorkDir> dir;
+    std::unique_ptr<PromptRecorder> prompts;
+    std::unique_ptr<DriveEndpoint> drive;
+    std::unique_ptr<PtyDriveServer> server;
+    std::unique_ptr<MainClass> app;
+    QStringList systemPorts;
+
+    MainWindow *window() const { return app->mainWindow; }
+    template <typename T>
+    T *widget(const char *name) const
+    {
+        return window()->findChild<T *>(QString::fromLatin1(name));
+    }
+    QString text(const char *label) const { return widget<QLabel>(label)->text(); }
+    QImage lampShown() const { return widget<QLabel>("connectLight_1")->pixmap(Qt::ReturnByValue).toImage(); }
+
+    void startDrive()
+    {
+        drive = std::make_unique<DriveEndpoint>();
+        server = std::make_unique<PtyDriveServer>(*drive);
+        QVERIFY(server->start());
+        qputenv("SERVO_EXTRA_PORTS", server->slavePath().toLocal8Bit());
+    }
+
+    void connectToDrive()
+    {
+        auto *ports = widget<QComboBox>("portSel");
+        QTRY_VERIFY(ports->findText(server->slavePath()) >= 0);
+        ports->setCurrentIndex(ports->findText(server->slavePath()));
+        widget<QPushButton>("pushButton")->click();
+        QTRY_COMPARE(text("communicateState"), QStringLiteral("通信正常"));
+    }
+
+private slots:
+    void init()
+    {
+        dir = std::make_unique<WorkDir>();
+        prompts = std::make_unique<PromptRecorder>();
+        systemPorts.clear();
+        Platform::setSystemPortLister([this] { return systemPorts; });
+        resetCommandTable();
+    }
+
+    void cleanup()
+    {
+        app.reset();
+        server.reset();
+        drive.reset();
+        HidStandIn::reset();
+        Platform::setSystemPortLister({});
+        qunsetenv("SERVO_EXTRA_PORTS");
+        prompts.reset();
+        dir.reset();
+    }
+
+    void connectingShowsTheGreenLampAndCountsTraffic()
+    {
+        startDrive();
+        app = std::make_unique<MainClass>();
+        QCOMPARE(lampShown(), lamp(":/new/prefix1/red-light.ico"));
+        QCOMPARE(text("communicateState"), QStringLiteral("通信断开"));
+        connectToDrive();
+        QCOMPARE(lampShown(), lamp(":/new/prefix1/green-light.ico"));
+        QCOMPARE(widget<QPushButton>("pushButton")->text(), QStringLiteral("断开连接"));
+        // The identification queries go out at once; the idle keep-alive follows.
+        QTRY_VERIFY(text("txNum").startsWith(QStringLiteral("Tx:")) && text("rxNum").startsWith(QStringLiteral("Rx:")));
+        const int rx = text("rxNum").mid(3).toInt();
+        QTRY_VERIFY_WITH_TIMEOUT(text("rxNum").mid(3).toInt() > rx, 3000);
+        QCOMPARE(text("errorNum"), QStringLiteral("ER:0"));
+        QVERIFY(prompts->boxes.isEmpty());
+
+        // The counters start again from zero.
+        widget<QPushButton>("comReset")->click();
+        QCOMPARE(text("txNum"), QStringLiteral("TX:0"));
+        QTRY_COMPARE(text("txNum"), QStringLiteral("Tx:1"));
+    }
+
+    void driveHangingUpShowsTheLinkGone()
+    {
+        startDrive();
+        app = std::make_unique<MainClass>();
+        connectToDrive();
+        server->hangUp();
+        QTRY_COMPARE(text("communicateState"), QStringLiteral("通信断开"));
+        QCOMPARE(lampShown(), lamp(":/new/prefix1/red-light.ico"));
+        QCOMPARE(widget<QPushButton>("pushButton")->text(), QStringLiteral("连接设备"));
+        QTRY_COMPARE(prompts->boxes.size(), 1);
+        QCOMPARE(prompts->boxes.first().title, QStringLiteral("连接"));
+        QCOMPARE(prompts->boxes.first().text, QStringLiteral("通信断开"));
+        QCOMPARE(window()->linkState(), 0);
+    }
+
+    void disconnectButtonEndsTheLink()
+    {
+        startDrive();
+        app = std::make_unique<MainClass>();
+        connectToDrive();
+        widget<QPushButton>("pushButton")->click();
+        QTRY_COMPARE(text("communicateState"), QStringLiteral("通信断开"));
+        QCOMPARE(widget<QPushButton>("pushButton")->text(), QStringLiteral("连接设备"));
+        QVERIFY(app->linkWorker->wait(3000));
+    }
+
+    void sendingWithoutALinkIsRefused()
+    {
+        app = std::make_unique<MainClass>();
+        QSignalSpy put(window(), &MainWindow::put);
+        window()->ProductSerial_Query();
+        window()->getSoftWare();
+        QVERIFY(put.isEmpty());
+        QCOMPARE(prompts->boxes.size(), 2);
+        QCOMPARE(prompts->boxes.first().icon, Prompt::Icon::Critical);
+        QCOMPARE(prompts->boxes.first().title, QStringLiteral("错误"));
+        QCOMPARE(prompts->boxes.first().text, QStringLiteral("通信未建立，请先连接设备！"));
+    }
+
+    void everyReplyIsAcknowledgedOnceOrNotAtAll()
+    {
+        app = std::make_unique<MainClass>();
+        QSignalSpy acks(window(), &MainWindow::funcEnd);
+        uint8_t reply[200] = {};
+        for (int i = 0; i < Cmd::Count; ++i)
+            commandTable[i].rxData = reply;
+        for (int index : {int(Cmd::WaveKeepAlive), int(Cmd::FirmwarePacket), 19, 255, -1})
+            window()->showData(index);
+        QCOMPARE(acks.size(), 0);
+        for (int index = 0; index < Cmd::Count; ++index) {
+            acks.clear();
+            window()->showData(index);
+            const bool expected = index != Cmd::WaveKeepAlive && index != Cmd::FirmwarePacket;
+            QVERIFY2(acks.size() == (expected ? 1 : 0), qPrintable(QString::number(index)));
+        }
+    }
+
+    void replyPayloadIsCappedAt200Bytes()
+    {
+        QByteArray bytes(249, '\x11');
+        Frame record;
+        record.rxLen = 255;
+        record.rxData = reinterpret_cast<uint8_t *>(bytes.data());
+        QCOMPARE(ReplyDispatch::copyPayload(record).size(), 200);
+        record.rxLen = 22;
+        QCOMPARE(ReplyDispatch::copyPayload(record).size(), 16);
+        record.rxData = nullptr;
+        QVERIFY(ReplyDispatch::copyPayload(record).isEmpty());
+    }
+
+    void watchdogReleasesAfterThreeSeconds()
+    {
+        BusyWatchdog watchdog;
+        bool busy = true;
+        for (int tick = 1; tick < 30; ++tick) {
+            watchdog.tick(100, busy);
+            QVERIFY(busy);
+        }
+        watchdog.tick(100, busy);
+        QVERIFY(!busy);
+        // A flag cleared in between starts the count again.
+        busy = true;
+        for (int tick = 0; tick < 20; ++tick)
+            watchdog.tick(100, busy);
+        bool clear = false;
+        watchdog.tick(100, clear);
+        for (int tick = 0; tick < 29; ++tick)
+            watchdog.tick(100, busy);
+        QVERIFY(busy);
+    }
+
+    void watchdogReleasesAStuckFlagOnTime()
+    {
+        app = std::make_unique<MainClass>();
+        QElapsedTimer timer;
+        timer.start();
+        window()->setParamTransferBusy(true);
+        QTRY_VERIFY_WITH_TIMEOUT(!window()->isParamTransferBusy(), 5000);
+        const qint64 elapsed = timer.elapsed();
+        QVERIFY2(elapsed >= 2900 && elapsed <= 3300, qPrintable(QString::number(elapsed)));
+    }
+
+    void idleKeepAliveOnlyWhileTheMonitorButtonIsHidden()
+    {
+        app = std::make_unique<MainClass>();
+        QSignalSpy put(window(), &MainWindow::put);
+        window()->comIdleDeal();
+        QCOMPARE(put.size(), 1);
+        QCOMPARE(put.first().first().toInt(), int(Cmd::IdleQuery));
+        QCOMPARE(buildRequest(commandTable[Cmd::IdleQuery]), QByteArray::fromHex("7E0E01080000FAE3"));
+        widget<QPushButton>("pushButton_showCommData")->setVisible(true);
+        window()->comIdleDeal();
+        QCOMPARE(put.size(), 1);
+    }
+
+    void portListFollowsTheSystem()
+    {
+        systemPorts = QStringList{QStringLiteral("ttyUSB0")};
+        HidStandIn::plug();
+        HidStandIn::DeviceOptions other;
+        other.vendorId = 0x1234;
+        HidStandIn::plug(other);
+        HidStandIn::plug();
+        app = std::make_unique<MainClass>();
+        QSignalSpy hid(window(), &MainWindow::updateExistHID);
+        auto *ports = widget<QComboBox>("portSel");
+        QTRY_COMPARE(ports->count(), 3);
+        QCOMPARE(ports->itemText(0), QStringLiteral("ttyUSB0"));
+        QCOMPARE(ports->itemText(1), QStringLiteral("HID1"));
+        QCOMPARE(ports->itemText(2), QStringLiteral("HID2"));
+        QTRY_VERIFY(!hid.isEmpty());
+        QCOMPARE(hid.last().first().toStringList(),
+                 (QStringList{QStringLiteral("/dev/hidraw-sim0"), QStringLiteral("/dev/hidraw-sim2")}));
+
+        // One port swapped for another between two scans is picked up, and
+        // the chosen entry stays chosen.
+        ports->setCurrentIndex(2);
+        systemPorts = QStringList{QStringLiteral("ttyUSB1")};
+        QTRY_COMPARE(ports->itemText(0), QStringLiteral("ttyUSB1"));
+        QCOMPARE(ports->currentText(), QStringLiteral("HID2"));
+
+        // Connecting to HID2 uses the second drive's path.
+        QSignalSpy connectPara(window(), &MainWindow::connectPara);
+        widget<QPushButton>("pushButton")->click();
+        QCOMPARE(connectPara.size(), 1);
+        QCOMPARE(connectPara[0][0].toString(), QStringLiteral("/dev/hidraw-sim2"));
+        QCOMPARE(connectPara[0][1].value<uint32_t>(), 0x0EFFu);
+        QCOMPARE(connectPara[0][2].value<uint8_t>(), uint8_t(0));
+        QCOMPARE(connectPara[0][3].value<uint8_t>(), uint8_t(1));
+        QCOMPARE(connectPara[0][4].value<uint8_t>(), uint8_t(1));
+    }
+
+    void noPortsDisableTheConnectButton()
+    {
+        app = std::make_unique<MainClass>();
+        auto *button = widget<QPushButton>("pushButton");
+        QTRY_VERIFY(!button->isEnabled());
+        QCOMPARE(button->text(), QStringLiteral("连接设备"));
+        systemPorts = QStringList{QStringLiteral("ttyUSB0")};
+        QTRY_VERIFY(button->isEnabled());
+    }
+
+    void serialConnectUsesTheConfiguredSpeed()
+    {
+        dir->write(QStringLiteral("appsetting.ini"), "[Func]\nWaveFormRate10Khz=true\n");
+        systemPorts = QStringList{QStringLiteral("ttyUSB0")};
+        app = std::make_unique<MainClass>();
+        QTRY_COMPARE(widget<QComboBox>("portSel")->currentText(), QStringLiteral("ttyUSB0"));
+        QSignalSpy connectPara(window(), &MainWindow::connectPara);
+        // Keep the worker out of it: only the request is looked at.
+        disconnect(window(), &MainWindow::connectPara, app->linkWorker, &SerialThread::transaction);
+        widget<QPushButton>("pushButton")->click();
+        QCOMPARE(connectPara[0][0].toString(), QStringLiteral("ttyUSB0"));
+        QCOMPARE(connectPara[0][1].value<uint32_t>(), 921600u);
+        QCOMPARE(connectPara[0][2].value<uint8_t>(), uint8_t(8));
+        QCOMPARE(connectPara[0][3].value<uint8_t>(), uint8_t(0));
+        QCOMPARE(connectPara[0][4].value<uint8_t>(), uint8_t(1));
+    }
+
+    void pageListSwitchesPages()
+    {
+        app = std::make_unique<MainClass>();
+        QSignalSpy page(window(), &MainWindow::nowPage);
+        widget<QListWidget>("listWidget")->setCurrentRow(3);
+        QCOMPARE(widget<QStackedWidget>("stackedWidget")->currentIndex(), 3);
+        QCOMPARE(widget<QStackedWidget>("stackedWidget")->currentWidget()->objectName(), QStringLiteral("wave_page"));
+        QCOMPARE(page.size(), 1);
+        QCOMPARE(page.first().first().toInt(), 3);
+    }
+
+    void windowsAreWiredToEachOther()
+    {
+        app = std::make_unique<MainClass>();
+        emit window()->showWrongSet(QStringLiteral("bad code"));
+        QVERIFY(app->errors->messages().last().endsWith(QStringLiteral("bad code")));
+        emit window()->showConnectDataDia();
+        QVERIFY(app->connectData->isVisible());
+        app->connectData->hide();
+        widget<QPushButton>("pushButton_showCommData")->setVisible(true);
+        widget<QPushButton>("pushButton_showCommData")->click();
+        QVERIFY(app->connectData->isVisible());
+        QVERIFY(app->debugInfo->isVisible());
+    }
+
+    void trafficReachesTheMonitor()
+    {
+        startDrive();
+        app = std::make_unique<MainClass>();
+        app->connectData->diaShow();
+        connectToDrive();
+        QTRY_VERIFY(app->connectData->lines().size() >= 2);
+        QVERIFY(app->connectData->lines().first().contains(QStringLiteral("Tx:  7e 04 01 0c 02 01 02 10 00 10 ")));
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
