@@ -1,0 +1,194 @@
+// The parameter definition file reader: what is registered, what is dropped,
+// and that nothing a file says can crash it or lose what came before an
+// error.
+
+#include "definitions/definitions.h"
+
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+QString parameter(const QString &code, const QString &extra = QString())
+{
+    return QStringLiteral("<Parameter><ParameterIndex>%1</ParameterIndex><parametername>name %1</parametername>"
+                          "<DefaultValue>1</DefaultValue><ModifyTime>运行设定</ModifyTime>%2</Parameter>")
+        .arg(code, extra);
+}
+} // namespace
+
+class TestDefinitions : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir dir;
+
+    Definitions read(const QString &body, bool wrap = true)
+    {
+        const QString path = dir.filePath(QStringLiteral("defs.xml"));
+        QFile file(path);
+        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        file.write((QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n")
+                    + (wrap ? QStringLiteral("<Root Version=\"1.0\">") + body + QStringLiteral("</Root>") : body))
+                       .toUtf8());
+        file.close();
+        Definitions defs;
+        readParameterFile(path, defs);
+        return defs;
+    }
+
+private slots:
+    void withoutRootNothingIsRegistered()
+    {
+        const Definitions defs = read(parameter(QStringLiteral("P00_01")), false);
+        QCOMPARE(defs.parameterCount(), 0);
+    }
+
+    void missingFileLeavesEverythingEmpty()
+    {
+        Definitions defs;
+        readParameterFile(dir.filePath(QStringLiteral("none.xml")), defs);
+        QCOMPARE(defs.parameterCount(), 0);
+    }
+
+    void parametersAreFiledUnderTheirCodeAsWritten()
+    {
+        const Definitions defs = read(parameter(QStringLiteral("p03_07")) + parameter(QStringLiteral("P03-07"))
+                                      + parameter(QStringLiteral("P21-01")) + parameter(QStringLiteral("X00-01"))
+                                      + parameter(QStringLiteral("P0-01")) + parameter(QStringLiteral("P20_05")));
+        QCOMPARE(defs.paramGroups[3].keys(), (QStringList{QStringLiteral("P03-07"), QStringLiteral("p03_07")}));
+        QCOMPARE(defs.paramGroups[20].keys(), QStringList{QStringLiteral("P20_05")});
+        QCOMPARE(defs.parameterCount(), 3);
+    }
+
+    void aParameterStartsWithEveryFieldEmpty()
+    {
+        const Definitions defs = read(parameter(QStringLiteral("P00_01"), QStringLiteral("<MinValue>-5</MinValue>"))
+                                      + QStringLiteral("<Parameter><ParameterIndex>P00_02</ParameterIndex></Parameter>"));
+        const ParamRecord &second = defs.paramGroups[0][QStringLiteral("P00_02")];
+        QVERIFY(second.DefaultValue.isEmpty());
+        QVERIFY(second.ModifyTime.isEmpty());
+        QVERIFY(second.MinValue.isEmpty());
+        QCOMPARE(second.state, quint16(0));
+    }
+
+    void aDuplicateCodeKeepsTheSecondTexts()
+    {
+        const Definitions defs = read(parameter(QStringLiteral("P01_01"), QStringLiteral("<Uint>ms</Uint>"))
+                                      + parameter(QStringLiteral("P01_01"), QStringLiteral("<Uint>rpm</Uint>")));
+        QCOMPARE(defs.paramGroups[1].size(), 1);
+        QCOMPARE(defs.paramGroups[1].first().Uint, QStringLiteral("rpm"));
+    }
+
+    void monitorItemsFaultsAndChannels()
+    {
+        const Definitions defs = read(QStringLiteral(
+            "<UnDisplay>"
+            "<UnDisplayItem><UnDisplayIndex>U2-05</UnDisplayIndex><UnDisplayFormat>DISP_AS_HEX</UnDisplayFormat></UnDisplayItem>"
+            "<UnDisplayItem><UnDisplayIndex>U3-05</UnDisplayIndex></UnDisplayItem>"
+            "<UnDisplayItem><UnDisplayIndex>U0-01</UnDisplayIndex></UnDisplayItem>"
+            "</UnDisplay>"
+            "<FaultWarmItem><FaultWarmCode></FaultWarmCode><FaultWarmName>nothing</FaultWarmName></FaultWarmItem>"
+            "<FaultWarmItem><FaultWarmCode>101</FaultWarmCode><FaultWarmOperate>STOP</FaultWarmOperate></FaultWarmItem>"
+            "<WaveformChannelItem><WaveChIndex>0</WaveChIndex><WaveCoeff>0.1</WaveCoeff><WaveChName>late</WaveChName></WaveformChannelItem>"
+            "<WaveformChannelItem><WaveChIndex>1</WaveChIndex><WaveChName>speed</WaveChName><WaveCoeff>1</WaveCoeff></WaveformChannelItem>"
+            "<WaveformChannelDef>0,1,0,1</WaveformChannelDef><WaveformScaleToq>1,1,1,1</WaveformScaleToq>"
+            "<FuncCodeVersion>V1.1</FuncCodeVersion>"));
+        QCOMPARE(defs.unGroups[2].keys(), QStringList{QStringLiteral("U2-05")});
+        QCOMPARE(defs.unGroups[0].size(), 1);
+        QCOMPARE(defs.faultTable.keys(), QStringList{QStringLiteral("101")});
+        // A channel is stored when its coefficient is read: a name after it is lost.
+        QCOMPARE(defs.waveChannels[QStringLiteral("0")].WaveChName, QString());
+        QCOMPARE(defs.waveChannels[QStringLiteral("1")].WaveChName, QStringLiteral("speed"));
+        QCOMPARE(defs.waveChannelDefault[0], QStringLiteral("0,1,0,1"));
+        QCOMPARE(defs.waveScaleDefault[3], QStringLiteral("1,1,1,1"));
+        QVERIFY(defs.wideValues());
+    }
+
+    void groupMembersOnlyInsideParameterGroups()
+    {
+        const Definitions defs = read(QStringLiteral(
+            "<ParameterGrpMember>P01 outside</ParameterGrpMember>"
+            "<ParameterGroups><ParameterGrpMember>P05 位置控制</ParameterGrpMember>"
+            "<ParameterGrpMember>PAB broken</ParameterGrpMember></ParameterGroups>"));
+        QCOMPARE(defs.groupMembers.size(), 1);
+        QCOMPARE(defs.groupMembers.value(QStringLiteral("P05- 位置控制"), -1), 5);
+    }
+
+    void anErrorKeepsWhatCameBefore()
+    {
+        // A leaf element with a child is an error that ends reading.
+        const Definitions defs = read(parameter(QStringLiteral("P00_01"))
+                                      + QStringLiteral("<Parameter><ParameterIndex>P00_02<b>x</b></ParameterIndex></Parameter>")
+                                      + parameter(QStringLiteral("P00_03")));
+        QCOMPARE(defs.paramGroups[0].keys(), QStringList{QStringLiteral("P00_01")});
+
+        const Definitions truncated = read(parameter(QStringLiteral("P00_01")) + QStringLiteral("<Parameter><Param"));
+        QCOMPARE(truncated.paramGroups[0].size(), 1);
+    }
+
+    void unknownAndNestedElementsAreSteppedThrough()
+    {
+        QString nested;
+        for (int i = 0; i < 2000; ++i)
+            nested += QStringLiteral("<Wrap%1>").arg(i % 7);
+        QString closing;
+        for (int i = 1999; i >= 0; --i)
+            closing += QStringLiteral("</Wrap%1>").arg(i % 7);
+        const Definitions defs = read(nested + parameter(QStringLiteral("P02_02")) + closing
+                                      + QStringLiteral("<Mystery attr='1'>text</Mystery>"));
+        QCOMPARE(defs.paramGroups[2].size(), 1);
+    }
+
+    void hugeFilesLoad()
+    {
+        // Tens of thousands of parameters and a megabyte of description.
+        QString body;
+        body.reserve(4 * 1024 * 1024);
+        for (int i = 0; i < 30000; ++i)
+            body += parameter(QStringLiteral("P%1_%2").arg(i % 21, 2, 10, QLatin1Char('0')).arg(i / 21));
+        body += parameter(QStringLiteral("P00_99999"), QStringLiteral("<Detial>") + QString(1 << 20, QLatin1Char('x'))
+                                                           + QStringLiteral("</Detial>"));
+        const Definitions defs = read(body);
+        QCOMPARE(defs.parameterCount(), 30001);
+        QCOMPARE(defs.paramGroups[0][QStringLiteral("P00_99999")].Detial.size(), 1 << 20);
+    }
+
+    void entityExpansionIsBounded()
+    {
+        const QString path = dir.filePath(QStringLiteral("bomb.xml"));
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        QByteArray doc = "<?xml version=\"1.0\"?>\n<!DOCTYPE Root [\n<!ENTITY a \"aaaaaaaaaa\">\n";
+        char previous = 'a';
+        for (char name = 'b'; name <= 'j'; ++name) {
+            doc += QByteArray("<!ENTITY ") + name + " \"";
+            for (int i = 0; i < 10; ++i)
+                doc += QByteArray("&") + previous + ";";
+            doc += "\">\n";
+            previous = name;
+        }
+        doc += "]>\n<Root><Parameter><ParameterIndex>P00_01</ParameterIndex><Detial>&j;</Detial></Parameter></Root>";
+        file.write(doc);
+        file.close();
+        Definitions defs;
+        readParameterFile(path, defs);
+        QVERIFY(defs.parameterCount() <= 1);
+    }
+
+    void clearKeepsTheWaveformDefaults()
+    {
+        Definitions defs = read(parameter(QStringLiteral("P00_01"))
+                                + QStringLiteral("<WaveformChannelDef>1,2,3,4</WaveformChannelDef>"
+                                                 "<FuncCodeVersion>V1.0</FuncCodeVersion>"));
+        QVERIFY(!defs.wideValues());
+        defs.clear();
+        QCOMPARE(defs.parameterCount(), 0);
+        QVERIFY(defs.funcCodeVersion.isEmpty());
+        QCOMPARE(defs.waveChannelDefault[0], QStringLiteral("1,2,3,4"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDefinitions)
+#include "tst_definitions.moc"
