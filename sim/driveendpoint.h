@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <mutex>
+#include <utility>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -72,6 +73,13 @@ public:
     FaultSwitches faults() const;
     bool applyFault(const QString &name, const QString &value, QString *error);
     void setWaveSettings(const WaveGenerator::Settings &settings);
+    // Runs `f` on the drive model, under the endpoint's lock.
+    template <typename F>
+    auto withModel(F f) -> decltype(f(std::declval<DriveModel &>()))
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return f(m_model);
+    }
     WaveGenerator::Settings waveSettings() const;
 
     void receive(const QByteArray &bytes, int stream, qint64 nowUs);

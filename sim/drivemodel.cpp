@@ -15,6 +15,11 @@ DriveModel::DriveModel(const WaveGenerator::Settings &wave)
     fillIdentityMonitors();
 }
 
+bool DriveModel::loadParameters(const QString &path)
+{
+    return m_params.load(path);
+}
+
 void DriveModel::setIdentity(const DriveIdentity &identity)
 {
     m_identity = identity;
@@ -97,6 +102,12 @@ QByteArray DriveModel::handle(const QByteArray &request, qint64 nowUs)
 
     if (cmd == 0x0E && sub == 0x01) // idle keep-alive: echo the two bytes
         return buildFrame(cmd, sub, payload.left(2).leftJustified(2, '\0'));
+    if (cmd == 0x01 && sub == 0x01)
+        return m_params.readRange(payload);
+    if (cmd == 0x02 && sub == 0x01)
+        return m_params.readList(payload);
+    if (cmd == 0x03 && sub == 0x01)
+        return m_params.write(payload, m_servoOn);
     if (cmd == 0x04 && sub == 0x01)
         return readMonitorRange(payload);
     if (cmd == 0x05 && sub == 0x02)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sim/paramstore.h"
 #include "sim/wavegenerator.h"
 
 #include <QByteArray>
@@ -30,6 +31,14 @@ public:
     static constexpr qint64 kFirstBlockDelayUs = 20000;
 
     explicit DriveModel(const WaveGenerator::Settings &wave = WaveGenerator::Settings());
+
+    // The parameters it holds, from a definition file.
+    bool loadParameters(const QString &path);
+    ParamStore &parameters() { return m_params; }
+    const ParamStore &parameters() const { return m_params; }
+    // With the servo on, parameters that may only be set while stopped are refused.
+    void setServoOn(bool on) { m_servoOn = on; }
+    bool servoOn() const { return m_servoOn; }
 
     void setIdentity(const DriveIdentity &identity);
     const DriveIdentity &identity() const { return m_identity; }
@@ -70,6 +79,8 @@ private:
     void fillIdentityMonitors();
 
     DriveIdentity m_identity;
+    ParamStore m_params;
+    bool m_servoOn = false;
     QMap<quint16, quint32> m_monitors;
 
     WaveGenerator m_wave;

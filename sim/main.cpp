@@ -88,10 +88,15 @@ int main(int argc, char *argv[])
         "A simulated servo drive on a pseudo-terminal. It prints the slave's path on the first line of its "
         "output; open that path (or --link) as a serial port.\n\n"
         "While it runs, type a switch and its value to change it (\"drop-every 5\", \"split 7:3\"), "
-        "\"hang-up [MS]\" to hang up (and come back after MS), \"stats\" or \"quit\"."));
+        "\"hang-up [MS]\" to hang up (and come back after MS), \"servo on\" or \"servo off\", \"stats\" or "
+        "\"quit\"."));
     parser.addHelpOption();
     const QList<QCommandLineOption> options = {
         {QStringLiteral("link"), QStringLiteral("Also create a symbolic link PATH to the slave."), QStringLiteral("PATH")},
+        {QStringLiteral("params"),
+         QStringLiteral("Parameter definition file whose parameters the drive holds (default: "
+                        "ParameterFile/zh_CN_Parameter.xml beside drive-sim)."),
+         QStringLiteral("FILE")},
         {QStringLiteral("rate"), QStringLiteral("Waveform sample sets a second: 1000 or 10000 (default 1000)."),
          QStringLiteral("N")},
         {QStringLiteral("wave"),
@@ -134,6 +139,15 @@ int main(int argc, char *argv[])
 
     DriveEndpoint endpoint(wave);
     endpoint.setFaults(faults);
+    const QString params = parser.isSet(QStringLiteral("params"))
+        ? parser.value(QStringLiteral("params"))
+        : QCoreApplication::applicationDirPath() + QStringLiteral("/ParameterFile/zh_CN_Parameter.xml");
+    const int paramCount = endpoint.withModel([&](DriveModel &model) {
+        model.loadParameters(params);
+        return model.parameters().size();
+    });
+    if (paramCount == 0)
+        printLine(stderr, QStringLiteral("drive-sim: no parameters in %1; parameter reads go unanswered").arg(params));
     PtyDriveServer server(endpoint);
     if (!server.start(parser.value(QStringLiteral("link")), &error)) {
         printLine(stderr, QStringLiteral("drive-sim: %1").arg(error));
@@ -146,6 +160,7 @@ int main(int argc, char *argv[])
                                    parser.isSet(QStringLiteral("link"))
                                        ? QStringLiteral(" (link %1)").arg(server.portPath())
                                        : QString()));
+        printLine(stderr, QStringLiteral("drive-sim: %1 parameters from %2").arg(paramCount).arg(params));
         printLine(stderr, QStringLiteral("drive-sim: waveform %1 sets/s, fault switches: %2")
                               .arg(wave.rate)
                               .arg(faults.describe()));
@@ -183,6 +198,10 @@ int main(int argc, char *argv[])
                 app.quit();
             } else if (command == QLatin1String("stats")) {
                 printLine(stderr, QStringLiteral("drive-sim: %1").arg(statsText(endpoint)));
+            } else if (command == QLatin1String("servo")) {
+                const bool on = words.value(1) == QLatin1String("on");
+                endpoint.withModel([on](DriveModel &model) { model.setServoOn(on); });
+                printLine(stderr, QStringLiteral("drive-sim: servo %1").arg(on ? QStringLiteral("on") : QStringLiteral("off")));
             } else if (command == QLatin1String("hang-up")) {
                 server.hangUp(words.size() > 1 ? words.at(1).toInt() : -1);
                 printLine(stderr, QStringLiteral("drive-sim: hung up"));

@@ -5,6 +5,7 @@
 #include "link/waveparser.h"
 #include "sim/driveendpoint.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -33,6 +34,28 @@ QByteArray waveStart(quint16 a = 1, quint16 b = 2, quint16 c = 3, quint16 d = 4)
     for (int i = 0; i < 8; ++i)
         payload.append(QByteArray::fromHex("0001"));
     return request(0x0A, 0x04, payload);
+}
+
+QString definitionsFile(QTemporaryDir &dir, const QString &version)
+{
+    const QString path = dir.filePath(QStringLiteral("defs.xml"));
+    QFile file(path);
+    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    const auto param = [](const char *code, const char *min, const char *max, const char *def, const char *modify,
+                          const char *width, const char *sign) {
+        return QStringLiteral("<Parameter><ParameterIndex>%1</ParameterIndex><DefaultValue>%4</DefaultValue>"
+                              "<MinValue>%2</MinValue><MaxValue>%3</MaxValue><ModifyTime>%5</ModifyTime>"
+                              "<DataWidth>%6</DataWidth><DataSign>%7</DataSign></Parameter>")
+            .arg(QString::fromUtf8(code), QString::fromUtf8(min), QString::fromUtf8(max), QString::fromUtf8(def),
+                 QString::fromUtf8(modify), QString::fromUtf8(width), QString::fromUtf8(sign));
+    };
+    const QString body = QStringLiteral("<Root><FuncCodeVersion>%1</FuncCodeVersion>").arg(version)
+        + param("P00_01", "0", "6", "2", "停机设定", "16bit", "unsigned")
+        + param("P00_03", "-100", "100", "-5", "运行设定", "16bit", "signed")
+        + param("P01_00", "0", "100000", "5000", "运行设定", "32bit", "unsigned")
+        + param("P02_07", "0", "9", "1", "只读", "16bit", "unsigned") + QStringLiteral("</Root>");
+    file.write(body.toUtf8());
+    return path;
 }
 
 QByteArray concat(const QVector<DriveEndpoint::Output> &outputs)
@@ -130,6 +153,53 @@ private slots:
         QCOMPARE(out[0].bytes.mid(12, 2), QByteArray::fromHex("0001")); // position mode
         QCOMPARE(out[1].bytes.size(), 26);
         QVERIFY(out[1].bytes.mid(4).startsWith("DSP"));
+    }
+
+    void parametersAreReadInRangesAndLists()
+    {
+        QTemporaryDir dir;
+        DriveEndpoint drive;
+        QVERIFY(drive.withModel([&](DriveModel &m) { return m.loadParameters(definitionsFile(dir, QStringLiteral("V1.1"))); }));
+        // P00_01 to P01_00, five asked for: three exist, two markers follow.
+        drive.receive(request(0x01, 0x01, QByteArray::fromHex("000101000500")), 1, 0);
+        QByteArray reply = concat(drive.takeDue(0));
+        QCOMPARE(reply.size(), 6 * 5 + 6);
+        QCOMPARE(reply.mid(4, 18), QByteArray::fromHex("000100000002" "0003FFFFFFFB" "010000001388"));
+        QCOMPARE(reply.mid(22, 12), QByteArray(12, '\0'));
+        // A list: the missing P09_09 gets the marker in its place.
+        drive.receive(request(0x02, 0x01, QByteArray::fromHex("09090207")), 1, 1);
+        reply = concat(drive.takeDue(1));
+        QCOMPARE(reply.mid(4, 12), QByteArray(6, '\0') + QByteArray::fromHex("020700000001"));
+    }
+
+    void writesAreCheckedLikeADrive()
+    {
+        QTemporaryDir dir;
+        DriveEndpoint drive;
+        QVERIFY(drive.withModel([&](DriveModel &m) { return m.loadParameters(definitionsFile(dir, QStringLiteral("V1.1"))); }));
+        // Stored, above max, below min, read-only, missing.
+        drive.receive(request(0x03, 0x01, QByteArray::fromHex("0003FFFFFFF6" "000300000065" "0003FFFFFF9B"
+                                                              "020700000002" "090900000001")),
+                      1, 0);
+        QByteArray reply = concat(drive.takeDue(0));
+        QCOMPARE(reply.mid(4, 20), QByteArray::fromHex("00030000" "00030001" "00030002" "02070010" "09090008"));
+        QCOMPARE(drive.withModel([](DriveModel &m) { return m.parameters().value(0, 3); }), qint64(-10));
+        // A stop-only parameter while the servo is on.
+        drive.withModel([](DriveModel &m) { m.setServoOn(true); });
+        drive.receive(request(0x03, 0x01, QByteArray::fromHex("000100000003")), 1, 1);
+        QCOMPARE(concat(drive.takeDue(1)).mid(4, 4), QByteArray::fromHex("00010004"));
+    }
+
+    void sixteenBitDriveSignsByItsMinimum()
+    {
+        QTemporaryDir dir;
+        DriveEndpoint drive;
+        QVERIFY(drive.withModel([&](DriveModel &m) { return m.loadParameters(definitionsFile(dir, QStringLiteral("V1.0"))); }));
+        drive.receive(request(0x03, 0x01, QByteArray::fromHex("0003FFFE")), 1, 0);
+        QCOMPARE(concat(drive.takeDue(0)).mid(4, 4), QByteArray::fromHex("00030000"));
+        QCOMPARE(drive.withModel([](DriveModel &m) { return m.parameters().value(0, 3); }), qint64(-2));
+        drive.receive(request(0x01, 0x01, QByteArray::fromHex("000300030100")), 1, 1);
+        QCOMPARE(concat(drive.takeDue(1)), buildFrame(0x01, 0x01, QByteArray::fromHex("0003FFFE")));
     }
 
     void faultSwitchesShapeTheReplies()
