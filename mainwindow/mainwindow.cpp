@@ -47,15 +47,16 @@ MainWindow::MainWindow(QWidget *parent)
     showLamp(false);
     connect(ui->comReset, &QPushButton::clicked, this, &MainWindow::comNumReset);
 
-    // 3.-4. Servo information table and the default definition file (read
-    // by the definition layer as it arrives).
+    // 3.-4. Servo information table and the default definition file.
     paramFilePath = QStringLiteral("ParameterFile/zh_CN_Parameter.xml");
     paramFileName = QStringLiteral("Parameter.xml");
+    readParameterFile(paramFilePath, defs);
 
     // 5. config.ini.
     readConfigIni();
 
     // 6. Pages, then navigation and menus.
+    setupParamPage();
     connect(ui->listWidget, &QListWidget::currentRowChanged, ui->stackedWidget, &QStackedWidget::setCurrentIndex);
     connect(ui->listWidget, &QListWidget::currentRowChanged, this, &MainWindow::nowPage);
     connect(ui->listWidget, &QListWidget::currentRowChanged, this, &MainWindow::pageChange);

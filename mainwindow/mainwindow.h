@@ -1,20 +1,28 @@
 #pragma once
 
 #include "app/settingsfiles.h"
+#include "definitions/definitions.h"
 #include "link/frame.h"
 #include "mainwindow/busywatchdog.h"
 #include "mainwindow/portscan.h"
 
 #include <QByteArray>
 #include <QMainWindow>
+#include <QModelIndex>
+#include <QPoint>
 #include <QPixmap>
 #include <QString>
 #include <QStringList>
 #include <array>
 #include <cstdint>
 
+class ParamInputDialog;
+
+
+class QTableWidgetItem;
 class QTimer;
 class QTranslator;
+class QTreeWidgetItem;
 
 namespace Ui {
 class MainWindow;
@@ -22,7 +30,8 @@ class MainWindow;
 
 // The main window: every page of the tool and the command layer that talks
 // to the link worker. Its code is split by page: mainwindow.cpp (frame,
-// settings, language), mainwindow_link.cpp (commands, replies, link status).
+// settings, language), mainwindow_link.cpp (commands, replies, link status),
+// mainwindow_params.cpp (parameter page and parameter transfers).
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -43,6 +52,14 @@ public:
     void setParamTransferBusy(bool busy) { paramTransferBusy = busy; }
     void setMonitorQueryBusy(bool busy) { unQueryBusy = busy; }
     QString settingsFilePath() const { return settingsPath; }
+
+    // The loaded definitions (parameters with their runtime values, monitor
+    // variables, faults, waveform channels).
+    Definitions &definitions() { return defs; }
+    int shownGroup() const { return currentGroup; }
+    // Re-reads the definition file of the current language and model and
+    // rebuilds the pages.
+    void reloadDefinitions();
 
 signals:
     void showSetup();
@@ -96,6 +113,23 @@ public slots:
     void LoadTranslation(QString lang, bool save);
     void updateLanguage();
 
+    // Parameter page.
+    void paramGrpClickSlot(QTreeWidgetItem *item, int column);
+    void ShowTooltip(QModelIndex index);
+    void paramTable_itemChange(int row, int column);
+    void paramTable_SetValue(QModelIndex index);
+    void paramTableMenuAck(QPoint at);
+    void paramTable_Select1stColumn();
+    void paramTable_DisSelect1stColumn();
+    void paramTable_Clear1stColumnFlag();
+    void SaveParamBack(QString value);
+    void on_pushButton_ReadAllParam_clicked();
+    void on_pushButton_ReadSelectParam_clicked();
+    void on_pushButton_DownLoadParam_clicked();
+    void on_pushButton_ParamCompare_clicked();
+    // Refreshes the parameter table for a group (99: all groups).
+    void refreshParamTable(int group);
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -115,6 +149,22 @@ private:
     void deviceInfoReply(const uint8_t *reply, uint8_t length);
     void retranslateLinkTexts();
     void showLamp(bool green);
+
+    // --- Parameter page (mainwindow_params.cpp) ---------------------------
+    void setupParamPage();
+    void buildParamTree();
+    void appendParamRows(int group);
+    void setDownloadHighlight(bool on);
+    ParamRecord *paramAtRow(int row);
+    void sendReadAllBatch();
+    void sendReadSelectedBatch();
+    // Sends the next download batch; false when none was sent.
+    bool sendDownloadBatch();
+    void finishDownload();
+    void readAllReply(const QByteArray &payload);
+    void readSelectedReply(const QByteArray &payload);
+    void downloadReply(const QByteArray &payload);
+    void compareWithModelDefaults();
 
     // --- Frame and settings (mainwindow.cpp) -----------------------------
     void readConfigIni();
@@ -153,6 +203,20 @@ private:
     SettingsFiles::Version m_version;
     float m_samplePeriod = 0.001f;
     int m_sampleCapacity = 10000;
+
+    // Definitions and the parameter page.
+    Definitions defs;
+    int currentGroup = 0;
+    QStringList pendingCodes;
+    bool compareAfterRead = false;
+    int successTotal = 0;
+    int failTotal = 0;
+    QStringList failDetails;
+    bool m_downloadHighlight = false;
+    QString m_downloadStyle;
+    bool m_fillingTable = false;
+    ParamInputDialog *m_inputDialog = nullptr;
+    QString m_editingCode; // the parameter the input dialog was opened for
 
     // Identification and language.
     QString deviceModel;

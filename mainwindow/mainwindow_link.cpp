@@ -76,10 +76,21 @@ void MainWindow::showData(int index)
 
 void MainWindow::pageReply(int index, const QByteArray &payload)
 {
-    // Pages that have no handler of their own yet take the reply as read.
-    Q_UNUSED(index)
-    Q_UNUSED(payload)
-    emit funcEnd();
+    switch (index) {
+    case Cmd::ReadParamRange:
+        readAllReply(payload);
+        return;
+    case Cmd::ReadParamList:
+        readSelectedReply(payload);
+        return;
+    case Cmd::WriteParams:
+        downloadReply(payload);
+        return;
+    default:
+        // Pages that have no handler of their own yet take the reply as read.
+        emit funcEnd();
+        return;
+    }
 }
 
 void MainWindow::versionCheckReply(const Frame &)

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QList>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -59,6 +60,10 @@ public:
             const QDir data(QStringLiteral(SERVO_DATA_DIR));
             for (const QString &name : data.entryList({QStringLiteral("*.ini")}, QDir::Files))
                 QFile::copy(data.filePath(name), m_dir.filePath(name));
+            QDir(m_dir.path()).mkdir(QStringLiteral("ParameterFile"));
+            const QDir definitions(data.filePath(QStringLiteral("ParameterFile")));
+            for (const QString &name : definitions.entryList({QStringLiteral("*.xml")}, QDir::Files))
+                QFile::copy(definitions.filePath(name), m_dir.filePath(QStringLiteral("ParameterFile/") + name));
         }
         QDir::setCurrent(m_dir.path());
     }
@@ -68,6 +73,7 @@ public:
 
     void write(const QString &name, const QByteArray &contents) const
     {
+        QDir(m_dir.path()).mkpath(QFileInfo(path(name)).path());
         QFile file(path(name));
         file.open(QIODevice::WriteOnly | QIODevice::Truncate);
         file.write(contents);

@@ -6,6 +6,7 @@
 
 #include "app/langseldialog.h"
 #include "app/mainclass.h"
+#include "dialogs/prompt.h"
 #include "mainwindow/mainwindow.h"
 
 #include <QApplication>
@@ -17,6 +18,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
+#include <QTreeWidget>
 
 #include <cstdio>
 
@@ -59,6 +61,14 @@ int main(int argc, char *argv[])
     if (parser.isSet(QStringLiteral("data")))
         QDir::setCurrent(parser.value(QStringLiteral("data")));
 
+    // Boxes are answered at once and remembered, so that the pictures can
+    // wait for them.
+    QStringList boxes;
+    Prompt::setBoxHandler([&](const Prompt::Box &box) {
+        boxes.append(box.title);
+        return QMessageBox::Ok;
+    });
+
     MainClass mainClass;
     QApplication::setFont(QFont(QStringLiteral("Microsoft Sans Serif")));
     emit mainClass.langSel->LanguageChange(mainClass.langSel->curLang(), false);
@@ -82,6 +92,24 @@ int main(int argc, char *argv[])
                      10000)) {
             std::fprintf(stderr, "window-shots: the link did not come up\n");
             return 1;
+        }
+    }
+    if (!port.isEmpty()) {
+        // The parameter page after reading every parameter from the drive,
+        // with one value edited and waiting to be downloaded.
+        window->findChild<QPushButton *>(QStringLiteral("pushButton_ReadAllParam"))->click();
+        if (!waitFor([&] { return boxes.contains(QStringLiteral("结果")); }, 10000)) {
+            std::fprintf(stderr, "window-shots: reading the parameters did not finish\n");
+            return 1;
+        }
+        auto *tree = window->findChild<QTreeWidget *>(QStringLiteral("treeWidget_ParamGroup"));
+        window->paramGrpClickSlot(tree->topLevelItem(0)->child(1), 0);
+        ParamRecord *gain = window->definitions().findParam(QStringLiteral("P01_00"));
+        if (gain) {
+            gain->changeText = QStringLiteral("%1 → %2").arg(gain->currentValue, QStringLiteral("500"));
+            gain->currentValue = QStringLiteral("500");
+            gain->state |= ParamState::Changed | ParamState::Checked;
+            window->refreshParamTable(1);
         }
     }
     waitFor([] { return false; }, 300);

@@ -126,6 +126,28 @@ def glyph_logo(x, y):  # window icon: a motor shaft in a ring
     return abs(d - 0.26) < 0.05 or d < 0.09 or (abs(y - 0.5) < 0.035 and 0.5 < x < 0.84)
 
 
+def glyph_tick(x, y):  # a tick mark
+    return (abs((y - 0.55) + (x - 0.42)) < 0.06 and 0.22 < x < 0.42) or \
+        (abs((y - 0.55) + (x - 0.42) * 1.1) < 0.06 and 0.42 <= x < 0.78)
+
+
+def glyph_cross(x, y):  # a cross
+    return (abs((x - 0.5) - (y - 0.5)) < 0.06 or abs((x - 0.5) + (y - 0.5)) < 0.06) \
+        and abs(x - 0.5) < 0.24 and abs(y - 0.5) < 0.24
+
+
+def badge(colour, glyph):
+    def shade(x, y):
+        if math.hypot(x - 0.5, y - 0.5) > 0.46:
+            return (0, 0, 0, 0)
+        if glyph(x, y):
+            return (255, 255, 255, 1)
+        t = y * 0.3
+        return (colour[0] * (1 - t), colour[1] * (1 - t), colour[2] * (1 - t), 1)
+
+    return shade
+
+
 def write(name, data):
     with open(os.path.join(HERE, name), "wb") as f:
         f.write(data)
@@ -143,6 +165,9 @@ def main():
         ("logo.png", (30, 60, 120), glyph_logo),
     ):
         write(name, png(48, 48, canvas(48, icon(colour, glyph))))
+    # Results of a parameter write, in the table's first column.
+    write("success.png", png(24, 24, canvas(24, badge((30, 170, 60), glyph_tick))))
+    write("error.png", png(24, 24, canvas(24, badge((210, 40, 40), glyph_cross))))
 
 
 if __name__ == "__main__":

@@ -1,0 +1,121 @@
+#include "dialogs/paraminputdialog.h"
+#include "ui_paraminputdialog.h"
+
+#include "dialogs/prompt.h"
+
+#include <QRegExpValidator>
+
+namespace {
+qint64 limit(const QString &text)
+{
+    return text.toLongLong(); // a text that does not convert counts as 0
+}
+} // namespace
+
+ParamInputDialog::ParamInputDialog(QWidget *parent)
+    : QDialog(parent)
+    , ui(new Ui::ParamInputDialog)
+{
+    ui->setupUi(this);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setAttribute(Qt::WA_QuitOnClose, false);
+    ui->lineEdit_Input->setValidator(
+        new QRegExpValidator(QRegExp(QStringLiteral("-?[0]?[1-9][0-9]+$")), ui->lineEdit_Input));
+    connect(ui->lineEdit_Input, &QLineEdit::textEdited, this, &ParamInputDialog::lineEditInputValid);
+    connect(ui->pushButton_OK, &QPushButton::clicked, this, &ParamInputDialog::InputOKCheck);
+}
+
+ParamInputDialog::~ParamInputDialog()
+{
+    delete ui;
+}
+
+QString ParamInputDialog::filterInput(const QString &text, qint64 min, qint64 max)
+{
+    QString s = text;
+    while (s.size() >= 2 && s.startsWith(QLatin1Char('0')))
+        s.remove(0, 1);
+    if (s == QLatin1String("0") && min != 0 && max != 0 && (0 < min || 0 > max))
+        s.clear();
+    if (s.startsWith(QLatin1Char('-')) && min >= 0)
+        s.clear();
+    const qint64 lower = min <= 0 ? min : 0;
+    for (;;) {
+        bool ok = false;
+        const qint64 v = s.toLongLong(&ok);
+        if (!ok || (v >= lower && v <= max))
+            break;
+        s.chop(1);
+    }
+    return s;
+}
+
+QString ParamInputDialog::refusal(const QString &input, const QString &current, qint64 min, qint64 max)
+{
+    if (input.isEmpty())
+        return tr("数值为空!");
+    if (input == current)
+        return tr("数值未变化!");
+    bool ok = false;
+    const qint64 value = input.toLongLong(&ok, 10);
+    if (!ok)
+        return tr("数值格式有误!");
+    if (value < min)
+        return tr("低于下限值!");
+    if (value > max)
+        return tr("高于上限值!");
+    return QString();
+}
+
+void ParamInputDialog::setParamInfo(const QStringList &info)
+{
+    if (info.size() < 7)
+        return;
+    ui->label_Name->setText(info.at(0));
+    ui->label_Range->setText(QStringLiteral("%1 ~ %2").arg(info.at(1), info.at(2)));
+    ui->label_Default->setText(info.at(3));
+    ui->lineEdit_Current->setText(info.at(4));
+    m_min = info.at(1);
+    m_max = info.at(2);
+    m_width = info.at(5);
+    m_sign = info.at(6);
+    ui->lineEdit_Input->clear();
+    show();
+    adjustSize();
+    raise();
+    activateWindow();
+    ui->lineEdit_Input->setFocus();
+}
+
+QString ParamInputDialog::input() const
+{
+    return ui->lineEdit_Input->text();
+}
+
+void ParamInputDialog::setInput(const QString &text)
+{
+    ui->lineEdit_Input->setText(text);
+}
+
+void ParamInputDialog::lineEditInputValid(QString text)
+{
+    const QString filtered = filterInput(text, limit(m_min), limit(m_max));
+    if (filtered != text)
+        ui->lineEdit_Input->setText(filtered);
+}
+
+void ParamInputDialog::InputOKCheck()
+{
+    const QString why = refusal(input(), ui->lineEdit_Current->text(), limit(m_min), limit(m_max));
+    if (!why.isEmpty()) {
+        Prompt::warning(this, tr("设置异常"), why);
+        return;
+    }
+    emit sendBackSetupValue(input());
+    close();
+}
+
+void ParamInputDialog::LoadTranslation(QString, bool)
+{
+    ui->retranslateUi(this);
+}

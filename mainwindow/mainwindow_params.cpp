@@ -1,0 +1,445 @@
+// The parameter page: group tree, parameter table, detail list, value entry,
+// and the transfers between the table and the drive.
+
+#include "mainwindow/mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include "app/applog.h"
+#include "definitions/codes.h"
+#include "dialogs/paraminputdialog.h"
+#include "dialogs/prompt.h"
+#include "mainwindow/paramtransfer.h"
+
+#include <QHeaderView>
+#include <QMenu>
+#include <QToolTip>
+
+namespace {
+
+enum Column { ColCheck, ColCode, ColKey, ColName, ColActive, ColModify, ColPst, ColValue, ColUnit, ColChange, ColCount };
+
+const QColor kChangedColour(252, 222, 156);
+
+const char kOrangeStyle[] = " QPushButton {\nborder: 1px solid #8f8f91;\nborder-radius: 6px;\n"
+                            "background-color: qlineargradient(x1: 0, y1: 0, x2: 0, y2: 1,\n"
+                            "stop: 0 #FF7F27, stop: 1 #FFAF57);\ntext-align:left;}\n"
+                            "QPushButton:pressed {\nbackground-color: #CDE4F6;\n}\n"
+                            "QPushButton:hover { background-color:rgb(229, 241, 251);}\n"
+                            "QPushButton:pressed { background-color: rgb(85, 255, 255);}";
+
+} // namespace
+
+void MainWindow::setupParamPage()
+{
+    QTreeWidget *tree = ui->treeWidget_ParamGroup;
+    QTableWidget *table = ui->tableWidget_Param;
+    connect(tree, &QTreeWidget::itemClicked, this, &MainWindow::paramGrpClickSlot);
+    tree->setMouseTracking(true);
+    connect(tree, &QTreeWidget::entered, this, &MainWindow::ShowTooltip);
+
+    ui->splitter_param->setStretchFactor(0, 0);
+    ui->splitter_param->setStretchFactor(1, 1);
+    ui->splitter_paramTable->setStretchFactor(0, 5);
+    ui->splitter_paramTable->setStretchFactor(1, 1);
+    ui->splitter_paramTable->setSizes({700, 120});
+
+    table->setColumnCount(ColCount);
+    table->horizontalHeader()->setStyleSheet(QStringLiteral("QHeaderView::section{background:rgb(100,180,180);}"));
+    table->horizontalHeader()->setStretchLastSection(true);
+    table->setColumnWidth(ColCheck, 50);
+    table->setColumnWidth(ColCode, 70);
+    table->setColumnWidth(ColKey, 50);
+    table->setColumnWidth(ColName, 200);
+    table->setColumnWidth(ColChange, 100);
+    table->horizontalHeader()->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(table->horizontalHeader(), &QWidget::customContextMenuRequested, this, &MainWindow::paramTableMenuAck);
+    connect(table, &QTableWidget::doubleClicked, this, &MainWindow::paramTable_SetValue);
+    connect(table, &QTableWidget::cellClicked, this, &MainWindow::paramTable_itemChange);
+    // A check box toggled from the keyboard is remembered as well.
+    connect(table, &QTableWidget::itemChanged, this, [this](QTableWidgetItem *item) {
+        if (m_fillingTable || item->column() != ColCheck)
+            return;
+        if (ParamRecord *p = paramAtRow(item->row())) {
+            if (item->checkState() == Qt::Checked)
+                p->state |= ParamState::Checked;
+            else
+                p->state &= quint16(~ParamState::Checked);
+        }
+    });
+    table->setColumnHidden(ColKey, true);
+    table->setColumnHidden(ColPst, true);
+    table->setRowCount(0);
+    currentGroup = 0;
+    m_downloadStyle = ui->pushButton_DownLoadParam->styleSheet();
+    paramTransferBusy = false;
+    buildParamTree();
+
+    m_inputDialog = new ParamInputDialog(this);
+    connect(m_inputDialog, &ParamInputDialog::sendBackSetupValue, this, &MainWindow::SaveParamBack);
+}
+
+void MainWindow::buildParamTree()
+{
+    QTreeWidget *tree = ui->treeWidget_ParamGroup;
+    tree->clear();
+    auto *top = new QTreeWidgetItem(tree, QStringList(tr("全部参数")));
+    for (auto it = defs.groupMembers.cbegin(); it != defs.groupMembers.cend(); ++it)
+        new QTreeWidgetItem(top, QStringList(it.key()));
+    tree->expandAll();
+    refreshParamTable(0);
+    const ParamGroup &first = defs.paramGroups[0];
+    if (!first.isEmpty() && !first.first().Detial.isEmpty())
+        ui->listWidget_ParamDetail->addItems(first.first().Detial.split(QLatin1Char('\n')));
+}
+
+void MainWindow::paramGrpClickSlot(QTreeWidgetItem *item, int column)
+{
+    qCDebug(lcWindow) << "item click" << item->text(0) << " column:" << column;
+    int group = 0;
+    if (!item->parent()) {
+        group = ParamTransfer::kAllGroups;
+        qCDebug(lcWindow) << "click top level item";
+    } else {
+        group = defs.groupMembers.value(item->text(0), 0);
+    }
+    qCDebug(lcWindow) << "at paramGroup:" << group;
+    currentGroup = group;
+    refreshParamTable(currentGroup);
+}
+
+void MainWindow::ShowTooltip(QModelIndex index)
+{
+    QToolTip::showText(QCursor::pos(), index.data().toString());
+}
+
+void MainWindow::refreshParamTable(int group)
+{
+    QTableWidget *table = ui->tableWidget_Param;
+    m_fillingTable = true;
+    table->setUpdatesEnabled(false);
+    table->setRowCount(0);
+    ui->listWidget_ParamDetail->clear();
+    m_downloadHighlight = false;
+    if (group < ParamTransfer::kAllGroups) {
+        if (group >= 0 && group < Definitions::kParamGroups)
+            appendParamRows(group);
+    } else {
+        for (int g = 0; g < Definitions::kParamGroups; ++g)
+            appendParamRows(g);
+    }
+    table->setUpdatesEnabled(true);
+    m_fillingTable = false;
+    setDownloadHighlight(m_downloadHighlight);
+}
+
+void MainWindow::appendParamRows(int group)
+{
+    QTableWidget *table = ui->tableWidget_Param;
+    static const QIcon success(QStringLiteral(":/pic/success.png"));
+    static const QIcon error(QStringLiteral(":/pic/error.png"));
+    for (const ParamRecord &p : defs.paramGroups[size_t(group)]) {
+        const int row = table->rowCount();
+        table->insertRow(row);
+        const QString texts[ColCount] = {QString(),    p.ParameterIndex, p.ParameterIndex, p.parametername,
+                                         p.ActiveTime, p.ModifyTime,     QStringLiteral("PST"), p.currentValue,
+                                         p.Uint,       p.changeText};
+        const bool changed = (p.state & ParamState::Changed) && !p.changeText.isEmpty();
+        for (int c = 0; c < ColCount; ++c) {
+            auto *item = new QTableWidgetItem(texts[c]);
+            if (c != ColName)
+                item->setTextAlignment(Qt::AlignCenter);
+            if (changed)
+                item->setBackground(kChangedColour);
+            if (c == ColCheck) {
+                item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+                item->setCheckState((p.state & ParamState::Checked) ? Qt::Checked : Qt::Unchecked);
+                const quint16 result = p.state & 0x0380;
+                if (result == ParamState::WriteOk)
+                    item->setIcon(success);
+                else if (result == ParamState::WriteFailed)
+                    item->setIcon(error);
+            }
+            table->setItem(row, c, item);
+        }
+        if (changed)
+            m_downloadHighlight = true;
+    }
+}
+
+void MainWindow::setDownloadHighlight(bool on)
+{
+    if (on)
+        ui->pushButton_DownLoadParam->setStyleSheet(QString::fromUtf8(kOrangeStyle));
+    else if (!m_downloadStyle.isEmpty())
+        ui->pushButton_DownLoadParam->setStyleSheet(m_downloadStyle);
+    else
+        ui->pushButton_DownLoadParam->setStyleSheet(QString());
+}
+
+ParamRecord *MainWindow::paramAtRow(int row)
+{
+    QTableWidgetItem *key = ui->tableWidget_Param->item(row, ColKey);
+    return key ? defs.findParam(key->text()) : nullptr;
+}
+
+void MainWindow::paramTable_itemChange(int row, int column)
+{
+    ParamRecord *p = paramAtRow(row);
+    if (!p) {
+        qCDebug(lcWindow) << "Error! null poniter!!!";
+        return;
+    }
+    ui->listWidget_ParamDetail->clear();
+    if (!p->Detial.isEmpty())
+        ui->listWidget_ParamDetail->addItems(p->Detial.split(QLatin1Char('\n')));
+    if (column == ColCheck) {
+        if (ui->tableWidget_Param->item(row, ColCheck)->checkState() == Qt::Checked)
+            p->state |= ParamState::Checked;
+        else
+            p->state &= quint16(~ParamState::Checked);
+    }
+}
+
+void MainWindow::paramTable_SetValue(QModelIndex index)
+{
+    qCDebug(lcWindow) << "index row:" << index.row() << "value:" << index.data().toString();
+    const ParamRecord *p = paramAtRow(index.row());
+    if (!p)
+        return;
+    m_editingCode = p->ParameterIndex;
+    m_inputDialog->setParamInfo({p->parametername, p->MinValue, p->MaxValue, p->DefaultValue, p->currentValue,
+                                 p->DataWidth, p->DataSign});
+}
+
+void MainWindow::SaveParamBack(QString value)
+{
+    // The value belongs to the parameter the dialog was opened for, whatever
+    // row is current by now: the dialog is not modal.
+    ParamRecord *p = defs.findParam(m_editingCode);
+    if (!p)
+        return;
+    const QString old = p->currentValue;
+    p->changeText = QStringLiteral("%1 → %2").arg(old, value);
+    p->currentValue = value;
+    p->state |= ParamState::Changed | ParamState::Checked;
+    refreshParamTable(currentGroup);
+}
+
+void MainWindow::paramTableMenuAck(QPoint at)
+{
+    QHeaderView *header = ui->tableWidget_Param->horizontalHeader();
+    if (at.x() >= header->sectionSize(ColCheck) || at.y() < 0 || at.y() > header->height())
+        return;
+    QMenu menu(this);
+    menu.addAction(tr("全部勾选"), this, &MainWindow::paramTable_Select1stColumn);
+    menu.addAction(tr("全部取消"), this, &MainWindow::paramTable_DisSelect1stColumn);
+    menu.addAction(tr("清除标记"), this, &MainWindow::paramTable_Clear1stColumnFlag);
+    menu.exec(header->mapToGlobal(at));
+}
+
+void MainWindow::paramTable_Select1stColumn()
+{
+    for (int row = 0; row < ui->tableWidget_Param->rowCount(); ++row)
+        ui->tableWidget_Param->item(row, ColCheck)->setCheckState(Qt::Checked);
+}
+
+void MainWindow::paramTable_DisSelect1stColumn()
+{
+    for (int row = 0; row < ui->tableWidget_Param->rowCount(); ++row)
+        ui->tableWidget_Param->item(row, ColCheck)->setCheckState(Qt::Unchecked);
+}
+
+void MainWindow::paramTable_Clear1stColumnFlag()
+{
+    ParamTransfer::mark(defs, ParamTransfer::ClearResultMarks, currentGroup);
+    refreshParamTable(currentGroup);
+}
+
+void MainWindow::reloadDefinitions()
+{
+    paramFilePath = QStringLiteral("ParameterFile/%1_%2").arg(langCode, paramFileName);
+    defs.clear();
+    readParameterFile(paramFilePath, defs);
+    buildParamTree();
+    qCDebug(lcWindow) << "FunCodeVersion = " << defs.funcCodeVersion;
+}
+
+// --- Transfers ------------------------------------------------------------
+
+void MainWindow::on_pushButton_ReadAllParam_clicked()
+{
+    qCDebug(lcWindow) << "从驱动器读取全部参数";
+    if (!linkReady() || paramTransferBusy)
+        return;
+    paramTransferBusy = true;
+    ParamTransfer::mark(defs, ParamTransfer::MarkAllToRead, currentGroup);
+    sendReadAllBatch();
+}
+
+void MainWindow::on_pushButton_ParamCompare_clicked()
+{
+    qCDebug(lcWindow) << "比较驱动器参数";
+    if (!linkReady() || paramTransferBusy)
+        return;
+    compareAfterRead = true;
+    paramTransferBusy = true;
+    ParamTransfer::mark(defs, ParamTransfer::MarkAllToRead, currentGroup);
+    sendReadAllBatch();
+}
+
+void MainWindow::sendReadAllBatch()
+{
+    const bool wide = defs.wideValues();
+    pendingCodes = ParamTransfer::collect(defs, ParamState::ToRead, ParamTransfer::readAllBatch(wide));
+    qCDebug(lcWindow) << "Find out to send:" << pendingCodes;
+    if (!linkReady() || pendingCodes.isEmpty())
+        return;
+    const ParamTransfer::Request request = ParamTransfer::readRange(pendingCodes, wide);
+    if (!request.ok) {
+        emit showWrongSet(tr("参数组名称不正确！"));
+        return;
+    }
+    qCDebug(lcWindow) << "cmd:" << request.payload.left(5).toHex(' ');
+    if (wide)
+        qCDebug(lcWindow) << "接收的数据个数" << pendingCodes.size() << "接收的数据长度" << request.rxLen;
+    sendCommand(Cmd::ReadParamRange, request.payload, request.rxLen);
+}
+
+void MainWindow::on_pushButton_ReadSelectParam_clicked()
+{
+    qCDebug(lcWindow) << "从伺服驱动器读取勾选参数";
+    if (!linkReady() || paramTransferBusy)
+        return;
+    ParamTransfer::mark(defs, ParamTransfer::MarkCheckedToRead, currentGroup);
+    sendReadSelectedBatch();
+    if (!pendingCodes.isEmpty())
+        paramTransferBusy = true;
+    else
+        Prompt::warning(this, tr("未选中要读取的参数"), tr("请先勾选要读取的参数！"));
+}
+
+void MainWindow::sendReadSelectedBatch()
+{
+    pendingCodes = ParamTransfer::collect(defs, ParamState::ToRead, ParamTransfer::kReadListBatch);
+    if (!linkReady() || pendingCodes.isEmpty())
+        return;
+    const ParamTransfer::Request request = ParamTransfer::readList(pendingCodes, defs.wideValues());
+    if (!request.ok) {
+        emit showWrongSet(tr("参数组名称不正确！"));
+        return;
+    }
+    qCDebug(lcWindow) << "cmd:" << request.payload.left(4).toHex(' ');
+    sendCommand(Cmd::ReadParamList, request.payload, request.rxLen);
+}
+
+void MainWindow::readAllReply(const QByteArray &payload)
+{
+    qCDebug(lcWindow) << "读取全部参数收到下位机应答";
+    ParamTransfer::decodeRead(payload, pendingCodes, defs, defs.wideValues());
+    refreshParamTable(currentGroup);
+    emit funcEnd();
+    sendReadAllBatch();
+    if (!pendingCodes.isEmpty())
+        return;
+    if (compareAfterRead) {
+        compareAfterRead = false;
+        compareWithModelDefaults();
+    } else {
+        Prompt::information(this, tr("结果"), tr("参数读取成功"));
+    }
+    paramTransferBusy = false;
+}
+
+void MainWindow::readSelectedReply(const QByteArray &payload)
+{
+    qCDebug(lcWindow) << "读取勾选的参数收到下位机应答";
+    ParamTransfer::decodeRead(payload, pendingCodes, defs, defs.wideValues());
+    refreshParamTable(currentGroup);
+    emit funcEnd();
+    sendReadSelectedBatch();
+    if (!pendingCodes.isEmpty())
+        return;
+    Prompt::information(this, tr("结果"), tr("参数读取成功"));
+    paramTransferBusy = false;
+}
+
+void MainWindow::compareWithModelDefaults()
+{
+}
+
+void MainWindow::on_pushButton_DownLoadParam_clicked()
+{
+    qCDebug(lcWindow) << "下载勾选的参数到驱动器";
+    successTotal = 0;
+    failTotal = 0;
+    failDetails.clear();
+    if (!linkReady() || paramTransferBusy)
+        return;
+    ParamTransfer::mark(defs, ParamTransfer::MarkCheckedToWrite, currentGroup);
+    const bool anyMarked = !ParamTransfer::collect(defs, ParamState::ToWrite, 1).isEmpty();
+    if (!anyMarked) {
+        Prompt::warning(this, tr("未选中要下载的参数"), tr("请先勾选要下载的参数！"));
+        return;
+    }
+    if (sendDownloadBatch())
+        paramTransferBusy = true;
+    else
+        finishDownload();
+}
+
+bool MainWindow::sendDownloadBatch()
+{
+    for (;;) {
+        pendingCodes = ParamTransfer::collect(defs, ParamState::ToWrite, ParamTransfer::kDownloadBatch);
+        qCDebug(lcWindow) << QStringLiteral("isCommunicateSetUp = %1").arg(isCommunicateSetUp)
+                          << "Test_PnNoList =" << pendingCodes;
+        if (!linkReady() || pendingCodes.isEmpty())
+            return false;
+        QStringList refused;
+        const ParamTransfer::Request request =
+            ParamTransfer::download(pendingCodes, defs, defs.wideValues(), &refused);
+        // Values that cannot be sent count as failed writes, with the reason.
+        failTotal += refused.size();
+        failDetails += refused;
+        if (request.ok) {
+            qCDebug(lcWindow) << "cnt =" << request.sent.size();
+            pendingCodes = request.sent;
+            sendCommand(Cmd::WriteParams, request.payload, request.rxLen);
+            return true;
+        }
+        if (refused.isEmpty()) {
+            emit showWrongSet(tr("参数组名称不正确！"));
+            return false;
+        }
+    }
+}
+
+void MainWindow::downloadReply(const QByteArray &payload)
+{
+    qCDebug(lcWindow) << "读取勾选的参数收到下位机应答";
+    const QStringList result = ParamTransfer::decodeDownload(payload, defs);
+    if (result.size() >= 2) {
+        successTotal += result.at(0).section(QLatin1Char(':'), 1).toInt();
+        const int failed = result.at(1).section(QLatin1Char(':'), 1).toInt();
+        failTotal += failed;
+        if (failed != 0 && result.size() > 2)
+            failDetails += result.mid(2);
+    }
+    refreshParamTable(currentGroup);
+    emit funcEnd();
+    if (!sendDownloadBatch())
+        finishDownload();
+}
+
+void MainWindow::finishDownload()
+{
+    pendingCodes.clear();
+    paramTransferBusy = false;
+    refreshParamTable(currentGroup);
+    bool failed = false;
+    const QString summary = ParamTransfer::downloadSummary(successTotal, failTotal, failDetails, &failed);
+    if (failed)
+        Prompt::critical(this, tr("参数设置结果"), summary);
+    else
+        Prompt::information(this, tr("参数设置结果"), summary);
+}

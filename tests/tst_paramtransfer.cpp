@@ -1,0 +1,277 @@
+// Parameter transfers as units: marking, batches, request bytes, reading
+// replies in both protocol variants, and the results of a download.
+
+#include "definitions/codes.h"
+#include "mainwindow/paramtransfer.h"
+
+#include <QtTest>
+
+namespace {
+
+ParamRecord param(const QString &code, const QString &min = QStringLiteral("0"),
+                  const QString &max = QStringLiteral("1000"), const QString &width = QStringLiteral("16bit"),
+                  const QString &sign = QStringLiteral("unsigned"))
+{
+    ParamRecord p;
+    p.ParameterIndex = code;
+    p.MinValue = min;
+    p.MaxValue = max;
+    p.DataWidth = width;
+    p.DataSign = sign;
+    return p;
+}
+
+Definitions withParams(int count, const QString &version)
+{
+    Definitions defs;
+    defs.funcCodeVersion = version;
+    for (int i = 0; i < count; ++i) {
+        const int group = i / 30;
+        const QString code = Codes::parameterCode(group, i % 30);
+        defs.paramGroups[size_t(group)].insert(code, param(code));
+    }
+    return defs;
+}
+
+void add(Definitions &defs, const ParamRecord &p)
+{
+    defs.paramGroups[size_t(Codes::parameterGroup(p.ParameterIndex))].insert(p.ParameterIndex, p);
+}
+
+QByteArray item(int group, int index, quint32 value, bool wide)
+{
+    QByteArray b;
+    b.append(char(group));
+    b.append(char(index));
+    if (wide) {
+        b.append(char(value >> 24));
+        b.append(char(value >> 16));
+    }
+    b.append(char(value >> 8));
+    b.append(char(value));
+    return b;
+}
+
+} // namespace
+
+class TestParamTransfer : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void readAllBatchesFollowTheProtocol()
+    {
+        Definitions wide = withParams(40, QStringLiteral("V1.1"));
+        ParamTransfer::mark(wide, ParamTransfer::MarkAllToRead, 0);
+        const QStringList first = ParamTransfer::collect(wide, ParamState::ToRead, ParamTransfer::readAllBatch(true));
+        QCOMPARE(first.size(), 33);
+        ParamTransfer::Request r = ParamTransfer::readRange(first, true);
+        QCOMPARE(r.payload, QByteArray::fromHex("000001022100"));
+        QCOMPARE(r.rxLen, 6 * 33 + 6);
+        for (const QString &code : first)
+            wide.findParam(code)->state &= quint16(~ParamState::ToRead);
+        QCOMPARE(ParamTransfer::collect(wide, ParamState::ToRead, 33).size(), 7);
+
+        Definitions narrow = withParams(40, QStringLiteral("V1.0"));
+        ParamTransfer::mark(narrow, ParamTransfer::MarkAllToRead, 0);
+        const QStringList all = ParamTransfer::collect(narrow, ParamState::ToRead, ParamTransfer::readAllBatch(false));
+        QCOMPARE(all.size(), 40);
+        QCOMPARE(ParamTransfer::readRange(all, false).rxLen, 4 * 40 + 6);
+    }
+
+    void oneCodeBatchNamesItTwice()
+    {
+        const ParamTransfer::Request r = ParamTransfer::readRange({QStringLiteral("P03_07")}, true);
+        QCOMPARE(r.payload, QByteArray::fromHex("030703070100"));
+        QCOMPARE(r.txLen, 12);
+    }
+
+    void readListCountsOnlyTheCodesSent()
+    {
+        QStringList codes;
+        for (int i = 0; i < 12; ++i)
+            codes << Codes::parameterCode(1, i);
+        ParamTransfer::Request r = ParamTransfer::readList(codes, false);
+        QCOMPARE(r.txLen, 30);
+        QCOMPARE(r.rxLen, 4 * 12 + 6);
+        // A code that does not parse is left out, and so is its reply item.
+        r = ParamTransfer::readList({QStringLiteral("P01_01"), QStringLiteral("P0101"), QStringLiteral("P01_03")}, true);
+        QCOMPARE(r.payload, QByteArray::fromHex("01010103"));
+        QCOMPARE(r.rxLen, 6 * 2 + 6);
+    }
+
+    void valuesReadWithTheirSign()
+    {
+        QCOMPARE(ParamTransfer::valueText(0xFFFF, param(QStringLiteral("P00_01"), QStringLiteral("-100")), false),
+                 QStringLiteral("-1"));
+        QCOMPARE(ParamTransfer::valueText(0xFFFF, param(QStringLiteral("P00_01"), QStringLiteral("0")), false),
+                 QStringLiteral("65535"));
+        QCOMPARE(ParamTransfer::valueText(0x7FFF, param(QStringLiteral("P00_01"), QStringLiteral("-100")), false),
+                 QStringLiteral("32767"));
+        const ParamRecord signed16 =
+            param(QStringLiteral("P00_01"), QStringLiteral("-100"), QStringLiteral("100"), QStringLiteral("16bit"),
+                  QStringLiteral("signed"));
+        QCOMPARE(ParamTransfer::valueText(0x0000FFFF, signed16, true), QStringLiteral("-1"));
+        const ParamRecord signed32 =
+            param(QStringLiteral("P00_01"), QStringLiteral("-100"), QStringLiteral("100"), QStringLiteral("32bit"),
+                  QStringLiteral("signed"));
+        QCOMPARE(ParamTransfer::valueText(0xFFFFFFFE, signed32, true), QStringLiteral("-2"));
+        const ParamRecord unsigned32 = param(QStringLiteral("P00_01"), QStringLiteral("0"), QStringLiteral("1"),
+                                             QStringLiteral("32bit"), QStringLiteral("unsigned"));
+        QCOMPARE(ParamTransfer::valueText(0xFFFFFFFF, unsigned32, true), QStringLiteral("4294967295"));
+    }
+
+    void negativeValuesGoOutInTwosComplement()
+    {
+        Definitions defs;
+        add(defs, param(QStringLiteral("P05_01"), QStringLiteral("-100"), QStringLiteral("100")));
+        defs.findParam(QStringLiteral("P05_01"))->currentValue = QStringLiteral("-2");
+        QCOMPARE(ParamTransfer::download({QStringLiteral("P05_01")}, defs, false, nullptr).payload,
+                 QByteArray::fromHex("0501FFFE"));
+        const ParamTransfer::Request wide = ParamTransfer::download({QStringLiteral("P05_01")}, defs, true, nullptr);
+        QCOMPARE(wide.payload, QByteArray::fromHex("0501FFFFFFFE"));
+        QCOMPARE(wide.txLen, 12);
+        QCOMPARE(wide.rxLen, 10);
+    }
+
+    void valuesThatCannotBeSentAreRefused()
+    {
+        Definitions defs;
+        for (const char *code : {"P01_01", "P01_02", "P01_03", "P01_04"})
+            add(defs, param(QString::fromLatin1(code)));
+        defs.findParam(QStringLiteral("P01_01"))->currentValue = QStringLiteral("abc");
+        defs.findParam(QStringLiteral("P01_02"))->currentValue = QStringLiteral("70000");
+        defs.findParam(QStringLiteral("P01_03"))->currentValue = QStringLiteral("");
+        defs.findParam(QStringLiteral("P01_04"))->currentValue = QStringLiteral("12");
+        for (ParamRecord &p : defs.paramGroups[1])
+            p.state |= ParamState::ToWrite;
+        QStringList refused;
+        const QStringList codes = ParamTransfer::collect(defs, ParamState::ToWrite, 6);
+        const ParamTransfer::Request r = ParamTransfer::download(codes, defs, false, &refused);
+        QCOMPARE(r.sent, QStringList{QStringLiteral("P01_04")});
+        QCOMPARE(r.payload, QByteArray::fromHex("0104000C"));
+        QCOMPARE(refused.size(), 3);
+        QVERIFY(refused.first().startsWith(QStringLiteral("P01_01")));
+        // Refused codes are no longer marked, so the transfer moves on.
+        QCOMPARE(ParamTransfer::collect(defs, ParamState::ToWrite, 6), QStringList{QStringLiteral("P01_04")});
+        QVERIFY(defs.findParam(QStringLiteral("P01_02"))->state & ParamState::WriteFailed);
+        // 70000 does fit a 32-bit field.
+        defs.findParam(QStringLiteral("P01_02"))->state |= ParamState::ToWrite;
+        QCOMPARE(ParamTransfer::download({QStringLiteral("P01_02")}, defs, true, nullptr).payload,
+                 QByteArray::fromHex("010200011170"));
+    }
+
+    void lastCodeAnsweredMeansTheRestIsAbsent()
+    {
+        Definitions defs;
+        add(defs, param(QStringLiteral("P01_03")));
+        add(defs, param(QStringLiteral("P01_07")));
+        for (ParamRecord &p : defs.paramGroups[1])
+            p.state |= ParamState::ToRead;
+        const QStringList pending{QStringLiteral("P01_03"), QStringLiteral("P01_07")};
+        const auto result = ParamTransfer::decodeRead(item(1, 7, 42, false), pending, defs, false);
+        QCOMPARE(result.absent, QStringList{QStringLiteral("P01_03")});
+        QCOMPARE(defs.findParam(QStringLiteral("P01_07"))->currentValue, QStringLiteral("42"));
+        QVERIFY(defs.findParam(QStringLiteral("P01_03"))->currentValue.isEmpty());
+        QVERIFY(ParamTransfer::collect(defs, ParamState::ToRead, 50).isEmpty());
+    }
+
+    void codesAfterTheLastAnsweredAreAskedAgain()
+    {
+        Definitions defs;
+        for (const char *code : {"P01_03", "P01_05", "P01_07"})
+            add(defs, param(QString::fromLatin1(code)));
+        for (ParamRecord &p : defs.paramGroups[1])
+            p.state |= ParamState::ToRead;
+        const QStringList pending{QStringLiteral("P01_03"), QStringLiteral("P01_05"), QStringLiteral("P01_07")};
+        auto result = ParamTransfer::decodeRead(item(1, 5, 9, true), pending, defs, true);
+        QCOMPARE(result.absent, QStringList{QStringLiteral("P01_03")});
+        QCOMPARE(result.retry, QStringList{QStringLiteral("P01_07")});
+        QCOMPARE(ParamTransfer::collect(defs, ParamState::ToRead, 33), QStringList{QStringLiteral("P01_07")});
+
+        // A reply that answers nothing of the batch ends it, rather than
+        // asking for the same codes for ever.
+        result = ParamTransfer::decodeRead(QByteArray(), {QStringLiteral("P01_07")}, defs, true);
+        QCOMPARE(result.absent, QStringList{QStringLiteral("P01_07")});
+        QVERIFY(ParamTransfer::collect(defs, ParamState::ToRead, 33).isEmpty());
+    }
+
+    void absentMarkerEndsTheBatch()
+    {
+        Definitions defs;
+        for (const char *code : {"P02_01", "P02_02", "P02_03"})
+            add(defs, param(QString::fromLatin1(code)));
+        const QStringList pending{QStringLiteral("P02_01"), QStringLiteral("P02_02"), QStringLiteral("P02_03")};
+        const auto result = ParamTransfer::decodeRead(item(2, 1, 5, false) + item(0, 0, 0, false) + item(0, 0, 0, false),
+                                                      pending, defs, false);
+        QVERIFY(result.markerSeen);
+        QCOMPARE(result.absent.size(), 2);
+    }
+
+    void itemsNotAskedForChangeNothing()
+    {
+        Definitions defs;
+        add(defs, param(QStringLiteral("P03_01")));
+        add(defs, param(QStringLiteral("P03_02")));
+        defs.findParam(QStringLiteral("P03_02"))->currentValue = QStringLiteral("77");
+        const auto result = ParamTransfer::decodeRead(item(3, 1, 1, true) + item(3, 2, 99, true),
+                                                      {QStringLiteral("P03_01")}, defs, true);
+        QVERIFY(result.absent.isEmpty());
+        QCOMPARE(defs.findParam(QStringLiteral("P03_01"))->currentValue, QStringLiteral("1"));
+        QCOMPARE(defs.findParam(QStringLiteral("P03_02"))->currentValue, QStringLiteral("77"));
+        // A trailing partial item is not read.
+        ParamTransfer::decodeRead(item(3, 2, 99, true).left(5), {QStringLiteral("P03_02")}, defs, true);
+        QCOMPARE(defs.findParam(QStringLiteral("P03_02"))->currentValue, QStringLiteral("77"));
+    }
+
+    void downloadResultsAndSummary()
+    {
+        Definitions defs;
+        for (int i = 1; i <= 8; ++i)
+            add(defs, param(Codes::parameterCode(4, i)));
+        for (ParamRecord &p : defs.paramGroups[4])
+            p.state |= ParamState::ToWrite | ParamState::Changed | ParamState::Checked;
+        QByteArray reply;
+        const int results[] = {0, 1, 2, 4, 8, 16, 3};
+        for (int i = 0; i < 7; ++i)
+            reply += QByteArray::fromHex("04") + char(i + 1) + char(0) + char(results[i]);
+        reply += QByteArray::fromHex("09090000"); // not a defined code
+        const QStringList out = ParamTransfer::decodeDownload(reply, defs);
+        QCOMPARE(out.mid(0, 2), (QStringList{QStringLiteral("Success:1"), QStringLiteral("Fail:5")}));
+        QCOMPARE(out.size(), 7);
+        QVERIFY(out.at(2).startsWith(QStringLiteral("P04_02: 设置值超过上限值")));
+        const ParamRecord *ok = defs.findParam(QStringLiteral("P04_01"));
+        QCOMPARE(ok->state & (ParamState::WriteOk | ParamState::Changed | ParamState::ToWrite), int(ParamState::WriteOk));
+        QVERIFY(defs.findParam(QStringLiteral("P04_05"))->state & ParamState::WriteFailed);
+        // Result 3 counts neither way but is no longer marked for writing.
+        const ParamRecord *odd = defs.findParam(QStringLiteral("P04_07"));
+        QCOMPARE(odd->state & (ParamState::ToWrite | ParamState::WriteOk | ParamState::WriteFailed), 0);
+        QVERIFY(ParamTransfer::decodeDownload(QByteArray::fromHex("04070003"), defs).isEmpty());
+
+        bool failed = true;
+        QString summary = ParamTransfer::downloadSummary(3, 0, {}, &failed);
+        QVERIFY(!failed);
+        QVERIFY(summary.contains(QStringLiteral("3个")) && summary.contains(QStringLiteral("设置失败：0个")));
+        summary = ParamTransfer::downloadSummary(1, 2, {QStringLiteral("a"), QStringLiteral("b")}, &failed);
+        QVERIFY(failed);
+        QVERIFY(summary.endsWith(QStringLiteral("详细信息：<br/>a<br/>b")));
+    }
+
+    void markingFollowsTheShownGroup()
+    {
+        Definitions defs = withParams(60, QStringLiteral("V1.1"));
+        defs.findParam(QStringLiteral("P00_01"))->state |= ParamState::Checked;
+        defs.findParam(QStringLiteral("P01_01"))->state |= ParamState::Checked | ParamState::WriteOk | ParamState::Mark;
+        ParamTransfer::mark(defs, ParamTransfer::MarkCheckedToRead, 1);
+        QCOMPARE(ParamTransfer::collect(defs, ParamState::ToRead, 50), QStringList{QStringLiteral("P01_01")});
+        ParamTransfer::mark(defs, ParamTransfer::MarkCheckedToWrite, ParamTransfer::kAllGroups);
+        QCOMPARE(ParamTransfer::collect(defs, ParamState::ToWrite, 50).size(), 2);
+        ParamTransfer::mark(defs, ParamTransfer::ClearResultMarks, 1);
+        QCOMPARE(defs.findParam(QStringLiteral("P01_01"))->state & ParamState::ResultMarks, 0);
+        QVERIFY(defs.findParam(QStringLiteral("P01_01"))->state & ParamState::Checked);
+        QVERIFY(!ParamTransfer::mark(defs, 7, 0));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestParamTransfer)
+#include "tst_paramtransfer.moc"
