@@ -1,5 +1,7 @@
 #include "sim/drivemodel.h"
 
+#include "definitions/codes.h"
+#include "definitions/definitions.h"
 #include "link/frame.h"
 
 namespace {
@@ -17,7 +19,25 @@ DriveModel::DriveModel(const WaveGenerator::Settings &wave)
 
 bool DriveModel::loadParameters(const QString &path)
 {
-    return m_params.load(path);
+    Definitions defs;
+    readParameterFile(path, defs);
+    m_monitorNames.clear();
+    for (int g = 0; g < 2; ++g) {
+        for (const UnDisplayRecord &u : defs.unGroups[size_t(g)]) {
+            int group, index;
+            if (Codes::splitNumbers(u.UnDisplayIndex, &group, &index) && index < 256)
+                m_monitorNames.insert(quint16(group << 8 | index), u.UnDisplayName);
+        }
+    }
+    return m_params.load(defs, path);
+}
+
+void DriveModel::setServoOn(bool on)
+{
+    if (on && !m_dynamics.servoOn())
+        m_dynamics.command(0x0002, m_dynamics.settings().jogSpeed, 100, 0, 0);
+    else if (!on)
+        m_dynamics.command(0x0004, 0, 0, 0, 0);
 }
 
 void DriveModel::setIdentity(const DriveIdentity &identity)
@@ -43,16 +63,22 @@ void DriveModel::fillIdentityMonitors()
 
 bool DriveModel::hasMonitor(int group, int index) const
 {
-    return m_monitors.contains(quint16(group << 8 | index));
+    const quint16 key = quint16(group << 8 | index);
+    return m_monitors.contains(key) || m_monitorNames.contains(key);
 }
 
 quint32 DriveModel::monitorValue(int group, int index) const
 {
-    return m_monitors.value(quint16(group << 8 | index));
+    const quint16 key = quint16(group << 8 | index);
+    auto name = m_monitorNames.constFind(key);
+    if (name != m_monitorNames.constEnd())
+        return quint32(m_dynamics.quantity(*name));
+    return m_monitors.value(key);
 }
 
-QByteArray DriveModel::readMonitorRange(const QByteArray &payload) const
+QByteArray DriveModel::readMonitorRange(const QByteArray &payload, qint64 nowUs)
 {
+    m_dynamics.advance(nowUs);
     // first group, first index, last group, last index, count (16 bits)
     if (payload.size() < 6)
         return QByteArray();
@@ -63,13 +89,18 @@ QByteArray DriveModel::readMonitorRange(const QByteArray &payload) const
     // A reply must fit one frame; a request for more gets no answer.
     if (count <= 0 || count * 6 + 6 > 255)
         return QByteArray();
+    // The identification entries and the variables of the definition file.
+    QMap<quint16, bool> keys;
+    for (auto it = m_monitors.lowerBound(first); it != m_monitors.end() && it.key() <= last; ++it)
+        keys.insert(it.key(), true);
+    for (auto it = m_monitorNames.lowerBound(first); it != m_monitorNames.end() && it.key() <= last; ++it)
+        keys.insert(it.key(), true);
     QByteArray items;
     int answered = 0;
-    for (auto it = m_monitors.lowerBound(first); it != m_monitors.end() && it.key() <= last && answered < count;
-         ++it, ++answered) {
+    for (auto it = keys.cbegin(); it != keys.cend() && answered < count; ++it, ++answered) {
         items.append(char(it.key() >> 8));
         items.append(char(it.key() & 0xFF));
-        const quint32 v = it.value();
+        const quint32 v = monitorValue(it.key() >> 8, it.key() & 0xFF);
         items.append(char(v >> 24));
         items.append(char(v >> 16));
         items.append(char(v >> 8));
@@ -81,11 +112,20 @@ QByteArray DriveModel::readMonitorRange(const QByteArray &payload) const
     return buildFrame(0x04, 0x01, items);
 }
 
-QByteArray DriveModel::manualRunSettings() const
+QByteArray DriveModel::manualRun(const QByteArray &payload, qint64 nowUs)
 {
-    // JOG speed, revolutions, maximum speed, movement type, control mode
-    // (1: position), each a 16-bit word.
-    return buildFrame(0x05, 0x02, QByteArray::fromHex("0064" "000A" "0BB8" "0000" "0001"));
+    const auto word = [&payload](int at) {
+        return payload.size() >= at + 2 ? quint16(uint8_t(payload.at(at)) << 8 | uint8_t(payload.at(at + 1))) : quint16(0);
+    };
+    m_dynamics.command(word(0), word(2), word(4), word(6), nowUs);
+    // Tuning results written by the tool land in the drive's parameters.
+    const qint64 ratio = m_dynamics.takeWrittenRatio();
+    if (ratio >= 0)
+        m_params.setByName(QStringLiteral("负载惯量比"), ratio);
+    const qint64 level = m_dynamics.takeWrittenLevel();
+    if (level >= 0)
+        m_params.setByName(QStringLiteral("刚性等级"), level);
+    return buildFrame(0x05, 0x01, m_dynamics.dataReply());
 }
 
 QByteArray DriveModel::softwareVersion(uint8_t part) const
@@ -107,11 +147,13 @@ QByteArray DriveModel::handle(const QByteArray &request, qint64 nowUs)
     if (cmd == 0x02 && sub == 0x01)
         return m_params.readList(payload);
     if (cmd == 0x03 && sub == 0x01)
-        return m_params.write(payload, m_servoOn);
+        return m_params.write(payload, m_dynamics.servoOn());
     if (cmd == 0x04 && sub == 0x01)
-        return readMonitorRange(payload);
+        return readMonitorRange(payload, nowUs);
+    if (cmd == 0x05 && sub == 0x01)
+        return manualRun(payload, nowUs);
     if (cmd == 0x05 && sub == 0x02)
-        return manualRunSettings();
+        return buildFrame(0x05, 0x02, m_dynamics.settingsReply());
     if (cmd == 0x0B && (sub == 0x01 || sub == 0x02))
         return softwareVersion(sub);
     if (cmd == 0x0A && sub == 0x04)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sim/drivedynamics.h"
 #include "sim/paramstore.h"
 #include "sim/wavegenerator.h"
 
@@ -37,8 +38,11 @@ public:
     ParamStore &parameters() { return m_params; }
     const ParamStore &parameters() const { return m_params; }
     // With the servo on, parameters that may only be set while stopped are refused.
-    void setServoOn(bool on) { m_servoOn = on; }
-    bool servoOn() const { return m_servoOn; }
+    void setServoOn(bool on);
+    bool servoOn() const { return m_dynamics.servoOn(); }
+    DriveDynamics &dynamics() { return m_dynamics; }
+    // Names of the monitor variables of the loaded definition file, by code.
+    const QMap<quint16, QString> &monitorNames() const { return m_monitorNames; }
 
     void setIdentity(const DriveIdentity &identity);
     const DriveIdentity &identity() const { return m_identity; }
@@ -73,14 +77,15 @@ public:
 
 private:
     QByteArray startWaveform(const QByteArray &payload, qint64 nowUs);
-    QByteArray readMonitorRange(const QByteArray &payload) const;
-    QByteArray manualRunSettings() const;
+    QByteArray readMonitorRange(const QByteArray &payload, qint64 nowUs);
+    QByteArray manualRun(const QByteArray &payload, qint64 nowUs);
     QByteArray softwareVersion(uint8_t part) const;
     void fillIdentityMonitors();
 
     DriveIdentity m_identity;
     ParamStore m_params;
-    bool m_servoOn = false;
+    DriveDynamics m_dynamics;
+    QMap<quint16, QString> m_monitorNames; // groups 0 and 1
     QMap<quint16, quint32> m_monitors;
 
     WaveGenerator m_wave;

@@ -88,8 +88,8 @@ int main(int argc, char *argv[])
         "A simulated servo drive on a pseudo-terminal. It prints the slave's path on the first line of its "
         "output; open that path (or --link) as a serial port.\n\n"
         "While it runs, type a switch and its value to change it (\"drop-every 5\", \"split 7:3\"), "
-        "\"hang-up [MS]\" to hang up (and come back after MS), \"servo on\" or \"servo off\", \"stats\" or "
-        "\"quit\"."));
+        "\"hang-up [MS]\" to hang up (and come back after MS), \"servo on\" or \"servo off\", \"mode N\", "
+        "\"fault CODE\", \"ready on\" or \"ready off\", \"stats\" or \"quit\"."));
     parser.addHelpOption();
     const QList<QCommandLineOption> options = {
         {QStringLiteral("link"), QStringLiteral("Also create a symbolic link PATH to the slave."), QStringLiteral("PATH")},
@@ -117,6 +117,10 @@ int main(int argc, char *argv[])
         {QStringLiteral("hang-up-after"),
          QStringLiteral("Hang up after N replies; come back on a new pseudo-terminal after MS."),
          QStringLiteral("N[:MS]")},
+        {QStringLiteral("mode"), QStringLiteral("Control mode the drive reports: 1 position, 2 speed, 3 torque (default 1)."),
+         QStringLiteral("N")},
+        {QStringLiteral("not-ready"), QStringLiteral("The drive is not ready: servo on is refused.")},
+        {QStringLiteral("fault"), QStringLiteral("The drive reports this fault or alarm code."), QStringLiteral("CODE")},
         {QStringLiteral("quiet"), QStringLiteral("Print nothing but the path.")},
     };
     parser.addOptions(options);
@@ -145,6 +149,12 @@ int main(int argc, char *argv[])
     const int paramCount = endpoint.withModel([&](DriveModel &model) {
         model.loadParameters(params);
         return model.parameters().size();
+    });
+    endpoint.withModel([&](DriveModel &model) {
+        if (parser.isSet(QStringLiteral("mode")))
+            model.dynamics().settings().controlMode = quint16(parser.value(QStringLiteral("mode")).toUInt());
+        model.dynamics().setReady(!parser.isSet(QStringLiteral("not-ready")));
+        model.dynamics().setFaultCode(quint16(parser.value(QStringLiteral("fault")).toUInt()));
     });
     if (paramCount == 0)
         printLine(stderr, QStringLiteral("drive-sim: no parameters in %1; parameter reads go unanswered").arg(params));
@@ -202,6 +212,18 @@ int main(int argc, char *argv[])
                 const bool on = words.value(1) == QLatin1String("on");
                 endpoint.withModel([on](DriveModel &model) { model.setServoOn(on); });
                 printLine(stderr, QStringLiteral("drive-sim: servo %1").arg(on ? QStringLiteral("on") : QStringLiteral("off")));
+            } else if (command == QLatin1String("mode") || command == QLatin1String("fault")
+                       || command == QLatin1String("ready")) {
+                const QString value = words.value(1);
+                endpoint.withModel([&](DriveModel &model) {
+                    if (command == QLatin1String("mode"))
+                        model.dynamics().settings().controlMode = quint16(value.toUInt());
+                    else if (command == QLatin1String("fault"))
+                        model.dynamics().setFaultCode(quint16(value.toUInt()));
+                    else
+                        model.dynamics().setReady(value != QLatin1String("off"));
+                });
+                printLine(stderr, QStringLiteral("drive-sim: %1 %2").arg(command, value));
             } else if (command == QLatin1String("hang-up")) {
                 server.hangUp(words.size() > 1 ? words.at(1).toInt() : -1);
                 printLine(stderr, QStringLiteral("drive-sim: hung up"));

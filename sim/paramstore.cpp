@@ -5,11 +5,10 @@
 
 #include "link/frame.h"
 
-bool ParamStore::load(const QString &path)
+bool ParamStore::load(const Definitions &defs, const QString &path)
 {
-    Definitions defs;
-    readParameterFile(path, defs);
     m_entries.clear();
+    m_byName.clear();
     m_wide = defs.wideValues();
     m_path = path;
     for (const ParamGroup &group : defs.paramGroups) {
@@ -29,9 +28,19 @@ bool ParamStore::load(const QString &path)
             else if (p.ModifyTime == QStringLiteral("停机设定"))
                 e.modify = Modify::WhileStopped;
             m_entries.insert(key(g, i), e);
+            m_byName.insert(p.parametername, key(g, i));
         }
     }
     return !m_entries.isEmpty();
+}
+
+bool ParamStore::setByName(const QString &name, qint64 value)
+{
+    auto it = m_entries.find(m_byName.value(name, 0xFFFF));
+    if (it == m_entries.end())
+        return false;
+    it->value = qBound(it->min, value, it->max);
+    return true;
 }
 
 bool ParamStore::has(int group, int index) const

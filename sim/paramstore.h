@@ -8,6 +8,8 @@
 #include <QMap>
 #include <QString>
 
+struct Definitions;
+
 class ParamStore
 {
 public:
@@ -26,8 +28,10 @@ public:
     // Result codes of a write.
     enum Result : quint16 { Stored = 0, AboveMax = 1, BelowMin = 2, StoppedOnly = 4, Missing = 8, ReadOnlyParam = 16 };
 
-    // Reads the parameters of a definition file; false when it holds none.
-    bool load(const QString &path);
+    // Takes the parameters of a definition file; false when it holds none.
+    bool load(const Definitions &defs, const QString &path);
+    // Sets the value of the parameter with this name, within its limits.
+    bool setByName(const QString &name, qint64 value);
     bool isEmpty() const { return m_entries.isEmpty(); }
     int size() const { return m_entries.size(); }
     // "V1.1": 32-bit value fields; otherwise 16-bit ones.
@@ -53,6 +57,7 @@ private:
     int itemSize() const { return m_wide ? 6 : 4; }
 
     QMap<quint16, Entry> m_entries;
+    QMap<QString, quint16> m_byName;
     bool m_wide = true;
     QString m_path;
 };

@@ -3,6 +3,7 @@
 
 #include "link/frame.h"
 #include "link/waveparser.h"
+#include "sim/drivedynamics.h"
 #include "sim/driveendpoint.h"
 
 #include <QFile>
@@ -200,6 +201,71 @@ private slots:
         QCOMPARE(drive.withModel([](DriveModel &m) { return m.parameters().value(0, 3); }), qint64(-2));
         drive.receive(request(0x01, 0x01, QByteArray::fromHex("000300030100")), 1, 1);
         QCOMPARE(concat(drive.takeDue(1)), buildFrame(0x01, 0x01, QByteArray::fromHex("0003FFFE")));
+    }
+
+    void jogMovesTheMotorAndMonitorsFollow()
+    {
+        DriveDynamics d;
+        d.command(0x0002, 300, 100, 0, 0);
+        d.command(0x0008, 0, 0, 0, 0);
+        d.advance(200000);
+        QCOMPARE(d.quantity(QStringLiteral("电机转速")), 300);
+        QVERIFY(d.quantity(QStringLiteral("位置反馈累计")) > 0);
+        QVERIFY(d.quantity(QStringLiteral("母线电压")) > 3000);
+        d.command(0x0018, 0, 0, 0, 300000);
+        d.advance(500000);
+        QCOMPARE(d.quantity(QStringLiteral("电机转速")), 0);
+        const QByteArray reply = d.dataReply();
+        QCOMPARE(reply.size(), 52);
+        QCOMPARE(int(uint8_t(reply.at(0))), int(DriveDynamics::StateRunning));
+        QVERIFY(uint8_t(reply.at(1)) & 0x10); // identification allowed
+    }
+
+    void identificationReportsRunningThenFinished()
+    {
+        DriveDynamics d;
+        d.command(0x0002, 100, 100, 0, 0);
+        d.command(0x0020, 1000, 2, 0, 0);
+        d.advance(500000);
+        QCOMPARE(int(uint8_t(d.dataReply().at(1)) & 0x03), 1);
+        d.advance(DriveDynamics::kIdentifyUs + 1);
+        const QByteArray done = d.dataReply();
+        QCOMPARE(int(uint8_t(done.at(1)) & 0x03), 2);
+        QVERIFY(done.mid(10, 4) != QByteArray(4, '\0'));
+        d.command(0x0040, 0, 286, 0, DriveDynamics::kIdentifyUs + 2);
+        QCOMPARE(d.takeWrittenRatio(), qint64(286));
+        QCOMPARE(d.takeWrittenRatio(), qint64(-1));
+    }
+
+    void measurementStepsLevelByLevel()
+    {
+        DriveDynamics d;
+        d.command(0x0080, 0, 0, 0, 0);
+        QList<int> levels;
+        for (qint64 t = 0; t < DriveDynamics::kLevelStepUs * (DriveDynamics::kLevelsMeasured + 1); t += DriveDynamics::kLevelStepUs) {
+            d.advance(t + 1000);
+            const QByteArray r = d.dataReply();
+            if ((uint8_t(r.at(1)) & 0x0C) == 0x04)
+                levels.append(uint8_t(r.at(35)));
+        }
+        QCOMPARE(levels.size(), DriveDynamics::kLevelsMeasured);
+        for (int i = 1; i < levels.size(); ++i)
+            QCOMPARE(levels[i], levels[i - 1] + 1);
+        QCOMPARE(int(uint8_t(d.dataReply().at(1)) & 0x0C), 0x08);
+    }
+
+    void aDriveThatIsNotReadyStaysOff()
+    {
+        DriveDynamics d;
+        d.setReady(false);
+        d.setFaultCode(121);
+        d.command(0x0002, 100, 100, 0, 0);
+        QVERIFY(!d.servoOn());
+        const QByteArray r = d.dataReply();
+        QCOMPARE(int(uint8_t(r.at(0))), int(DriveDynamics::StateNotReady));
+        QCOMPARE(r.mid(8, 2), QByteArray::fromHex("0079"));
+        d.settings().controlMode = 3;
+        QCOMPARE(d.settingsReply().mid(8, 2), QByteArray::fromHex("0003"));
     }
 
     void faultSwitchesShapeTheReplies()
