@@ -5,6 +5,7 @@
 #include "ui_mainwindow.h"
 
 #include "app/inputfilter.h"
+#include "mainwindow/manualrunpage.h"
 
 #include <QApplication>
 #include "app/applog.h"
@@ -57,6 +58,9 @@ MainWindow::MainWindow(QWidget *parent)
 
     // 6. Pages, then navigation and menus.
     setupParamPage();
+    setupMonitorPage();
+    setupRunPage();
+    setupFaultPage();
     connect(ui->listWidget, &QListWidget::currentRowChanged, ui->stackedWidget, &QStackedWidget::setCurrentIndex);
     connect(ui->listWidget, &QListWidget::currentRowChanged, this, &MainWindow::nowPage);
     connect(ui->listWidget, &QListWidget::currentRowChanged, this, &MainWindow::pageChange);

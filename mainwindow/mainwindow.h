@@ -4,19 +4,25 @@
 #include "definitions/definitions.h"
 #include "link/frame.h"
 #include "mainwindow/busywatchdog.h"
+#include "mainwindow/manualrun.h"
+#include "mainwindow/monitorquery.h"
 #include "mainwindow/portscan.h"
 
 #include <QByteArray>
 #include <QMainWindow>
 #include <QModelIndex>
 #include <QPoint>
+#include <QRecursiveMutex>
 #include <QPixmap>
 #include <QString>
 #include <QStringList>
 #include <array>
 #include <cstdint>
+#include <memory>
 
+class ManualRunPage;
 class ParamInputDialog;
+class QLineEdit;
 
 
 class QTableWidgetItem;
@@ -31,7 +37,9 @@ class MainWindow;
 // The main window: every page of the tool and the command layer that talks
 // to the link worker. Its code is split by page: mainwindow.cpp (frame,
 // settings, language), mainwindow_link.cpp (commands, replies, link status),
-// mainwindow_params.cpp (parameter page and parameter transfers).
+// mainwindow_params.cpp (parameter page and parameter transfers),
+// mainwindow_monitor.cpp (monitor variables), mainwindow_run.cpp (manual run
+// and tuning), mainwindow_faults.cpp (fault display).
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -78,6 +86,8 @@ signals:
     void showServoDebugInfo();
     void nowPage(int page);
     void putSavePath(QString path);
+    // Emitted with true before a tuning result question and false after it.
+    void commTestPause(bool paused);
 
 public slots:
     // Link worker.
@@ -130,6 +140,34 @@ public slots:
     // Refreshes the parameter table for a group (99: all groups).
     void refreshParamTable(int group);
 
+    // Monitor page.
+    void on_pushButton_UnQueryManual_clicked();
+    void on_checkBox_UnPeriodQuery_clicked();
+    void UnDisp_PeriodQueryTimerCB();
+
+    // Manual run and tuning.
+    void on_pushButton_ManualRunServoON_clicked();
+    void on_pushButton_ManualRunServoOFF_clicked();
+    void on_pushButton_ManualRunRotateCW_pressed();
+    void on_pushButton_ManualRunRotateCW_released();
+    void on_pushButton_ManualRunRotateCCW_pressed();
+    void on_pushButton_ManualRunRotateCCW_released();
+    void on_pushButton_ManualRunInnerID_clicked();
+    void on_pushButton_ManualRunAutoParamTest_clicked();
+    void ManualRun_PeriodTimerCB();
+    void on_pushButton_ManualRun_Query_clicked();
+    void on_pushButton_ManualRunNextStep_clicked();
+    void on_pushButton_3_clicked();
+    void ManualRun_SetSliderRange(QString revolutions);
+
+    // Faults.
+    void on_comboBox_FaultCodeTest_currentIndexChanged(QString code);
+    // Shows a fault or alarm code on the manual run and fault pages.
+    void showFaultCode(quint16 code);
+
+public:
+    ManualRunMachine &manualRun() { return *m_manualRun; }
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -165,6 +203,30 @@ private:
     void readSelectedReply(const QByteArray &payload);
     void downloadReply(const QByteArray &payload);
     void compareWithModelDefaults();
+
+    // --- Monitor page (mainwindow_monitor.cpp) -----------------------------
+    void setupMonitorPage();
+    void buildMonitorTable();
+    void refreshMonitorValues();
+    void startMonitorCycle();
+    // Sends the next batch of the cycle; the number of codes it covers.
+    int sendMonitorBatch();
+    void monitorReply(const QByteArray &payload);
+
+    // --- Manual run (mainwindow_run.cpp) -----------------------------------
+    friend class ManualRunPage;
+    void setupRunPage();
+    void manualRunEvent(ManualRunMachine::Source source, int event, bool locked);
+    bool sendManualRunCommand(quint16 code, quint16 v1, quint16 v2, quint16 v3);
+    void manualRunReply(const QByteArray &payload);
+    void settingsReply(const QByteArray &payload);
+    // Line edits with a range: filtered while typed, checked when left.
+    void registerRange(QLineEdit *edit, qint32 min, qint32 max);
+
+    // --- Faults (mainwindow_faults.cpp) -------------------------------------
+    void setupFaultPage();
+    void fillFaultTestList();
+    void showFaultTexts(const QString &code, const FaultRecord *fault, bool runPage);
 
     // --- Frame and settings (mainwindow.cpp) -----------------------------
     void readConfigIni();
@@ -217,6 +279,21 @@ private:
     bool m_fillingTable = false;
     ParamInputDialog *m_inputDialog = nullptr;
     QString m_editingCode; // the parameter the input dialog was opened for
+
+    // Monitor page.
+    MonitorQuery m_monitorQuery;
+    MonitorQuery::Batch m_monitorBatch;
+    QTimer *m_unTimer = nullptr;
+    int m_unAccumulatedMs = 0;
+    int m_unPeriodMs = 0;
+
+    // Manual run.
+    std::unique_ptr<ManualRunPage> m_runView;
+    std::unique_ptr<ManualRunMachine> m_manualRun;
+    QTimer *m_runTimer = nullptr;
+    QRecursiveMutex m_manualRunMutex;
+    QMap<QLineEdit *, QPair<qint32, qint32>> m_ranges;
+    quint16 m_faultCode = 0;
 
     // Identification and language.
     QString deviceModel;

@@ -86,6 +86,15 @@ void MainWindow::pageReply(int index, const QByteArray &payload)
     case Cmd::WriteParams:
         downloadReply(payload);
         return;
+    case Cmd::ReadMonitor:
+        monitorReply(payload);
+        return;
+    case Cmd::ManualRun:
+        manualRunReply(payload);
+        return;
+    case Cmd::ControlMode:
+        settingsReply(payload);
+        return;
     default:
         // Pages that have no handler of their own yet take the reply as read.
         emit funcEnd();
@@ -114,6 +123,7 @@ void MainWindow::comStateShow(uint16_t state)
     if (state == 1) {
         isCommunicateSetUp = 1;
         ui->communicateState->setText(tr("通信正常"));
+        m_manualRun->handle(ManualRunMachine::Link, ManualRunMachine::LinkNormal);
         showLamp(true);
         if (queryInfoOnParamPage && ui->stackedWidget->currentWidget() == ui->param_page) {
             queryInfoOnParamPage = false;
@@ -132,6 +142,7 @@ void MainWindow::comStateShow(uint16_t state)
     }
     isCommunicateSetUp = state;
     ui->communicateState->setText(state != 0 ? tr("通信超时") : tr("通信断开"));
+    m_manualRun->handle(ManualRunMachine::Link, ManualRunMachine::LinkLost);
     showLamp(false);
     // With the link gone the button connects again; say so.
     if (state == 0)

@@ -262,6 +262,8 @@ void MainWindow::reloadDefinitions()
     readParameterFile(paramFilePath, defs);
     buildParamTree();
     qCDebug(lcWindow) << "FunCodeVersion = " << defs.funcCodeVersion;
+    buildMonitorTable();
+    fillFaultTestList();
 }
 
 // --- Transfers ------------------------------------------------------------

@@ -16,6 +16,7 @@
 #include <QElapsedTimer>
 #include <QFont>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
@@ -113,5 +114,28 @@ int main(int argc, char *argv[])
         }
     }
     waitFor([] { return false; }, 300);
-    return save(window, out + QStringLiteral("/main-window.png")) ? 0 : 1;
+    bool ok = save(window, out + QStringLiteral("/main-window.png"));
+    if (port.isEmpty())
+        return ok ? 0 : 1;
+
+    // The monitor page after one query.
+    auto *pages = window->findChild<QListWidget *>(QStringLiteral("listWidget"));
+    pages->setCurrentRow(MainWindow::MonitorPage);
+    window->findChild<QPushButton *>(QStringLiteral("pushButton_UnQueryManual"))->click();
+    waitFor([&] { return !window->isMonitorQueryBusy(); }, 5000);
+    waitFor([] { return false; }, 300);
+    ok = save(window, out + QStringLiteral("/monitor-page.png")) && ok;
+
+    // The manual run page with the servo on, after a short JOG.
+    pages->setCurrentRow(MainWindow::RunPage);
+    waitFor([&] { return window->findChild<QPushButton *>(QStringLiteral("pushButton_ManualRunServoON"))->isEnabled(); }, 3000);
+    window->findChild<QPushButton *>(QStringLiteral("pushButton_ManualRunServoON"))->click();
+    auto *cw = window->findChild<QPushButton *>(QStringLiteral("pushButton_ManualRunRotateCW"));
+    waitFor([&] { return cw->isEnabled(); }, 3000);
+    emit cw->pressed();
+    waitFor([] { return false; }, 1500);
+    emit cw->released();
+    waitFor([] { return false; }, 1200);
+    ok = save(window, out + QStringLiteral("/run-page.png")) && ok;
+    return ok ? 0 : 1;
 }

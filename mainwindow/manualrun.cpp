@@ -1,0 +1,363 @@
+#include "mainwindow/manualrun.h"
+
+#include "app/applog.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace {
+quint16 word(const QByteArray &b, int at)
+{
+    return quint16(uint8_t(b.at(at)) << 8 | uint8_t(b.at(at + 1)));
+}
+
+quint32 dword(const QByteArray &b, int at)
+{
+    return quint32(word(b, at)) << 16 | word(b, at + 2);
+}
+
+float single(const QByteArray &b, int at)
+{
+    const quint32 bits = dword(b, at);
+    float f;
+    std::memcpy(&f, &bits, sizeof f);
+    return f;
+}
+
+quint16 saturatingIncrement(quint16 v)
+{
+    return v == 0xFFFF ? v : quint16(v + 1);
+}
+} // namespace
+
+void ManualRunReply::decode(const QByteArray &payload)
+{
+    const int n = payload.size();
+    if (n >= 1)
+        driveState = uint8_t(payload.at(0));
+    if (n >= 2)
+        status = uint8_t(payload.at(1));
+    if (n >= 8)
+        value = qint32(dword(payload, 4));
+    if (n >= 10)
+        faultCode = word(payload, 8);
+    if (n >= 14)
+        inertiaRatio = single(payload, 10);
+    for (int i = 0; i < 4; ++i) {
+        if (n >= 18 + 4 * i)
+            results[size_t(i)] = single(payload, 14 + 4 * i);
+    }
+    if (n >= 36)
+        level = word(payload, 34);
+    for (int i = 0; i < 8; ++i) {
+        if (n >= 38 + 2 * i)
+            levelWords[size_t(i)] = word(payload, 36 + 2 * i);
+    }
+}
+
+ManualRunMachine::ManualRunMachine(ManualRunView &view)
+    : m_view(view)
+{
+}
+
+bool ManualRunMachine::takeFillSettings()
+{
+    const bool fill = m_fillSettings;
+    m_fillSettings = false;
+    return fill;
+}
+
+bool ManualRunMachine::send(quint16 code, quint16 v1, quint16 v2, quint16 v3)
+{
+    if (!m_view.send(code, v1, v2, v3))
+        return false;
+    m_replyPending = true;
+    return true;
+}
+
+void ManualRunMachine::handle(Source source, int event)
+{
+    // Servo off and a lost link end whatever runs.
+    if ((source == User && event == ServoOff) || (source == Link && event == LinkLost))
+        m_state = ServoOffState;
+
+    switch (m_state) {
+    case ServoOffState:
+        stateServoOff(source, event);
+        break;
+    case JogState:
+        stateJog(source, event);
+        break;
+    case IdentifyState:
+        stateIdentify(source, event);
+        break;
+    case MeasureState:
+        stateMeasure(source, event);
+        break;
+    default:
+        break;
+    }
+}
+
+void ManualRunMachine::switchServoOff()
+{
+    send(CodeServoOff);
+    m_view.setTimerRunning(false);
+    m_view.setServoStyles(false, true);
+    m_view.setInertiaButton(false);
+    m_view.setMeasureButton(false);
+    for (ManualRunView::Control c : {ManualRunView::CwButton, ManualRunView::CcwButton, ManualRunView::InertiaButton,
+                                     ManualRunView::MeasureButton})
+        m_view.setEnabled(c, false);
+    m_view.setEnabled(ManualRunView::QueryButton, true);
+    m_view.setEnabled(ManualRunView::NextStepButton, m_measureDone);
+    m_view.showValues(nullptr);
+    m_state = ServoOffState;
+}
+
+void ManualRunMachine::stateServoOff(Source source, int event)
+{
+    if (source == User && event == ServoOn) {
+        send(CodeServoOn, m_view.inputs().jogSpeed, 100, 0);
+        m_view.setTimerRunning(true);
+        m_fillSettings = true;
+        m_view.requestSettings();
+        m_view.setServoStyles(true, false);
+        m_view.setEnabled(ManualRunView::CwButton, true);
+        m_view.setEnabled(ManualRunView::CcwButton, true);
+        m_view.setEnabled(ManualRunView::QueryButton, false);
+        m_view.setEnabled(ManualRunView::ServoOnButton, false);
+        m_faultCheck = true;
+        m_replyCount = 0;
+        m_state = JogState;
+    } else if (source == User && event == ServoOff) {
+        switchServoOff();
+    } else if (source == Link && event == LinkNormal) {
+        m_view.setEnabled(ManualRunView::ServoOnButton, true);
+        m_view.setEnabled(ManualRunView::ServoOffButton, true);
+        m_view.setEnabled(ManualRunView::QueryButton, true);
+        m_view.setEnabled(ManualRunView::Sliders, true);
+    } else if (source == Link && event == LinkLost) {
+        m_view.setTimerRunning(false);
+        m_view.setServoStyles(false, false);
+        for (ManualRunView::Control c :
+             {ManualRunView::ServoOnButton, ManualRunView::ServoOffButton, ManualRunView::CwButton,
+              ManualRunView::CcwButton, ManualRunView::QueryButton, ManualRunView::InertiaButton,
+              ManualRunView::MeasureButton})
+            m_view.setEnabled(c, false);
+        m_view.setInertiaButton(false);
+        m_view.setMeasureButton(false);
+        m_view.showValues(nullptr);
+        m_measuring = false;
+        m_replyPending = false;
+    }
+}
+
+void ManualRunMachine::poll()
+{
+    ++m_ticks;
+    if (!m_replyPending) {
+        if (m_state == IdentifyState && m_identifyStartPending) {
+            const ManualRunView::Inputs in = m_view.inputs();
+            send(StartIdentification, in.maxSpeed, in.revolutions, in.movementType);
+            m_identifyStartPending = false;
+        } else {
+            send(ReadData);
+        }
+        m_ticks = 0;
+    } else if (m_ticks >= kGiveUpTicks) {
+        // A reply lost for about 15 s is given up and polling resumes.
+        m_replyPending = false;
+        m_ticks = 0;
+    }
+}
+
+void ManualRunMachine::stateJog(Source source, int event)
+{
+    if (source == User) {
+        switch (event) {
+        case CwPressed:
+            send(JogCw);
+            break;
+        case CcwPressed:
+            send(JogCcw);
+            break;
+        case CwReleased:
+        case CcwReleased:
+            send(JogStop);
+            break;
+        case InertiaIdentification:
+            startIdentificationRun(true);
+            break;
+        default:
+            break;
+        }
+    } else if (source == Timer && event == Tick) {
+        poll();
+    } else if (source == Link && event == DataReply) {
+        jogReply();
+    }
+}
+
+void ManualRunMachine::jogReply()
+{
+    m_replyCount = saturatingIncrement(m_replyCount);
+    if (!m_reply.ready() && m_faultCheck) {
+        m_faultCheck = false;
+        m_view.warn(tr("JOG无法运行"), tr("系统当前非就绪状态！"));
+        switchServoOff();
+        return;
+    }
+    if (m_reply.faultCode != 0 && m_faultCheck && m_view.faultStops(m_reply.faultCode)) {
+        qCDebug(lcWindow) << "伺服有故障，故障码：" << m_reply.faultCode << "需要执行的操作:" << "STOP";
+        m_faultCheck = false;
+        m_view.warn(tr("JOG无法运行"), tr("系统当前有故障"));
+        switchServoOff();
+        return;
+    }
+    if (m_replyCount > 2) {
+        m_view.showValues(&m_reply);
+        m_view.setEnabled(ManualRunView::InertiaButton, m_reply.identificationAllowed());
+    }
+}
+
+void ManualRunMachine::startIdentificationRun(bool first)
+{
+    if (first) {
+        // The drive is told to stop first; the start follows on the next tick.
+        send(CodeServoOff);
+        m_identifyStartPending = true;
+        m_view.setEnabled(ManualRunView::ServoOnButton, false);
+        m_view.setEnabled(ManualRunView::CwButton, false);
+        m_view.setEnabled(ManualRunView::CcwButton, false);
+        m_state = IdentifyState;
+    } else {
+        const ManualRunView::Inputs in = m_view.inputs();
+        send(StartIdentification, in.maxSpeed, in.revolutions, in.movementType);
+    }
+    m_view.setTimerRunning(true);
+    m_identifyTicks = 0;
+    m_identifyRunningSeen = false;
+    m_view.setInertiaButton(true);
+    m_inertiaWritePending = true;
+}
+
+void ManualRunMachine::startMeasurementRun()
+{
+    m_measureTicks = 0;
+    send(StartMeasurement);
+    m_view.setTimerRunning(true);
+    m_measuring = true;
+    m_view.setMeasureButton(true);
+    m_levels.clear();
+    m_measureReplies = 0;
+}
+
+void ManualRunMachine::stateIdentify(Source source, int event)
+{
+    if (source == User && event == InertiaIdentification) {
+        if (!m_identifyStartPending)
+            startIdentificationRun(false);
+        else
+            m_view.warn(tr("无法执行操作"), tr("惯量识别中，待测试完毕后再试"));
+    } else if (source == User && event == AutoMeasurement) {
+        startMeasurementRun();
+        for (ManualRunView::Control c : {ManualRunView::ServoOnButton, ManualRunView::CwButton,
+                                         ManualRunView::CcwButton, ManualRunView::InertiaButton})
+            m_view.setEnabled(c, false);
+        m_state = MeasureState;
+    } else if (source == Timer && event == Tick) {
+        poll();
+        m_identifyTicks = saturatingIncrement(m_identifyTicks);
+    } else if (source == Link && event == DataReply) {
+        identifyReply();
+    }
+}
+
+void ManualRunMachine::identifyReply()
+{
+    m_view.showValues(&m_reply);
+    m_view.showInertiaResults(m_reply);
+    if (m_reply.identificationRunning())
+        m_identifyRunningSeen = true;
+    if (!m_reply.identificationFinished() || m_identifyTicks < 4) {
+        m_view.setEnabled(ManualRunView::NextStepButton, false);
+        m_view.setEnabled(ManualRunView::MeasureButton, false);
+        if (m_identifyTicks >= 3 && !m_identifyRunningSeen) {
+            qCDebug(lcWindow) << "点击惯量识别，但是没有收到惯量识别中";
+            m_state = ServoOffState;
+            m_view.setInertiaButton(false);
+        }
+        return;
+    }
+    m_view.setEnabled(ManualRunView::NextStepButton, true);
+    m_view.setEnabled(ManualRunView::MeasureButton, true);
+    m_view.setTimerRunning(false);
+    m_view.setInertiaButton(false);
+    qCDebug(lcWindow) << "bManRun_InertiaRateWrite = " << m_inertiaWritePending;
+    if (!m_inertiaWritePending)
+        return;
+    m_inertiaWritePending = false;
+    m_view.pauseComm(true);
+    const auto answer = m_view.ask(tr("惯量识别完成"), tr("是否写入到驱动器？<br/>点击Yes写入，点击No则不写入"),
+                                   QMessageBox::Yes | QMessageBox::No);
+    if (answer == QMessageBox::Yes)
+        send(WriteInertia, 0, quint16(std::lround(m_reply.inertiaRatio)), 0);
+    m_view.pauseComm(false);
+}
+
+void ManualRunMachine::stateMeasure(Source source, int event)
+{
+    if (source == User && event == AutoMeasurement) {
+        qCDebug(lcWindow) << "收到自动参数测试命令";
+        if (!m_measuring)
+            startMeasurementRun();
+        else
+            m_view.warn(tr("无法执行操作"), tr("参数测量中，待测试完毕后再试"));
+    } else if (source == Timer && event == Tick) {
+        poll();
+        m_measureTicks = saturatingIncrement(m_measureTicks);
+    } else if (source == Link && event == DataReply) {
+        measureReply();
+    }
+}
+
+void ManualRunMachine::measureReply()
+{
+    m_view.showValues(&m_reply);
+    m_measureReplies = saturatingIncrement(m_measureReplies);
+    if (m_measureReplies >= 3) {
+        m_levels.insert(m_reply.level, m_reply.levelWords);
+        m_view.showLevels(m_levels);
+        if (m_measuring)
+            m_view.showLevelParams(m_reply.levelWords);
+    }
+    if (m_measureTicks < 6)
+        return;
+    if (!m_reply.measurementFinished()) {
+        if (m_reply.measurementRunning())
+            return;
+        if (m_measuring) {
+            m_view.warn(tr("刚性等级测试结果"), tr("伺服驱动器未响应！请重新测试或关闭伺服"));
+            m_measuring = false;
+            m_view.setMeasureButton(false);
+        }
+        return;
+    }
+    m_measureDone = true;
+    m_measureTicks = 0;
+    m_view.setTimerRunning(false);
+    if (!m_measuring)
+        return;
+    const bool backTwo = m_levels.size() > 2;
+    if (backTwo && m_levels.contains(quint16(m_reply.level - 2)))
+        m_view.showLevelParams(m_levels.value(quint16(m_reply.level - 2)));
+    m_measuring = false;
+    m_view.setMeasureButton(false);
+    m_view.pauseComm(true);
+    const auto answer = m_view.ask(tr("刚性等级测试结果"), tr("测试完成！是否更新参数到驱动器？"),
+                                   QMessageBox::Save | QMessageBox::Cancel);
+    if (answer == QMessageBox::Save)
+        send(WriteLevel, quint16(backTwo ? m_reply.level - 2 : m_reply.level));
+    m_view.pauseComm(false);
+}

@@ -1,0 +1,228 @@
+// The monitor page and the fault display: batches of consecutive items,
+// decoding by display format through the page, alarm tooltips, the period
+// timer, and the fault texts.
+
+#include "definitions/codes.h"
+#include "mainwindow/mainwindow.h"
+#include "mainwindow/monitorquery.h"
+#include "testsupport.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QTextEdit>
+#include <QTimer>
+#include <QtTest>
+
+#include <cstring>
+
+namespace {
+
+Definitions monitors(const QList<QPair<int, int>> &groupCounts)
+{
+    Definitions defs;
+    for (const auto &gc : groupCounts) {
+        for (int i = 1; i <= gc.second; ++i) {
+            UnDisplayRecord item;
+            item.UnDisplayIndex = Codes::monitorCode(gc.first, i);
+            item.state = MonitorQuery::Shown;
+            defs.unGroups[size_t(gc.first)].insert(item.UnDisplayIndex, item);
+        }
+    }
+    return defs;
+}
+
+QByteArray item(int group, int index, quint32 value)
+{
+    QByteArray b;
+    b.append(char(group));
+    b.append(char(index));
+    b.append(char(value >> 24));
+    b.append(char(value >> 16));
+    b.append(char(value >> 8));
+    b.append(char(value));
+    return b;
+}
+
+const char kDefinitions[] = R"(<?xml version="1.0" encoding="UTF-8"?>
+<Root>
+ <UnDisplay>
+  <UnDisplayItem><UnDisplayIndex>U0-01</UnDisplayIndex><UnDisplayName>转速</UnDisplayName><UnDisplayVarType>int16</UnDisplayVarType><UnDisplayFormat>DISP_AS_DEC</UnDisplayFormat></UnDisplayItem>
+  <UnDisplayItem><UnDisplayIndex>U0-02</UnDisplayIndex><UnDisplayName>转矩</UnDisplayName><UnDisplayVarType>int16</UnDisplayVarType><UnDisplayFormat>DISP_AS_DEC_ONE_DOT</UnDisplayFormat></UnDisplayItem>
+  <UnDisplayItem><UnDisplayIndex>U0-03</UnDisplayIndex><UnDisplayName>电流</UnDisplayName><UnDisplayVarType>int16</UnDisplayVarType><UnDisplayFormat>DISP_AS_DEC_TWO_DOT</UnDisplayFormat></UnDisplayItem>
+  <UnDisplayItem><UnDisplayIndex>U0-04</UnDisplayIndex><UnDisplayName>电压</UnDisplayName><UnDisplayVarType>int16</UnDisplayVarType><UnDisplayFormat>DISP_AS_DEC_THREE_DOT</UnDisplayFormat></UnDisplayItem>
+  <UnDisplayItem><UnDisplayIndex>U0-05</UnDisplayIndex><UnDisplayName>DI</UnDisplayName><UnDisplayVarType>uint16</UnDisplayVarType><UnDisplayFormat>DISP_AS_IO</UnDisplayFormat></UnDisplayItem>
+  <UnDisplayItem><UnDisplayIndex>U0-06</UnDisplayIndex><UnDisplayName>状态</UnDisplayName><UnDisplayVarType>uint16</UnDisplayVarType><UnDisplayFormat>DISP_AS_BIN</UnDisplayFormat></UnDisplayItem>
+  <UnDisplayItem><UnDisplayIndex>U0-07</UnDisplayIndex><UnDisplayName>字</UnDisplayName><UnDisplayVarType>int16</UnDisplayVarType><UnDisplayFormat>DISP_AS_HEX</UnDisplayFormat></UnDisplayItem>
+  <UnDisplayItem><UnDisplayIndex>U0-08</UnDisplayIndex><UnDisplayName>故障码</UnDisplayName><UnDisplayVarType>uint16</UnDisplayVarType><UnDisplayFormat>DISP_AS_ALM</UnDisplayFormat></UnDisplayItem>
+  <UnDisplayItem><UnDisplayIndex>U2-01</UnDisplayIndex><UnDisplayName>产品系列</UnDisplayName><UnDisplayVarType>uint16</UnDisplayVarType><UnDisplayFormat>DISP_AS_HEX</UnDisplayFormat></UnDisplayItem>
+ </UnDisplay>
+ <FaultWarmItem><FaultWarmCode>5</FaultWarmCode><FaultWarmType>故障</FaultWarmType><FaultWarmName>过电压</FaultWarmName>
+  <FaultWarmContext>电源电压过高</FaultWarmContext><FaultWarmExclude>检查电源</FaultWarmExclude><FaultWarmOperate>STOP</FaultWarmOperate></FaultWarmItem>
+ <FaultWarmItem><FaultWarmCode>12</FaultWarmCode><FaultWarmType>告警</FaultWarmType><FaultWarmName>过载告警</FaultWarmName>
+  <FaultWarmContext>负载过大</FaultWarmContext><FaultWarmExclude>减小负载</FaultWarmExclude><FaultWarmOperate>NONE</FaultWarmOperate></FaultWarmItem>
+</Root>
+)";
+
+} // namespace
+
+class TestMonitor : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void fortyItemsGoOutAs33And7()
+    {
+        Definitions defs = monitors({{0, 40}});
+        MonitorQuery query;
+        query.startCycle(defs);
+        MonitorQuery::Batch first = query.nextBatch(defs);
+        QCOMPARE(first.codes.size(), 33);
+        QCOMPARE(first.count, 33);
+        QCOMPARE(first.rxLen, 204);
+        QCOMPARE(first.payload, QByteArray::fromHex("000100210021"));
+        QByteArray reply;
+        for (int i = 1; i <= 33; ++i)
+            reply += item(0, i, quint32(i));
+        query.takeReply(reply, first, defs);
+        const MonitorQuery::Batch second = query.nextBatch(defs);
+        QCOMPARE(second.codes.size(), 7);
+        QCOMPARE(second.count, 7);
+        QCOMPARE(second.rxLen, 48);
+    }
+
+    void aBatchRunsAcrossGroups()
+    {
+        Definitions defs = monitors({{0, 3}, {1, 5}, {2, 16}});
+        MonitorQuery query;
+        query.startCycle(defs);
+        const MonitorQuery::Batch batch = query.nextBatch(defs);
+        QCOMPARE(batch.codes.size(), 24);
+        QCOMPARE(batch.payload.left(4), QByteArray::fromHex("00010210"));
+        QCOMPARE(batch.count, 24);
+    }
+
+    void unmarkedItemsInsideARangeCountButAreNotListed()
+    {
+        Definitions defs = monitors({{0, 10}});
+        MonitorQuery query;
+        query.startCycle(defs);
+        for (int i : {2, 3, 4, 8})
+            defs.unGroups[0][Codes::monitorCode(0, i)].state &= quint16(~MonitorQuery::ToQuery);
+        const MonitorQuery::Batch batch = query.nextBatch(defs);
+        QCOMPARE(batch.codes.size(), 6);
+        QCOMPARE(batch.count, 10);
+    }
+
+    void missingItemsAreAskedOnceMoreThenLeft()
+    {
+        Definitions defs = monitors({{0, 3}});
+        MonitorQuery query;
+        query.startCycle(defs);
+        MonitorQuery::Batch batch = query.nextBatch(defs);
+        const QByteArray withoutTwo = item(0, 1, 1) + item(0, 3, 3) + QByteArray::fromHex("FFFF00000000");
+        query.takeReply(withoutTwo, batch, defs);
+        batch = query.nextBatch(defs);
+        QCOMPARE(batch.codes, QStringList{QStringLiteral("U0-02")});
+        query.takeReply(QByteArray::fromHex("FFFF00000000"), batch, defs);
+        // Asked twice without an answer: done for this cycle.
+        QVERIFY(query.nextBatch(defs).codes.isEmpty());
+        // A new cycle asks again.
+        query.startCycle(defs);
+        QCOMPARE(query.nextBatch(defs).codes.size(), 3);
+    }
+
+    void everyFormatShowsThroughThePage()
+    {
+        WorkDir dir;
+        dir.write(QStringLiteral("ParameterFile/zh_CN_Parameter.xml"), kDefinitions);
+        MainWindow window;
+        auto *table = window.findChild<QTableWidget *>(QStringLiteral("tableWidget_UnDisplay"));
+        QCOMPARE(table->rowCount(), 9);
+        uint8_t reply[200] = {};
+        QByteArray items = item(0, 1, quint32(-1234)) + item(0, 2, quint32(-15)) + item(0, 3, 12345)
+            + item(0, 4, 5) + item(0, 5, 0x0035) + item(0, 6, 0x1234) + item(0, 7, 0xABC) + item(0, 8, 5)
+            + item(2, 1, 0x0001);
+        std::memcpy(reply, items.constData(), size_t(items.size()));
+        commandTable[Cmd::ReadMonitor].rxData = reply;
+        commandTable[Cmd::ReadMonitor].rxLen = uint8_t(items.size() + 6);
+        QSignalSpy acks(&window, &MainWindow::funcEnd);
+        window.showData(Cmd::ReadMonitor);
+        QCOMPARE(acks.size(), 1);
+        const QStringList expected = {QStringLiteral("-1234"), QStringLiteral("-1.5"), QStringLiteral("123.45"),
+                                      QStringLiteral("0.005"), QStringLiteral("0b0011 0101"),
+                                      QStringLiteral("0b0001 0010 0011 0100"), QStringLiteral("0x0ABC"),
+                                      QStringLiteral("5"), QStringLiteral("0x0001")};
+        for (int row = 0; row < 9; ++row)
+            QCOMPARE(table->item(row, 2)->text(), expected.at(row));
+        // The alarm code's cell tells what the code means; others say nothing.
+        QCOMPARE(table->item(7, 2)->toolTip(), QStringLiteral("故障码：5 （故障故障/告警）<br/>过电压"));
+        QVERIFY(table->item(0, 2)->toolTip().isEmpty());
+        resetCommandTable();
+    }
+
+    void periodChangeTakesEffectAtTheNextTimeout()
+    {
+        WorkDir dir;
+        MainWindow window;
+        auto *timer = window.findChild<QTimer *>(QStringLiteral("timer_UnQueryPeriod"));
+        auto *period = window.findChild<QSpinBox *>(QStringLiteral("spinBox_UnQueryPeriod"));
+        auto *box = window.findChild<QCheckBox *>(QStringLiteral("checkBox_UnPeriodQuery"));
+        QCOMPARE(period->minimum(), 100);
+        QCOMPARE(period->maximum(), 10000);
+        period->setValue(300);
+        box->click();
+        QVERIFY(timer->isActive());
+        QVERIFY(!window.findChild<QWidget *>(QStringLiteral("pushButton_UnQueryManual"))->isEnabled());
+        QTRY_COMPARE(timer->interval(), 300);
+        period->setValue(700);
+        QCOMPARE(timer->interval(), 300);
+        QTRY_COMPARE(timer->interval(), 700);
+        box->click();
+        QVERIFY(!timer->isActive());
+        QVERIFY(!window.isMonitorQueryBusy());
+    }
+
+    void faultCodesShowWithTheirTexts()
+    {
+        WorkDir dir;
+        dir.write(QStringLiteral("ParameterFile/zh_CN_Parameter.xml"), kDefinitions);
+        MainWindow window;
+        const auto text = [&](const char *name) {
+            if (auto *label = window.findChild<QLabel *>(QString::fromLatin1(name)))
+                return label->text();
+            if (auto *edit = window.findChild<QTextEdit *>(QString::fromLatin1(name)))
+                return edit->toPlainText();
+            return window.findChild<QPlainTextEdit *>(QString::fromLatin1(name))->toPlainText();
+        };
+        window.showFaultCode(5);
+        QCOMPARE(text("label_ManualRun_ErrorCode"), QStringLiteral("报警代码：05"));
+        QCOMPARE(text("label_ManualRun_ErrorCode_3"), QStringLiteral("报警代码：05（过电压）"));
+        QVERIFY(text("textEdit_ManualRun_ErrorDetial").startsWith(QStringLiteral("05-过电压")));
+        QCOMPARE(text("textEdit_ManualRun_ErrorDetial_3"), QStringLiteral("电源电压过高"));
+        QCOMPARE(text("textEdit_ManualRun_ErrorEliminate"), QStringLiteral("检查电源"));
+
+        window.showFaultCode(321);
+        QCOMPARE(text("label_ManualRun_ErrorCode"), QStringLiteral("报警代码：321"));
+        QCOMPARE(text("label_ManualRun_ErrorCode_3"), QStringLiteral("报警代码：321（）"));
+        QVERIFY(text("textEdit_ManualRun_ErrorDetial").isEmpty());
+        QVERIFY(text("textEdit_ManualRun_ErrorEliminate").isEmpty());
+
+        window.showFaultCode(0);
+        QCOMPARE(text("label_ManualRun_ErrorCode"), QStringLiteral("报警代码："));
+        QCOMPARE(text("label_ManualRun_ErrorCode_3"), QStringLiteral("报警代码："));
+        QVERIFY(text("textEdit_ManualRun_ErrorDetial_3").isEmpty());
+
+        auto *test = window.findChild<QComboBox *>(QStringLiteral("comboBox_FaultCodeTest"));
+        QCOMPARE(test->count(), 2);
+        test->setCurrentText(QStringLiteral("5"));
+        test->setCurrentText(QStringLiteral("12"));
+        QCOMPARE(text("label_ManualRun_ErrorCode_3"), QStringLiteral("报警代码：12（过载告警）"));
+    }
+};
+
+QTEST_MAIN(TestMonitor)
+#include "tst_monitor.moc"

@@ -1,0 +1,201 @@
+// The monitor and manual run pages against the simulated drive, end to end:
+// a periodic monitor query, servo on and JOG, an inertia identification
+// written to the drive and a rigidity measurement saved to it.
+
+#include "app/mainclass.h"
+#include "link/platform.h"
+#include "mainwindow/mainwindow.h"
+#include "sim/ptydriveserver.h"
+#include "testsupport.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QtTest>
+
+class TestRunPage : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<WorkDir> dir;
+    std::unique_ptr<PromptRecorder> prompts;
+    std::unique_ptr<DriveEndpoint> drive;
+    std::unique_ptr<PtyDriveServer> server;
+    std::unique_ptr<MainClass> app;
+
+    MainWindow *window() const { return app->mainWindow; }
+    template <typename T>
+    T *widget(const char *name) const
+    {
+        return window()->findChild<T *>(QString::fromLatin1(name));
+    }
+    bool asked(const QString &title) const
+    {
+        for (const Prompt::Box &box : prompts->boxes)
+            if (box.title == title)
+                return true;
+        return false;
+    }
+    qint64 paramByName(const char *name) const
+    {
+        // The drive's parameters by name, read through the window's definitions.
+        for (const ParamGroup &group : window()->definitions().paramGroups)
+            for (const ParamRecord &p : group)
+                if (p.parametername == QString::fromUtf8(name)) {
+                    const QStringList parts = p.ParameterIndex.mid(1).split(QLatin1Char('_'));
+                    const int g = parts.value(0).toInt(), i = parts.value(1).toInt();
+                    return drive->withModel([&](DriveModel &m) { return m.parameters().value(g, i); });
+                }
+        return -1;
+    }
+    double speed() const
+    {
+        return drive->withModel([](DriveModel &m) { return double(m.dynamics().quantity(QStringLiteral("电机转速"))); });
+    }
+
+    void connectToDrive()
+    {
+        auto *ports = widget<QComboBox>("portSel");
+        QTRY_VERIFY(ports->findText(server->slavePath()) >= 0);
+        ports->setCurrentIndex(ports->findText(server->slavePath()));
+        widget<QPushButton>("pushButton")->click();
+        QTRY_COMPARE(widget<QLabel>("communicateState")->text(), QStringLiteral("通信正常"));
+    }
+
+    void servoOn()
+    {
+        widget<QListWidget>("listWidget")->setCurrentRow(MainWindow::RunPage);
+        QTRY_VERIFY(widget<QPushButton>("pushButton_ManualRunServoON")->isEnabled());
+        widget<QPushButton>("pushButton_ManualRunServoON")->click();
+        QVERIFY(asked(QStringLiteral("确定运行？")));
+        QTRY_VERIFY(drive->withModel([](DriveModel &m) { return m.servoOn(); }));
+        QTRY_COMPARE(widget<QLabel>("label_ManualRun_Mode")->text(), QStringLiteral("位置模式"));
+    }
+
+private slots:
+    void init()
+    {
+        dir = std::make_unique<WorkDir>();
+        prompts = std::make_unique<PromptRecorder>();
+        drive = std::make_unique<DriveEndpoint>();
+        QVERIFY(drive->withModel([&](DriveModel &m) {
+            return m.loadParameters(dir->path(QStringLiteral("ParameterFile/zh_CN_Parameter.xml")));
+        }));
+        server = std::make_unique<PtyDriveServer>(*drive);
+        QVERIFY(server->start());
+        qputenv("SERVO_EXTRA_PORTS", server->slavePath().toLocal8Bit());
+        Platform::setSystemPortLister([] { return QStringList(); });
+        app = std::make_unique<MainClass>();
+        connectToDrive();
+    }
+
+    void cleanup()
+    {
+        app.reset();
+        server.reset();
+        drive.reset();
+        Platform::setSystemPortLister({});
+        qunsetenv("SERVO_EXTRA_PORTS");
+        prompts.reset();
+        dir.reset();
+    }
+
+    void periodicMonitorQuery()
+    {
+        widget<QListWidget>("listWidget")->setCurrentRow(MainWindow::MonitorPage);
+        widget<QSpinBox>("spinBox_UnQueryPeriod")->setValue(200);
+        widget<QCheckBox>("checkBox_UnPeriodQuery")->click();
+        QTest::qWait(5000);
+        widget<QCheckBox>("checkBox_UnPeriodQuery")->click();
+        auto *table = widget<QTableWidget>("tableWidget_UnDisplay");
+        QMap<QString, QString> values;
+        for (int row = 0; row < table->rowCount(); ++row)
+            values.insert(table->item(row, 0)->text(), table->item(row, 2)->text());
+        QCOMPARE(values.value(QStringLiteral("U2-04")), QStringLiteral("1.04"));
+        QVERIFY2(values.value(QStringLiteral("U0-09")).toDouble() > 300, qPrintable(values.value(QStringLiteral("U0-09"))));
+        for (auto it = values.cbegin(); it != values.cend(); ++it)
+            QVERIFY2(!it.value().isEmpty(), qPrintable(it.key()));
+        int queries = 0;
+        for (const auto &r : drive->requestLog())
+            queries += r.cmd == 0x04;
+        QVERIFY2(queries >= 20, qPrintable(QString::number(queries)));
+        QCOMPARE(widget<QLabel>("errorNum")->text(), QStringLiteral("ER:0"));
+        QVERIFY(prompts->boxes.isEmpty());
+    }
+
+    void servoOnAndJog()
+    {
+        servoOn();
+        auto *cw = widget<QPushButton>("pushButton_ManualRunRotateCW");
+        QTRY_VERIFY(cw->isEnabled());
+        emit cw->pressed();
+        QTRY_VERIFY(speed() > 50);
+        emit cw->released();
+        QTRY_COMPARE(speed(), 0.0);
+        // The page shows where the motor went.
+        QTRY_VERIFY(widget<QLabel>("label_ManualRun_Value")->text().toInt() > 0);
+        widget<QPushButton>("pushButton_ManualRunServoOFF")->click();
+        QTRY_VERIFY(!drive->withModel([](DriveModel &m) { return m.servoOn(); }));
+    }
+
+    void identificationIsWrittenToTheDrive()
+    {
+        servoOn();
+        QTRY_VERIFY(widget<QPushButton>("pushButton_ManualRunInnerID")->isEnabled());
+        widget<QPushButton>("pushButton_ManualRunInnerID")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(asked(QStringLiteral("惯量识别完成")), 15000);
+        QTRY_COMPARE(paramByName("负载惯量比"), qint64(286));
+        auto *results = widget<QTableWidget>("tableWidget_InertiaResult");
+        QCOMPARE(results->item(0, 1)->text(), QStringLiteral("286"));
+
+        // Then the measurement, saved to the drive.
+        QVERIFY(widget<QPushButton>("pushButton_ManualRunNextStep")->isEnabled());
+        widget<QPushButton>("pushButton_ManualRunNextStep")->click();
+        widget<QPushButton>("pushButton_ManualRunAutoParamTest")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(asked(QStringLiteral("刚性等级测试结果")), 20000);
+        QTRY_COMPARE(paramByName("刚性等级"), qint64(15));
+        QVERIFY(widget<QTableWidget>("tableWidget_RigidityResult")->rowCount() >= 5);
+    }
+
+    void identificationNeedsPositionMode()
+    {
+        drive->withModel([](DriveModel &m) { m.dynamics().settings().controlMode = 2; });
+        widget<QListWidget>("listWidget")->setCurrentRow(MainWindow::RunPage);
+        QTRY_VERIFY(widget<QPushButton>("pushButton_ManualRunServoON")->isEnabled());
+        widget<QPushButton>("pushButton_ManualRunServoON")->click();
+        QTRY_COMPARE(widget<QLabel>("label_ManualRun_Mode")->text(), QStringLiteral("速度模式"));
+        window()->on_pushButton_ManualRunInnerID_clicked();
+        QVERIFY(asked(QStringLiteral("无法进行惯量识别")));
+        QCOMPARE(window()->manualRun().state(), int(ManualRunMachine::JogState));
+    }
+
+    void driveThatIsNotReadyIsSwitchedOff()
+    {
+        drive->withModel([](DriveModel &m) { m.dynamics().setReady(false); });
+        widget<QListWidget>("listWidget")->setCurrentRow(MainWindow::RunPage);
+        QTRY_VERIFY(widget<QPushButton>("pushButton_ManualRunServoON")->isEnabled());
+        widget<QPushButton>("pushButton_ManualRunServoON")->click();
+        QTRY_VERIFY(asked(QStringLiteral("JOG无法运行")));
+        QCOMPARE(window()->manualRun().state(), int(ManualRunMachine::ServoOffState));
+    }
+
+    void driveHangingUpMidRunLeavesAUsablePage()
+    {
+        servoOn();
+        server->hangUp(0);
+        QTRY_COMPARE(widget<QLabel>("communicateState")->text(), QStringLiteral("通信断开"));
+        QCOMPARE(window()->manualRun().state(), int(ManualRunMachine::ServoOffState));
+        QTRY_VERIFY(!server->hungUp());
+        qputenv("SERVO_EXTRA_PORTS", server->slavePath().toLocal8Bit());
+        connectToDrive();
+        QTRY_VERIFY(widget<QPushButton>("pushButton_ManualRunServoON")->isEnabled());
+    }
+};
+
+QTEST_MAIN(TestRunPage)
+#include "tst_runpage.moc"
