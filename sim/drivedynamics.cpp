@@ -36,14 +36,13 @@ DriveDynamics::DriveDynamics() = default;
 
 void DriveDynamics::advance(qint64 nowUs)
 {
-    if (m_lastUs < 0) {
-        m_lastUs = nowUs;
+    if (m_lastUs < 0 || nowUs <= m_lastUs) {
+        if (m_lastUs < 0)
+            m_lastUs = nowUs;
         return;
     }
-    const double dt = qBound(0.0, double(nowUs - m_lastUs) / 1e6, 1.0);
+    const double dt = qMin(double(nowUs - m_lastUs) / 1e6, 1.0);
     m_lastUs = nowUs;
-    if (dt <= 0)
-        return;
 
     // Speed command: JOG, or the back-and-forth of an identification.
     double target = 0;
@@ -54,6 +53,8 @@ void DriveDynamics::advance(qint64 nowUs)
         } else {
             target = m_jogDirection * double(m_settings.jogSpeed);
         }
+    } else if (m_demo && m_ready) {
+        target = 800.0 * std::sin(2 * M_PI * double(nowUs) / 4e6);
     }
     m_commandSpeed = target;
     const double step = kAccelRpmPerS * dt;
@@ -67,7 +68,9 @@ void DriveDynamics::advance(qint64 nowUs)
     m_noise = m_noise * 1664525u + 1013904223u;
     const double noise = (double(m_noise >> 8) / double(1 << 24) - 0.5) * 0.6;
     const double friction = std::abs(m_speed) > 1 ? std::copysign(3.0 + std::abs(m_speed) * 0.002, m_speed) : 0;
-    m_torque = m_servoOn ? accel * 0.004 * kInertiaRatio + friction + noise : 0;
+    const bool powered = m_servoOn || (m_demo && m_ready);
+    m_torqueCommand = powered ? accel * 0.004 * kInertiaRatio + friction : 0;
+    m_torque = powered ? m_torqueCommand + noise : 0;
 
     // Heat and the bus sag a little under load.
     const double load = std::abs(m_torque);
@@ -195,49 +198,91 @@ QByteArray DriveDynamics::settingsReply() const
     return b;
 }
 
-qint32 DriveDynamics::quantity(const QString &name) const
+DriveDynamics::Quantity DriveDynamics::quantityNamed(const QString &name)
 {
     const auto has = [&name](const char *word) { return name.contains(QString::fromUtf8(word)); };
-    const double current = m_torque * 0.05; // A at 100 % torque: 5 A
-    const double angle = std::fmod(std::abs(m_position), double(kPulsesPerRev)) / kPulsesPerRev;
-    if (has("速度指令") || has("位置指令速度"))
-        return qint32(std::lround(m_commandSpeed));
+    if (has("位置指令速度") || has("速度指令"))
+        return Quantity::SpeedCommand;
     if (has("转速") || has("速度反馈"))
-        return qint32(std::lround(m_speed));
-    if (has("转矩") || has("负载率"))
-        return qint32(std::lround((has("负载率") ? m_loadRate : m_torque) * 10));
+        return Quantity::SpeedFeedback;
+    if (has("转矩指令"))
+        return Quantity::TorqueCommand;
+    if (has("负载率"))
+        return Quantity::LoadRate;
+    if (has("转矩"))
+        return Quantity::TorqueFeedback;
     if (has("位置指令"))
-        return qint32(std::lround(m_commandPosition));
+        return Quantity::PositionCommand;
     if (has("位置偏差"))
-        return qint32(std::lround(m_commandPosition - m_position));
+        return Quantity::PositionError;
     if (has("位置") || has("绝对位置"))
-        return qint32(std::lround(m_position));
+        return Quantity::PositionFeedback;
     if (has("母线电压"))
-        return qint32(std::lround(m_busVoltage * 10));
+        return Quantity::BusVoltage;
     if (has("U相电流"))
-        return qint32(std::lround(current * std::sin(2 * M_PI * angle * 4) * 100));
+        return Quantity::CurrentU;
     if (has("V相电流"))
-        return qint32(std::lround(current * std::sin(2 * M_PI * angle * 4 - 2.094) * 100));
-    if (has("q轴电流") || has("电流有效值"))
-        return qint32(std::lround(std::abs(current) * 100));
+        return Quantity::CurrentV;
+    if (has("q轴电流"))
+        return Quantity::CurrentQ;
+    if (has("d轴电流"))
+        return Quantity::CurrentD;
+    if (has("电流有效值"))
+        return Quantity::CurrentRms;
     if (has("驱动器温度") || has("散热器"))
-        return qint32(std::lround(m_driveTemp * 10));
+        return Quantity::DriveTemp;
     if (has("电机温度"))
-        return qint32(std::lround(m_motorTemp));
+        return Quantity::MotorTemp;
     if (has("惯量比"))
-        return qint32(std::lround(m_inertiaRatio > 0 ? m_inertiaRatio : 100));
+        return Quantity::InertiaRatio;
     if (has("DI"))
-        return m_servoOn ? 0x0001 : 0x0000; // DI1: servo enable
+        return Quantity::DigitalIn;
     if (has("DO"))
-        return m_servoOn && m_ready ? 0x0003 : (m_ready ? 0x0001 : 0); // ready, servo on
+        return Quantity::DigitalOut;
     if (has("故障") || has("告警码"))
-        return m_faultCode;
-    if (has("单圈") || has("电角度") || has("机械角度"))
-        return qint32(angle * (has("单圈") ? kPulsesPerRev : 3600));
+        return Quantity::FaultCode;
+    if (has("单圈"))
+        return Quantity::SingleTurn;
+    if (has("电角度") || has("机械角度"))
+        return Quantity::Angle;
     if (has("运行状态"))
-        return (m_ready ? 0x01 : 0) | (m_servoOn ? 0x02 : 0) | (m_jogDirection != 0 ? 0x04 : 0);
+        return Quantity::RunState;
     if (has("功率"))
-        return qint32(std::lround(m_torque * std::abs(m_speed) * 0.0025));
+        return Quantity::Power;
+    return Quantity::Zero;
+}
+
+qint32 DriveDynamics::value(Quantity q) const
+{
+    const double current = m_torque * 0.05; // 5 A at 100 % torque
+    const double turn = std::fmod(std::abs(m_position), double(kPulsesPerRev)) / kPulsesPerRev;
+    switch (q) {
+    case Quantity::Zero: return 0;
+    case Quantity::SpeedFeedback: return qint32(std::lround(m_speed));
+    case Quantity::SpeedCommand: return qint32(std::lround(m_commandSpeed));
+    case Quantity::TorqueCommand: return qint32(std::lround(m_torqueCommand * 10));
+    case Quantity::TorqueFeedback: return qint32(std::lround(m_torque * 10));
+    case Quantity::LoadRate: return qint32(std::lround(m_loadRate * 10));
+    case Quantity::PositionCommand: return qint32(std::lround(m_commandPosition));
+    case Quantity::PositionFeedback: return qint32(std::lround(m_position));
+    case Quantity::PositionError: return qint32(std::lround(m_commandPosition - m_position));
+    case Quantity::BusVoltage: return qint32(std::lround(m_busVoltage * 10));
+    case Quantity::CurrentU: return qint32(std::lround(current * std::sin(2 * M_PI * turn * 4) * 100));
+    case Quantity::CurrentV: return qint32(std::lround(current * std::sin(2 * M_PI * turn * 4 - 2.094) * 100));
+    case Quantity::CurrentQ: return qint32(std::lround(current * 100));
+    case Quantity::CurrentD: return qint32(std::lround(current * 4)); // a little d-axis current under load
+    case Quantity::CurrentRms: return qint32(std::lround(std::abs(current) * 70.7));
+    case Quantity::DriveTemp: return qint32(std::lround(m_driveTemp * 10));
+    case Quantity::MotorTemp: return qint32(std::lround(m_motorTemp));
+    case Quantity::InertiaRatio: return qint32(std::lround(m_inertiaRatio > 0 ? m_inertiaRatio : 100));
+    case Quantity::DigitalIn: return m_servoOn ? 0x0001 : 0x0000; // DI1: servo enable
+    case Quantity::DigitalOut: return m_servoOn && m_ready ? 0x0003 : (m_ready ? 0x0001 : 0); // ready, running
+    case Quantity::FaultCode: return m_faultCode;
+    case Quantity::SingleTurn: return qint32(turn * kPulsesPerRev);
+    case Quantity::Angle: return qint32(turn * 3600);
+    case Quantity::RunState: return (m_ready ? 0x01 : 0) | (m_servoOn ? 0x02 : 0) | (m_jogDirection != 0 ? 0x04 : 0);
+    case Quantity::Power: return qint32(std::lround(m_torque * std::abs(m_speed) * 0.0025));
+    }
     return 0;
 }
 

@@ -44,10 +44,21 @@ public:
     // The 10-byte payload of the settings reply.
     QByteArray settingsReply() const;
 
-    // A quantity by the name a monitor variable or waveform channel has, in
-    // the units the definition files give (rpm, 0.1 %, pulses, 0.1 V, 0.01 A,
-    // 0.1 degree C, ...). Unknown names read 0.
-    qint32 quantity(const QString &name) const;
+    // What a monitor variable or waveform channel measures, told by its name.
+    enum class Quantity {
+        Zero, SpeedFeedback, SpeedCommand, TorqueCommand, TorqueFeedback, LoadRate, PositionCommand,
+        PositionFeedback, PositionError, BusVoltage, CurrentU, CurrentV, CurrentQ, CurrentD, CurrentRms, DriveTemp,
+        MotorTemp, InertiaRatio, DigitalIn, DigitalOut, FaultCode, SingleTurn, Angle, RunState, Power,
+    };
+    static Quantity quantityNamed(const QString &name);
+    // A quantity in the units the definition files give (rpm, 0.1 %,
+    // pulses, 0.1 V, 0.01 A, 0.1 degree C, ...).
+    qint32 value(Quantity q) const;
+    qint32 quantity(const QString &name) const { return value(quantityNamed(name)); }
+
+    // The motor runs a back-and-forth move by itself while the tool has not
+    // switched the servo on, so that there is something to watch.
+    void setDemo(bool on) { m_demo = on; }
 
     Settings &settings() { return m_settings; }
     bool servoOn() const { return m_servoOn; }
@@ -72,6 +83,7 @@ private:
     bool m_servoOn = false;
     quint16 m_faultCode = 0;
     int m_jogDirection = 0; // -1, 0, +1
+    bool m_demo = false;
     qint64 m_lastUs = -1;
 
     // Motor state.
@@ -80,6 +92,7 @@ private:
     double m_position = 0;    // pulses
     double m_commandPosition = 0;
     double m_torque = 0;      // %
+    double m_torqueCommand = 0;
     double m_busVoltage = 311.0;
     double m_driveTemp = 32.0;
     double m_motorTemp = 28.0;

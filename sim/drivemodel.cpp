@@ -22,6 +22,17 @@ bool DriveModel::loadParameters(const QString &path)
     Definitions defs;
     readParameterFile(path, defs);
     m_monitorNames.clear();
+    // The tool lists the named channels of keys 0 to 256 in key order; a
+    // start command selects them by their place in that list.
+    QMap<int, QString> byKey;
+    for (const WaveChannelRecord &channel : defs.waveChannels) {
+        bool ok = false;
+        const int key = channel.WaveChIndex.toInt(&ok);
+        if (ok && key >= 0 && key <= 256 && QString::number(key) == channel.WaveChIndex
+            && !channel.WaveChName.isEmpty())
+            byKey.insert(key, channel.WaveChName);
+    }
+    m_channelNames = byKey.values();
     for (int g = 0; g < 2; ++g) {
         for (const UnDisplayRecord &u : defs.unGroups[size_t(g)]) {
             int group, index;
@@ -175,6 +186,7 @@ QByteArray DriveModel::startWaveform(const QByteArray &payload, qint64 nowUs)
         const int at = 2 * c;
         m_channelPositions[size_t(c)] =
             payload.size() >= at + 2 ? quint16(uint8_t(payload.at(at)) << 8 | uint8_t(payload.at(at + 1))) : 0;
+        m_streamed[size_t(c)] = DriveDynamics::quantityNamed(m_channelNames.value(m_channelPositions[size_t(c)]));
     }
     m_streaming = true;
     m_streamStartUs = nowUs + kFirstBlockDelayUs;
@@ -200,8 +212,25 @@ void DriveModel::checkKeepAlive()
 
 QByteArray DriveModel::takeBlock()
 {
+    if (patternMode()) {
+        ++m_blockNumber;
+        return m_wave.nextBlockSamples();
+    }
+    // What the motor does at each sample's time.
+    const qint64 start = nextBlockDueUs();
+    const double periodUs = 1e6 / double(m_wave.settings().rate > 0 ? m_wave.settings().rate : 1000);
     ++m_blockNumber;
-    return m_wave.nextBlockSamples();
+    QByteArray samples(WaveGenerator::kSetsPerBlock * WaveGenerator::kSetBytes, '\0');
+    char *out = samples.data();
+    for (int k = 0; k < WaveGenerator::kSetsPerBlock; ++k) {
+        m_dynamics.advance(start + qint64(k * periodUs));
+        for (int c = 0; c < 4; ++c) {
+            const quint16 v = quint16(qint16(qBound(-32768, m_dynamics.value(m_streamed[size_t(c)]), 32767)));
+            *out++ = char(v >> 8);
+            *out++ = char(v & 0xFF);
+        }
+    }
+    return samples;
 }
 
 int DriveModel::skipStaleBlocks(qint64 nowUs, qint64 keepUs)

@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QMap>
+#include <QStringList>
 #include <array>
 
 // Who the simulated drive says it is: the four identification words the
@@ -43,6 +44,12 @@ public:
     DriveDynamics &dynamics() { return m_dynamics; }
     // Names of the monitor variables of the loaded definition file, by code.
     const QMap<quint16, QString> &monitorNames() const { return m_monitorNames; }
+    // With test patterns on, the stream carries the generator's patterns
+    // instead of what the channel positions select.
+    void setPatternMode(bool on) { m_patternMode = on; }
+    bool patternMode() const { return m_patternMode || m_channelNames.isEmpty(); }
+    // What each channel of the running or last capture carries.
+    const std::array<DriveDynamics::Quantity, 4> &streamedQuantities() const { return m_streamed; }
 
     void setIdentity(const DriveIdentity &identity);
     const DriveIdentity &identity() const { return m_identity; }
@@ -86,6 +93,9 @@ private:
     ParamStore m_params;
     DriveDynamics m_dynamics;
     QMap<quint16, QString> m_monitorNames; // groups 0 and 1
+    QStringList m_channelNames;            // waveform channels by list position
+    std::array<DriveDynamics::Quantity, 4> m_streamed{};
+    bool m_patternMode = false;
     QMap<quint16, quint32> m_monitors;
 
     WaveGenerator m_wave;

@@ -100,8 +100,8 @@ int main(int argc, char *argv[])
         {QStringLiteral("rate"), QStringLiteral("Waveform sample sets a second: 1000 or 10000 (default 1000)."),
          QStringLiteral("N")},
         {QStringLiteral("wave"),
-         QStringLiteral("Patterns of the four channels, from sine, triangle, square, noise and ramp "
-                        "(a count of sample sets) (default sine,triangle,square,noise)."),
+         QStringLiteral("Stream these test patterns instead of the quantities the channels select: four of "
+                        "sine, triangle, square, noise and ramp (a count of sample sets)."),
          QStringLiteral("A,B,C,D")},
         {QStringLiteral("amplitude"), QStringLiteral("Waveform amplitude (default 1000)."), QStringLiteral("N")},
         {QStringLiteral("frequency"), QStringLiteral("Waveform frequency in Hz (default 5)."), QStringLiteral("HZ")},
@@ -121,6 +121,7 @@ int main(int argc, char *argv[])
          QStringLiteral("N")},
         {QStringLiteral("not-ready"), QStringLiteral("The drive is not ready: servo on is refused.")},
         {QStringLiteral("fault"), QStringLiteral("The drive reports this fault or alarm code."), QStringLiteral("CODE")},
+        {QStringLiteral("demo"), QStringLiteral("The motor runs a back-and-forth move by itself while the servo is off.")},
         {QStringLiteral("quiet"), QStringLiteral("Print nothing but the path.")},
     };
     parser.addOptions(options);
@@ -154,6 +155,9 @@ int main(int argc, char *argv[])
         if (parser.isSet(QStringLiteral("mode")))
             model.dynamics().settings().controlMode = quint16(parser.value(QStringLiteral("mode")).toUInt());
         model.dynamics().setReady(!parser.isSet(QStringLiteral("not-ready")));
+        model.dynamics().setDemo(parser.isSet(QStringLiteral("demo")));
+        // Chosen patterns replace what the channels would carry.
+        model.setPatternMode(parser.isSet(QStringLiteral("wave")));
         model.dynamics().setFaultCode(quint16(parser.value(QStringLiteral("fault")).toUInt()));
     });
     if (paramCount == 0)

@@ -403,6 +403,45 @@ private slots:
         }
     }
 
+    void channelsStreamWhatTheirListPositionsSelect()
+    {
+        // Keys need not start at 0 nor run without holes: the tool lists the
+        // named channels in key order and sends their places in that list.
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("channels.xml"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        const auto channel = [](const char *key, const char *name) {
+            return QStringLiteral("<WaveformChannelItem><WaveChIndex>%1</WaveChIndex><WaveChName>%2</WaveChName>"
+                                  "<WaveCoeff>1</WaveCoeff></WaveformChannelItem>")
+                .arg(QString::fromUtf8(key), QString::fromUtf8(name));
+        };
+        file.write((QStringLiteral("<Root><Parameter><ParameterIndex>P00_01</ParameterIndex><DefaultValue>1"
+                                  "</DefaultValue><MinValue>0</MinValue><MaxValue>6</MaxValue></Parameter>"
+                                  "<WaveformChannelSel>")
+                    + channel("2", "速度反馈") + channel("5", "")
+                    + channel("9", "转矩指令") + channel("12", "母线电压")
+                    + QStringLiteral("</WaveformChannelSel></Root>"))
+                       .toUtf8());
+        file.close();
+        DriveEndpoint drive;
+        QVERIFY(drive.withModel([&](DriveModel &m) { return m.loadParameters(path); }));
+        drive.receive(waveStart(2, 0, 1, 40), 1, 0);
+        drive.takeDue(0);
+        const auto streamed = drive.withModel([](DriveModel &m) { return m.streamedQuantities(); });
+        QCOMPARE(streamed[0], DriveDynamics::Quantity::BusVoltage);
+        QCOMPARE(streamed[1], DriveDynamics::Quantity::SpeedFeedback);
+        QCOMPARE(streamed[2], DriveDynamics::Quantity::TorqueCommand);
+        QCOMPARE(streamed[3], DriveDynamics::Quantity::Zero);
+
+        const QByteArray samples =
+            WaveStreamParser().feed(concat(drive.takeDue(DriveModel::kFirstBlockDelayUs))).samples;
+        QVERIFY(samples.size() >= 8);
+        QCOMPARE(qint32(qint16(uint8_t(samples.at(0)) << 8 | uint8_t(samples.at(1)))),
+                 drive.withModel([](DriveModel &m) { return m.dynamics().value(DriveDynamics::Quantity::BusVoltage); }));
+        QCOMPARE(qint16(uint8_t(samples.at(6)) << 8 | uint8_t(samples.at(7))), qint16(0));
+    }
+
     void streamStopsWithoutKeepAlives()
     {
         DriveEndpoint drive;
