@@ -57,16 +57,10 @@ int main(int argc, char *argv[])
     const double allRowsMs = allRows.nsecsElapsed() / 1e6;
     window->refreshParamTable(0);
 
-    auto *ports = window->findChild<QComboBox *>(QStringLiteral("portSel"));
-    bench::spinUntil([&] { return ports->findText(sim.path()) >= 0; }, 3000);
-    ports->setCurrentIndex(ports->findText(sim.path()));
-    window->findChild<QPushButton *>(QStringLiteral("pushButton"))->click();
-    auto *state = window->findChild<QLabel *>(QStringLiteral("communicateState"));
-    if (!bench::spinUntil([&] { return state->text() == QStringLiteral("通信正常"); }, 5000)) {
+    if (!bench::connectWindow(window, sim.path())) {
         bench::print(QStringLiteral("link failed"));
         return 1;
     }
-    bench::spinUntil([] { return false; }, 300); // identification replies
 
     // An exchange runs from the request being queued to the reply being
     // accepted by the worker (timed in the worker's thread, as it accepts).

@@ -4,10 +4,13 @@
 
 #include "link/serialthread.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QLabel>
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
@@ -116,16 +119,36 @@ public:
             return 0;
         return line.mid(at + name.size()).section(QLatin1Char(' '), 1, 1).remove(QLatin1Char(',')).toULongLong();
     }
-    ~SimProcess()
+    // Ends drive-sim; the link to it drops.
+    void stop()
     {
+        if (m_process.state() == QProcess::NotRunning)
+            return;
         m_process.write("quit\n");
         if (!m_process.waitForFinished(3000))
             m_process.kill();
     }
+    ~SimProcess() { stop(); }
 
 private:
     QProcess m_process;
     QString m_path;
 };
+
+// Picks `port` in a main window's port list and clicks connect, as a user
+// does; true once the window shows the link up and its first queries are
+// answered.
+inline bool connectWindow(QWidget *window, const QString &port)
+{
+    auto *ports = window->findChild<QComboBox *>(QStringLiteral("portSel"));
+    spinUntil([&] { return ports->findText(port) >= 0; }, 3000);
+    ports->setCurrentIndex(ports->findText(port));
+    window->findChild<QPushButton *>(QStringLiteral("pushButton"))->click();
+    auto *state = window->findChild<QLabel *>(QStringLiteral("communicateState"));
+    if (!spinUntil([&] { return state->text() == QStringLiteral("通信正常"); }, 5000))
+        return false;
+    spinUntil([] { return false; }, 300); // identification replies
+    return true;
+}
 
 } // namespace bench

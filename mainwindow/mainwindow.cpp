@@ -100,9 +100,10 @@ MainWindow::MainWindow(QWidget *parent)
         ui->comboBox_FaultCodeTest->hide();
     }
 
-    // 12. Waveform timing.
+    // 12. Waveform timing, then the plot that uses it.
     m_samplePeriod = m_appSettings.waveFormRate10Khz ? 0.0001f : 0.001f;
     m_sampleCapacity = m_appSettings.waveFormRate10Khz ? 100000 : 10000;
+    setupWavePage();
 
     m_txText = ui->txNum->text();
     m_rxText = ui->rxNum->text();
@@ -115,11 +116,6 @@ MainWindow::~MainWindow()
     delete ui;
 }
 
-bool MainWindow::eventFilter(QObject *watched, QEvent *event)
-{
-    return QMainWindow::eventFilter(watched, event);
-}
-
 void MainWindow::pageChange(int page)
 {
     // The identification asked for on connect waits for the parameter page.
@@ -130,11 +126,6 @@ void MainWindow::pageChange(int page)
     }
     if (page != WavePage && waveRecording)
         stopWaveRecording();
-}
-
-void MainWindow::stopWaveRecording()
-{
-    waveRecording = false;
 }
 
 void MainWindow::showConnectSetup()

@@ -6,6 +6,7 @@
 #include "mainwindow/busywatchdog.h"
 #include "mainwindow/manualrun.h"
 #include "mainwindow/monitorquery.h"
+#include "mainwindow/wavecapture.h"
 #include "mainwindow/portscan.h"
 
 #include <QByteArray>
@@ -20,7 +21,12 @@
 #include <cstdint>
 #include <memory>
 
+class FastCurve;
 class ManualRunPage;
+class QComboBox;
+class QDial;
+class QSpinBox;
+class QToolButton;
 class ParamInputDialog;
 class QLineEdit;
 
@@ -39,7 +45,8 @@ class MainWindow;
 // settings, language), mainwindow_link.cpp (commands, replies, link status),
 // mainwindow_params.cpp (parameter page and parameter transfers),
 // mainwindow_monitor.cpp (monitor variables), mainwindow_run.cpp (manual run
-// and tuning), mainwindow_faults.cpp (fault display).
+// and tuning), mainwindow_faults.cpp (fault display), mainwindow_wave.cpp
+// (waveform capture and plot), mainwindow_wavefiles.cpp (waveform files).
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -160,6 +167,31 @@ public slots:
     void on_pushButton_3_clicked();
     void ManualRun_SetSliderRange(QString revolutions);
 
+    // Waveform page.
+    void on_pushButton_waveformRec_clicked();
+    void on_toolButton_CHA_OnOff_clicked();
+    void on_toolButton_CHB_OnOff_clicked();
+    void on_toolButton_CHC_OnOff_clicked();
+    void on_toolButton_CHD_OnOff_clicked();
+    void on_comboBox_WF_CH1_Scale_currentIndexChanged(QString text);
+    void on_comboBox_WF_CH2_Scale_currentIndexChanged(QString text);
+    void on_comboBox_WF_CH3_Scale_currentIndexChanged(QString text);
+    void on_comboBox_WF_CH4_Scale_currentIndexChanged(QString text);
+    void on_spinBox_WF_CH1_Offset_valueChanged(int arg1);
+    void on_spinBox_WF_CH2_Offset_valueChanged(int arg1);
+    void on_spinBox_WF_CH3_Offset_valueChanged(int arg1);
+    void on_spinBox_WF_CH4_Offset_valueChanged(int arg1);
+    void on_pushButton_WF_Sel_Pos_clicked();
+    void on_pushButton_WF_Sel_Spd_clicked();
+    void on_pushButton_WF_Sel_Toq_clicked();
+    void showDialValue(int value);
+    // Waveform files.
+    void waveDataSave();
+    void waveDataSaveAs();
+    void exportDocument();
+    void on_waveDataImport_clicked();
+    void importWaveData(QString sFilePath);
+
     // Faults.
     void on_comboBox_FaultCodeTest_currentIndexChanged(QString code);
     // Shows a fault or alarm code on the manual run and fault pages.
@@ -167,6 +199,10 @@ public slots:
 
 public:
     ManualRunMachine &manualRun() { return *m_manualRun; }
+    const WaveCapture &waveCapture() const { return m_wave; }
+    bool isRecording() const { return waveRecording; }
+    // Where quick saves go: "vemar" under the user's documents folder.
+    static QString quickSaveFolder();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -222,6 +258,33 @@ private:
     void settingsReply(const QByteArray &payload);
     // Line edits with a range: filtered while typed, checked when left.
     void registerRange(QLineEdit *edit, qint32 min, qint32 max);
+
+    // --- Waveform (mainwindow_wave.cpp, mainwindow_wavefiles.cpp) -----------
+    void setupWavePage();
+    void fillChannelLists();
+    void applyWaveSelection(int which);
+    void startWaveRecording();
+    void appendWaveBatch(const WaveCapture::Batch &batch);
+    void clearWavePoints();
+    void redisplayChannel(int channel);
+    void autoScaleValueAxis();
+    void setWaveAxis(int axis, double lower, double upper);
+    void zoomWithDial(QDial *dial, int value);
+    void syncVerticalDial();
+    void setCurveTitle(int channel);
+    void toggleChannel(int channel);
+    void changeScale(int channel, const QString &text);
+    void changeOffset(int channel, int offset);
+    QComboBox *channelList(int channel) const;
+    QToolButton *channelButton(int channel) const;
+    QComboBox *scaleList(int channel) const;
+    QSpinBox *offsetBox(int channel) const;
+    bool writeWaveFile(const QString &path, QString *error);
+    void loadModelDefinitions(const QString &model);
+    // Sets `sFileName` to the definition file of the model `sType`, when the
+    // servo information table has it; returns 0 in both cases.
+    int findFilebyTypeName(const QString &sType, QString &sFileName);
+    bool waveDropAllowed(const QEvent *event) const;
 
     // --- Faults (mainwindow_faults.cpp) -------------------------------------
     void setupFaultPage();
@@ -294,6 +357,18 @@ private:
     QRecursiveMutex m_manualRunMutex;
     QMap<QLineEdit *, QPair<qint32, qint32>> m_ranges;
     quint16 m_faultCode = 0;
+
+    // Waveform.
+    WaveCapture m_wave;
+    std::array<FastCurve *, WaveCapture::kChannels> m_curves{};
+    std::array<QVector<QPointF>, WaveCapture::kChannels> m_display;
+    std::array<WaveCapture::Span, WaveCapture::kChannels> m_displaySpan{};
+    std::array<bool, WaveCapture::kChannels> m_shown{{true, true, true, true}};
+    std::array<float, WaveCapture::kChannels> m_scale{{1, 1, 1, 1}};
+    std::array<int, WaveCapture::kChannels> m_offset{};
+    int m_previousHorizontal = 0;
+    int m_previousVertical = 0;
+    QString m_waveIdleStyle;
 
     // Identification and language.
     QString deviceModel;

@@ -307,7 +307,3 @@ void MainWindow::getSoftWare()
     sendCommand(Cmd::SoftwareVersion1, QByteArray(2, '\0'));
     sendCommand(Cmd::SoftwareVersion2, QByteArray(2, '\0'));
 }
-
-void MainWindow::waveform_recvDataFromThread(QByteArray)
-{
-}

@@ -264,6 +264,7 @@ void MainWindow::reloadDefinitions()
     qCDebug(lcWindow) << "FunCodeVersion = " << defs.funcCodeVersion;
     buildMonitorTable();
     fillFaultTestList();
+    fillChannelLists();
 }
 
 // --- Transfers ------------------------------------------------------------

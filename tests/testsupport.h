@@ -1,9 +1,18 @@
 #pragma once
 
 // Helpers shared by the window tests: a recorder for message boxes and file
-// requests, and a working folder holding the program's data files.
+// requests, a working folder holding the program's data files, and the whole
+// program wired to a simulated drive.
 
+#include "app/mainclass.h"
 #include "dialogs/prompt.h"
+#include "mainwindow/mainwindow.h"
+#include "sim/ptydriveserver.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
 
 #include <QDir>
 #include <QFile>
@@ -91,4 +100,56 @@ public:
 private:
     QString m_previous;
     QTemporaryDir m_dir;
+};
+
+// The program as it runs, against a simulated drive on a pseudo-terminal
+// that is listed first among the ports.
+class DriveFixture
+{
+protected:
+    std::unique_ptr<DriveEndpoint> drive;
+    std::unique_ptr<PtyDriveServer> server;
+    std::unique_ptr<MainClass> app;
+
+    // A drive holding the parameters of `definitions`, when given.
+    bool startDrive(const QString &definitions = QString())
+    {
+        drive = std::make_unique<DriveEndpoint>();
+        if (!definitions.isEmpty()
+            && !drive->withModel([&](DriveModel &m) { return m.loadParameters(definitions); }))
+            return false;
+        server = std::make_unique<PtyDriveServer>(*drive);
+        if (!server->start())
+            return false;
+        qputenv("SERVO_EXTRA_PORTS", server->slavePath().toLocal8Bit());
+        return true;
+    }
+    void startApp() { app = std::make_unique<MainClass>(); }
+
+    MainWindow *window() const { return app->mainWindow; }
+    template <typename T>
+    T *widget(const char *name) const
+    {
+        return window()->findChild<T *>(QString::fromLatin1(name));
+    }
+
+    // Picks the drive's port and clicks connect; true once the link is up.
+    bool connectToDrive()
+    {
+        auto *ports = widget<QComboBox>("portSel");
+        if (!QTest::qWaitFor([&] { return ports->findText(server->slavePath()) >= 0; }, 5000))
+            return false;
+        ports->setCurrentIndex(ports->findText(server->slavePath()));
+        widget<QPushButton>("pushButton")->click();
+        return QTest::qWaitFor(
+            [&] { return widget<QLabel>("communicateState")->text() == QStringLiteral("通信正常"); }, 5000);
+    }
+
+    void stopAll()
+    {
+        app.reset();
+        server.reset();
+        drive.reset();
+        qunsetenv("SERVO_EXTRA_PORTS");
+    }
 };

@@ -31,43 +31,17 @@ QImage lamp(const char *name)
 }
 } // namespace
 
-class TestMainWindow : public QObject
+class TestMainWindow : public QObject, private DriveFixture
 {
     Q_OBJECT
 
 private:
     std::unique_ptr<WorkDir> dir;
     std::unique_ptr<PromptRecorder> prompts;
-    std::unique_ptr<DriveEndpoint> drive;
-    std::unique_ptr<PtyDriveServer> server;
-    std::unique_ptr<MainClass> app;
     QStringList systemPorts;
 
-    MainWindow *window() const { return app->mainWindow; }
-    template <typename T>
-    T *widget(const char *name) const
-    {
-        return window()->findChild<T *>(QString::fromLatin1(name));
-    }
     QString text(const char *label) const { return widget<QLabel>(label)->text(); }
     QImage lampShown() const { return widget<QLabel>("connectLight_1")->pixmap(Qt::ReturnByValue).toImage(); }
-
-    void startDrive()
-    {
-        drive = std::make_unique<DriveEndpoint>();
-        server = std::make_unique<PtyDriveServer>(*drive);
-        QVERIFY(server->start());
-        qputenv("SERVO_EXTRA_PORTS", server->slavePath().toLocal8Bit());
-    }
-
-    void connectToDrive()
-    {
-        auto *ports = widget<QComboBox>("portSel");
-        QTRY_VERIFY(ports->findText(server->slavePath()) >= 0);
-        ports->setCurrentIndex(ports->findText(server->slavePath()));
-        widget<QPushButton>("pushButton")->click();
-        QTRY_COMPARE(text("communicateState"), QStringLiteral("通信正常"));
-    }
 
 private slots:
     void init()
@@ -81,9 +55,7 @@ private slots:
 
     void cleanup()
     {
-        app.reset();
-        server.reset();
-        drive.reset();
+        stopAll();
         HidStandIn::reset();
         Platform::setSystemPortLister({});
         qunsetenv("SERVO_EXTRA_PORTS");
@@ -93,11 +65,11 @@ private slots:
 
     void connectingShowsTheGreenLampAndCountsTraffic()
     {
-        startDrive();
-        app = std::make_unique<MainClass>();
+        QVERIFY(startDrive());
+        startApp();
         QCOMPARE(lampShown(), lamp(":/new/prefix1/red-light.ico"));
         QCOMPARE(text("communicateState"), QStringLiteral("通信断开"));
-        connectToDrive();
+        QVERIFY(connectToDrive());
         QCOMPARE(lampShown(), lamp(":/new/prefix1/green-light.ico"));
         QCOMPARE(widget<QPushButton>("pushButton")->text(), QStringLiteral("断开连接"));
         // The identification queries go out at once; the idle keep-alive follows.
@@ -115,9 +87,9 @@ private slots:
 
     void driveHangingUpShowsTheLinkGone()
     {
-        startDrive();
-        app = std::make_unique<MainClass>();
-        connectToDrive();
+        QVERIFY(startDrive());
+        startApp();
+        QVERIFY(connectToDrive());
         server->hangUp();
         QTRY_COMPARE(text("communicateState"), QStringLiteral("通信断开"));
         QCOMPARE(lampShown(), lamp(":/new/prefix1/red-light.ico"));
@@ -130,9 +102,9 @@ private slots:
 
     void disconnectButtonEndsTheLink()
     {
-        startDrive();
-        app = std::make_unique<MainClass>();
-        connectToDrive();
+        QVERIFY(startDrive());
+        startApp();
+        QVERIFY(connectToDrive());
         widget<QPushButton>("pushButton")->click();
         QTRY_COMPARE(text("communicateState"), QStringLiteral("通信断开"));
         QCOMPARE(widget<QPushButton>("pushButton")->text(), QStringLiteral("连接设备"));
@@ -141,7 +113,7 @@ private slots:
 
     void sendingWithoutALinkIsRefused()
     {
-        app = std::make_unique<MainClass>();
+        startApp();
         QSignalSpy put(window(), &MainWindow::put);
         window()->ProductSerial_Query();
         window()->getSoftWare();
@@ -154,7 +126,7 @@ private slots:
 
     void everyReplyIsAcknowledgedOnceOrNotAtAll()
     {
-        app = std::make_unique<MainClass>();
+        startApp();
         QSignalSpy acks(window(), &MainWindow::funcEnd);
         uint8_t reply[200] = {};
         for (int i = 0; i < Cmd::Count; ++i)
@@ -206,7 +178,7 @@ private slots:
 
     void watchdogReleasesAStuckFlagOnTime()
     {
-        app = std::make_unique<MainClass>();
+        startApp();
         QElapsedTimer timer;
         timer.start();
         window()->setParamTransferBusy(true);
@@ -217,7 +189,7 @@ private slots:
 
     void idleKeepAliveOnlyWhileTheMonitorButtonIsHidden()
     {
-        app = std::make_unique<MainClass>();
+        startApp();
         QSignalSpy put(window(), &MainWindow::put);
         window()->comIdleDeal();
         QCOMPARE(put.size(), 1);
@@ -236,7 +208,7 @@ private slots:
         other.vendorId = 0x1234;
         HidStandIn::plug(other);
         HidStandIn::plug();
-        app = std::make_unique<MainClass>();
+        startApp();
         QSignalSpy hid(window(), &MainWindow::updateExistHID);
         auto *ports = widget<QComboBox>("portSel");
         QTRY_COMPARE(ports->count(), 3);
@@ -267,7 +239,7 @@ private slots:
 
     void noPortsDisableTheConnectButton()
     {
-        app = std::make_unique<MainClass>();
+        startApp();
         auto *button = widget<QPushButton>("pushButton");
         QTRY_VERIFY(!button->isEnabled());
         QCOMPARE(button->text(), QStringLiteral("连接设备"));
@@ -279,7 +251,7 @@ private slots:
     {
         dir->write(QStringLiteral("appsetting.ini"), "[Func]\nWaveFormRate10Khz=true\n");
         systemPorts = QStringList{QStringLiteral("ttyUSB0")};
-        app = std::make_unique<MainClass>();
+        startApp();
         QTRY_COMPARE(widget<QComboBox>("portSel")->currentText(), QStringLiteral("ttyUSB0"));
         QSignalSpy connectPara(window(), &MainWindow::connectPara);
         // Keep the worker out of it: only the request is looked at.
@@ -294,7 +266,7 @@ private slots:
 
     void pageListSwitchesPages()
     {
-        app = std::make_unique<MainClass>();
+        startApp();
         QSignalSpy page(window(), &MainWindow::nowPage);
         widget<QListWidget>("listWidget")->setCurrentRow(3);
         QCOMPARE(widget<QStackedWidget>("stackedWidget")->currentIndex(), 3);
@@ -305,7 +277,7 @@ private slots:
 
     void windowsAreWiredToEachOther()
     {
-        app = std::make_unique<MainClass>();
+        startApp();
         emit window()->showWrongSet(QStringLiteral("bad code"));
         QVERIFY(app->errors->messages().last().endsWith(QStringLiteral("bad code")));
         emit window()->showConnectDataDia();
@@ -319,10 +291,10 @@ private slots:
 
     void trafficReachesTheMonitor()
     {
-        startDrive();
-        app = std::make_unique<MainClass>();
+        QVERIFY(startDrive());
+        startApp();
         app->connectData->diaShow();
-        connectToDrive();
+        QVERIFY(connectToDrive());
         QTRY_VERIFY(app->connectData->lines().size() >= 2);
         QVERIFY(app->connectData->lines().first().contains(QStringLiteral("Tx:  7e 04 01 0c 02 01 02 10 00 10 ")));
     }

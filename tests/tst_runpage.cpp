@@ -17,23 +17,14 @@
 #include <QTableWidget>
 #include <QtTest>
 
-class TestRunPage : public QObject
+class TestRunPage : public QObject, private DriveFixture
 {
     Q_OBJECT
 
 private:
     std::unique_ptr<WorkDir> dir;
     std::unique_ptr<PromptRecorder> prompts;
-    std::unique_ptr<DriveEndpoint> drive;
-    std::unique_ptr<PtyDriveServer> server;
-    std::unique_ptr<MainClass> app;
 
-    MainWindow *window() const { return app->mainWindow; }
-    template <typename T>
-    T *widget(const char *name) const
-    {
-        return window()->findChild<T *>(QString::fromLatin1(name));
-    }
     bool asked(const QString &title) const
     {
         for (const Prompt::Box &box : prompts->boxes)
@@ -58,15 +49,6 @@ private:
         return drive->withModel([](DriveModel &m) { return double(m.dynamics().quantity(QStringLiteral("电机转速"))); });
     }
 
-    void connectToDrive()
-    {
-        auto *ports = widget<QComboBox>("portSel");
-        QTRY_VERIFY(ports->findText(server->slavePath()) >= 0);
-        ports->setCurrentIndex(ports->findText(server->slavePath()));
-        widget<QPushButton>("pushButton")->click();
-        QTRY_COMPARE(widget<QLabel>("communicateState")->text(), QStringLiteral("通信正常"));
-    }
-
     void servoOn()
     {
         widget<QListWidget>("listWidget")->setCurrentRow(MainWindow::RunPage);
@@ -82,25 +64,16 @@ private slots:
     {
         dir = std::make_unique<WorkDir>();
         prompts = std::make_unique<PromptRecorder>();
-        drive = std::make_unique<DriveEndpoint>();
-        QVERIFY(drive->withModel([&](DriveModel &m) {
-            return m.loadParameters(dir->path(QStringLiteral("ParameterFile/zh_CN_Parameter.xml")));
-        }));
-        server = std::make_unique<PtyDriveServer>(*drive);
-        QVERIFY(server->start());
-        qputenv("SERVO_EXTRA_PORTS", server->slavePath().toLocal8Bit());
+        QVERIFY(startDrive(dir->path(QStringLiteral("ParameterFile/zh_CN_Parameter.xml"))));
         Platform::setSystemPortLister([] { return QStringList(); });
-        app = std::make_unique<MainClass>();
-        connectToDrive();
+        startApp();
+        QVERIFY(connectToDrive());
     }
 
     void cleanup()
     {
-        app.reset();
-        server.reset();
-        drive.reset();
+        stopAll();
         Platform::setSystemPortLister({});
-        qunsetenv("SERVO_EXTRA_PORTS");
         prompts.reset();
         dir.reset();
     }
@@ -192,7 +165,7 @@ private slots:
         QCOMPARE(window()->manualRun().state(), int(ManualRunMachine::ServoOffState));
         QTRY_VERIFY(!server->hungUp());
         qputenv("SERVO_EXTRA_PORTS", server->slavePath().toLocal8Bit());
-        connectToDrive();
+        QVERIFY(connectToDrive());
         QTRY_VERIFY(widget<QPushButton>("pushButton_ManualRunServoON")->isEnabled());
     }
 };

@@ -137,5 +137,14 @@ int main(int argc, char *argv[])
     emit cw->released();
     waitFor([] { return false; }, 1200);
     ok = save(window, out + QStringLiteral("/run-page.png")) && ok;
+    window->findChild<QPushButton *>(QStringLiteral("pushButton_ManualRunServoOFF"))->click();
+
+    // The waveform page after three seconds of capture.
+    pages->setCurrentRow(MainWindow::WavePage);
+    window->findChild<QPushButton *>(QStringLiteral("pushButton_waveformRec"))->click();
+    waitFor([] { return false; }, 3000);
+    window->findChild<QPushButton *>(QStringLiteral("pushButton_waveformRec"))->click();
+    waitFor([] { return false; }, 300);
+    ok = save(window, out + QStringLiteral("/wave-page.png")) && ok;
     return ok ? 0 : 1;
 }

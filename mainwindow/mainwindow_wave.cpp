@@ -1,0 +1,454 @@
+// The waveform page: capture of four channels streamed by the drive, the
+// live plot with its scales, offsets and zoom dials.
+
+#include "mainwindow/mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include "app/applog.h"
+#include "dialogs/prompt.h"
+#include "mainwindow/fastcurve.h"
+
+#include <qwt_legend.h>
+#include <qwt_picker_machine.h>
+#include <qwt_plot_canvas.h>
+#include <qwt_plot_grid.h>
+#include <qwt_plot_panner.h>
+#include <qwt_plot_picker.h>
+#include <qwt_scale_div.h>
+
+#include <QComboBox>
+#include <QSpinBox>
+#include <QToolButton>
+
+namespace {
+
+const char kRunningStyle[] = "QPushButton{background-color:rgb(0,255,127);color:rgb(100,100,100);"
+                             "border:1px solid #8f8f91;border-radius:5px;font:11pt \"Microsoft YaHei UI\";}";
+const char kIdleStyle[] = "QPushButton{background-color:rgb(170,170,255);color:rgb(255,255,255);"
+                          "border:1px solid #8f8f91;border-radius:5px;font:11pt \"Microsoft YaHei UI\";}";
+
+double axisLower(const QwtPlot *plot, int axis)
+{
+    return plot->axisScaleDiv(axis).lowerBound();
+}
+
+double axisUpper(const QwtPlot *plot, int axis)
+{
+    return plot->axisScaleDiv(axis).upperBound();
+}
+
+} // namespace
+
+QComboBox *MainWindow::channelList(int channel) const
+{
+    QComboBox *lists[] = {ui->Channel_A, ui->Channel_B, ui->Channel_C, ui->Channel_D};
+    return lists[channel];
+}
+
+QToolButton *MainWindow::channelButton(int channel) const
+{
+    QToolButton *buttons[] = {ui->toolButton_CHA_OnOff, ui->toolButton_CHB_OnOff, ui->toolButton_CHC_OnOff,
+                              ui->toolButton_CHD_OnOff};
+    return buttons[channel];
+}
+
+QComboBox *MainWindow::scaleList(int channel) const
+{
+    QComboBox *lists[] = {ui->comboBox_WF_CH1_Scale, ui->comboBox_WF_CH2_Scale, ui->comboBox_WF_CH3_Scale,
+                          ui->comboBox_WF_CH4_Scale};
+    return lists[channel];
+}
+
+QSpinBox *MainWindow::offsetBox(int channel) const
+{
+    QSpinBox *boxes[] = {ui->spinBox_WF_CH1_Offset, ui->spinBox_WF_CH2_Offset, ui->spinBox_WF_CH3_Offset,
+                         ui->spinBox_WF_CH4_Offset};
+    return boxes[channel];
+}
+
+void MainWindow::setWaveAxis(int axis, double lower, double upper)
+{
+    // The plot works out an axis's scale division only when it lays itself
+    // out; do it now, so that what is read back next is the range just set.
+    ui->qwtPlot->setAxisScale(axis, lower, upper);
+    ui->qwtPlot->updateAxes();
+}
+
+void MainWindow::setupWavePage()
+{
+    QwtPlot *plot = ui->qwtPlot;
+    m_wave.setTiming(m_sampleCapacity, m_samplePeriod);
+    plot->setAutoFillBackground(true);
+    setWaveAxis(QwtPlot::yLeft, -15, 15);
+    setWaveAxis(QwtPlot::xBottom, 0, 400 * double(m_samplePeriod));
+    plot->setAxisTitle(QwtPlot::xBottom, tr("单位:秒"));
+    QPalette palette = plot->palette();
+    palette.setBrush(QPalette::Base, QBrush(Qt::blue));
+    plot->setPalette(palette);
+    auto *canvas = new QwtPlotCanvas;
+    canvas->setPalette(QColor(240, 240, 240, 255));
+    canvas->setAutoFillBackground(true);
+    plot->setCanvas(canvas);
+    new QwtPlotPanner(plot->canvas());
+
+    auto *grid = new QwtPlotGrid;
+    grid->enableX(true);
+    grid->enableY(true);
+    grid->setMajorPen(QPen(Qt::black, 0, Qt::DotLine));
+    grid->attach(plot);
+
+    auto *picker = new QwtPlotPicker(QwtPlot::xBottom, QwtPlot::yLeft, QwtPlotPicker::CrossRubberBand,
+                                     QwtPicker::AlwaysOn, plot->canvas());
+    picker->setStateMachine(new QwtPickerDragPointMachine);
+    picker->setRubberBandPen(QColor(Qt::green));
+    picker->setTrackerPen(QColor(Qt::black));
+
+    plot->insertLegend(new QwtLegend, QwtPlot::RightLegend);
+    const QString titles[] = {QStringLiteral("CH1\nRate： 1:1"), QStringLiteral("CH2\nRate： 1：1"),
+                              QStringLiteral("CH3\nRate： 1：1"), QStringLiteral("CH4\nRate： 1：1")};
+    const QColor colours[] = {Qt::blue, QColor(0, 255, 255), Qt::magenta, QColor(0, 255, 0)};
+    for (int c = 0; c < WaveCapture::kChannels; ++c) {
+        m_curves[size_t(c)] = new FastCurve(titles[c]);
+        m_curves[size_t(c)]->setPen(QPen(colours[c], 2, Qt::SolidLine));
+        m_curves[size_t(c)]->setPoints(m_wave.raw(c));
+        m_curves[size_t(c)]->attach(plot);
+        m_curves[size_t(c)]->setVisible(true);
+        m_shown[size_t(c)] = true;
+        m_scale[size_t(c)] = 1.0f;
+        m_offset[size_t(c)] = 0;
+        offsetBox(c)->installEventFilter(this);
+    }
+
+    connect(ui->waveDataReadSave, &QPushButton::clicked, this, &MainWindow::waveDataSave);
+    connect(ui->waveDataReadSaveAs, &QPushButton::clicked, this, &MainWindow::waveDataSaveAs);
+    connect(ui->waveReadSave, &QPushButton::clicked, this, &MainWindow::exportDocument);
+    connect(ui->dial_horizontal, &QDial::valueChanged, this, &MainWindow::showDialValue);
+    connect(ui->dial_vertical, &QDial::valueChanged, this, &MainWindow::showDialValue);
+    ui->pushButton_waveformRec->setStyleSheet(QString::fromLatin1(kIdleStyle));
+    fillChannelLists();
+}
+
+void MainWindow::fillChannelLists()
+{
+    for (int c = 0; c < WaveCapture::kChannels; ++c)
+        channelList(c)->clear();
+    for (int k = 0; k <= 256; ++k) {
+        auto it = defs.waveChannels.constFind(QString::number(k));
+        if (it == defs.waveChannels.constEnd() || it->WaveChName.isEmpty())
+            continue;
+        for (int c = 0; c < WaveCapture::kChannels; ++c) {
+            QComboBox *list = channelList(c);
+            if (list->count() > k)
+                list->setItemText(k, it->WaveChName);
+            else
+                list->addItem(it->WaveChName);
+        }
+    }
+    applyWaveSelection(0);
+}
+
+void MainWindow::applyWaveSelection(int which)
+{
+    const QStringList positions = defs.waveChannelDefault[size_t(which)].split(QLatin1Char(','));
+    if (positions.size() >= 4) {
+        for (int c = 0; c < WaveCapture::kChannels; ++c) {
+            bool ok = false;
+            const int at = positions.at(c).toInt(&ok);
+            if (ok && at >= 0 && at < channelList(c)->count())
+                channelList(c)->setCurrentIndex(at);
+        }
+    }
+    const QStringList scales = defs.waveScaleDefault[size_t(which)].split(QLatin1Char(','));
+    if (scales.size() >= 4) {
+        for (int c = 0; c < WaveCapture::kChannels; ++c) {
+            const int at = scaleList(c)->findText(scales.at(c), Qt::MatchExactly | Qt::MatchCaseSensitive);
+            if (at >= 0) {
+                if (scaleList(c)->currentIndex() == at)
+                    changeScale(c, scales.at(c));
+                else
+                    scaleList(c)->setCurrentIndex(at);
+            }
+        }
+    }
+}
+
+void MainWindow::on_pushButton_WF_Sel_Pos_clicked()
+{
+    applyWaveSelection(1);
+}
+
+void MainWindow::on_pushButton_WF_Sel_Spd_clicked()
+{
+    applyWaveSelection(2);
+}
+
+void MainWindow::on_pushButton_WF_Sel_Toq_clicked()
+{
+    applyWaveSelection(3);
+}
+
+// --- Capture ------------------------------------------------------------------
+
+void MainWindow::on_pushButton_waveformRec_clicked()
+{
+    if (isCommunicateSetUp == 1 && !waveRecording)
+        startWaveRecording();
+    else
+        stopWaveRecording();
+}
+
+void MainWindow::startWaveRecording()
+{
+    waveRecording = true;
+    clearWavePoints();
+    // Bytes left from an earlier capture are not part of this one.
+    m_wave.clearReceiveBuffer();
+    // Every capture starts at the same zoom, also when the dials already
+    // stand there (the cleared time axis would otherwise stay 400 samples wide).
+    for (auto dial : {std::make_pair(ui->dial_horizontal, 27), std::make_pair(ui->dial_vertical, 50)}) {
+        if (dial.first->value() == dial.second)
+            zoomWithDial(dial.first, dial.second);
+        else
+            dial.first->setValue(dial.second);
+    }
+    ui->pushButton_waveformRec->setStyleSheet(QString::fromLatin1(kRunningStyle));
+    ui->pushButton_waveformRec->setText(tr("停止采样"));
+    QByteArray payload(24, '\0');
+    for (int c = 0; c < WaveCapture::kChannels; ++c) {
+        const int at = qMax(0, channelList(c)->currentIndex());
+        payload[2 * c] = char(at >> 8);
+        payload[2 * c + 1] = char(at & 0xFF);
+    }
+    for (int w = 0; w < 8; ++w)
+        payload[8 + 2 * w + 1] = 1;
+    sendCommand(Cmd::WaveStart, payload);
+    for (int c = 0; c < WaveCapture::kChannels; ++c)
+        channelList(c)->setEnabled(false);
+    ui->pushButton_WF_Sel_Pos->setEnabled(false);
+    ui->pushButton_WF_Sel_Spd->setEnabled(false);
+    ui->pushButton_WF_Sel_Toq->setEnabled(false);
+}
+
+void MainWindow::stopWaveRecording()
+{
+    const bool wasRecording = waveRecording;
+    waveRecording = false;
+    if (isCommunicateSetUp != 1 && !wasRecording)
+        Prompt::critical(this, tr("错误"), tr("通信未建立，请先连接设备！"));
+    ui->pushButton_waveformRec->setStyleSheet(QString::fromLatin1(kIdleStyle));
+    ui->pushButton_waveformRec->setText(tr("开始采样"));
+    if (isCommunicateSetUp == 1)
+        sendCommand(Cmd::WaveStop, QByteArray(2, '\0'));
+    syncVerticalDial();
+    for (int c = 0; c < WaveCapture::kChannels; ++c)
+        channelList(c)->setEnabled(true);
+    ui->pushButton_WF_Sel_Pos->setEnabled(true);
+    ui->pushButton_WF_Sel_Spd->setEnabled(true);
+    ui->pushButton_WF_Sel_Toq->setEnabled(true);
+}
+
+void MainWindow::waveform_recvDataFromThread(QByteArray samples)
+{
+    qCDebug(lcWindow) << "new income waveform points:" << samples.size() / 8;
+    WaveCapture::Batch batch;
+    const int threshold = m_appSettings.waveFormRate10Khz ? 4000 : 400;
+    if (m_wave.receive(samples, threshold, &batch) && waveRecording)
+        appendWaveBatch(batch);
+}
+
+void MainWindow::appendWaveBatch(const WaveCapture::Batch &batch)
+{
+    QwtPlot *plot = ui->qwtPlot;
+    m_wave.append(batch);
+    double lower, upper;
+    if (WaveCapture::scrollTimeAxis(axisLower(plot, QwtPlot::xBottom), axisUpper(plot, QwtPlot::xBottom),
+                                    m_wave.count(), m_samplePeriod, &lower, &upper))
+        setWaveAxis(QwtPlot::xBottom, lower, upper);
+    for (int c = 0; c < WaveCapture::kChannels; ++c) {
+        if (m_shown[size_t(c)])
+            redisplayChannel(c);
+    }
+    autoScaleValueAxis();
+    plot->replot();
+    for (int c = 0; c < WaveCapture::kChannels; ++c)
+        setCurveTitle(c);
+}
+
+void MainWindow::clearWavePoints()
+{
+    m_wave.clear();
+    for (int c = 0; c < WaveCapture::kChannels; ++c) {
+        m_display[size_t(c)].clear();
+        m_displaySpan[size_t(c)] = WaveCapture::Span();
+        m_curves[size_t(c)]->setPoints(m_display[size_t(c)]);
+    }
+    setWaveAxis(QwtPlot::xBottom, 0, 400 * double(m_samplePeriod));
+    ui->qwtPlot->replot();
+}
+
+void MainWindow::redisplayChannel(int channel)
+{
+    m_display[size_t(channel)] = WaveCapture::displayed(m_wave.raw(channel), m_scale[size_t(channel)],
+                                                         m_offset[size_t(channel)], &m_displaySpan[size_t(channel)]);
+    m_curves[size_t(channel)]->setPoints(m_display[size_t(channel)]);
+}
+
+void MainWindow::setCurveTitle(int channel)
+{
+    m_curves[size_t(channel)]->setTitle(channelList(channel)->currentText() + QStringLiteral("\nRate: 1 : ")
+                                        + QString::number(double(m_scale[size_t(channel)]), 'g') + QLatin1Char(' '));
+}
+
+void MainWindow::autoScaleValueAxis()
+{
+    const double extent = WaveCapture::valueExtent(m_displaySpan);
+    setWaveAxis(QwtPlot::yLeft, -extent, extent);
+    syncVerticalDial();
+}
+
+void MainWindow::syncVerticalDial()
+{
+    QwtPlot *plot = ui->qwtPlot;
+    ui->dial_vertical->setValue(
+        WaveCapture::verticalDialFor(axisLower(plot, QwtPlot::yLeft), axisUpper(plot, QwtPlot::yLeft)));
+}
+
+// --- Channels -------------------------------------------------------------------
+
+void MainWindow::toggleChannel(int channel)
+{
+    QToolButton *button = channelButton(channel);
+    FastCurve *curve = m_curves[size_t(channel)];
+    if (button->text() == QLatin1String("OFF")) {
+        curve->setVisible(true);
+        m_shown[size_t(channel)] = true;
+        button->setText(QStringLiteral("ON"));
+        redisplayChannel(channel);
+    } else {
+        curve->setVisible(false);
+        m_shown[size_t(channel)] = false;
+        button->setText(QStringLiteral("OFF"));
+    }
+    ui->qwtPlot->replot();
+}
+
+void MainWindow::on_toolButton_CHA_OnOff_clicked()
+{
+    toggleChannel(0);
+}
+
+void MainWindow::on_toolButton_CHB_OnOff_clicked()
+{
+    toggleChannel(1);
+}
+
+void MainWindow::on_toolButton_CHC_OnOff_clicked()
+{
+    toggleChannel(2);
+}
+
+void MainWindow::on_toolButton_CHD_OnOff_clicked()
+{
+    toggleChannel(3);
+}
+
+void MainWindow::changeScale(int channel, const QString &text)
+{
+    bool ok = false;
+    const float scale = text.toFloat(&ok);
+    if (!ok)
+        return;
+    m_scale[size_t(channel)] = scale;
+    redisplayChannel(channel);
+    autoScaleValueAxis();
+    m_curves[size_t(channel)]->setTitle(channelList(channel)->currentText()
+                                        + QStringLiteral("\nRate: 1 : %1 ").arg(QString::number(double(scale), 'g')));
+    ui->qwtPlot->replot();
+}
+
+void MainWindow::on_comboBox_WF_CH1_Scale_currentIndexChanged(QString text)
+{
+    changeScale(0, text);
+}
+
+void MainWindow::on_comboBox_WF_CH2_Scale_currentIndexChanged(QString text)
+{
+    changeScale(1, text);
+}
+
+void MainWindow::on_comboBox_WF_CH3_Scale_currentIndexChanged(QString text)
+{
+    changeScale(2, text);
+}
+
+void MainWindow::on_comboBox_WF_CH4_Scale_currentIndexChanged(QString text)
+{
+    changeScale(3, text);
+}
+
+void MainWindow::changeOffset(int channel, int offset)
+{
+    // While a channel is off its offset stays as it was.
+    if (!m_shown[size_t(channel)])
+        return;
+    m_offset[size_t(channel)] = offset;
+    redisplayChannel(channel);
+    autoScaleValueAxis();
+    ui->qwtPlot->replot();
+}
+
+void MainWindow::on_spinBox_WF_CH1_Offset_valueChanged(int arg1)
+{
+    changeOffset(0, arg1);
+}
+
+void MainWindow::on_spinBox_WF_CH2_Offset_valueChanged(int arg1)
+{
+    changeOffset(1, arg1);
+}
+
+void MainWindow::on_spinBox_WF_CH3_Offset_valueChanged(int arg1)
+{
+    changeOffset(2, arg1);
+}
+
+void MainWindow::on_spinBox_WF_CH4_Offset_valueChanged(int arg1)
+{
+    changeOffset(3, arg1);
+}
+
+// --- Zoom dials -------------------------------------------------------------------
+
+void MainWindow::showDialValue(int value)
+{
+    if (auto *dial = qobject_cast<QDial *>(sender()))
+        zoomWithDial(dial, value);
+}
+
+void MainWindow::zoomWithDial(QDial *dial, int value)
+{
+    QwtPlot *plot = ui->qwtPlot;
+    int &previous = dial == ui->dial_horizontal ? m_previousHorizontal : m_previousVertical;
+    const int guarded = WaveCapture::wrapGuard(previous, value, dial->minimum(), dial->maximum());
+    if (guarded != value) {
+        value = guarded;
+        QSignalBlocker block(dial);
+        dial->setValue(value);
+    }
+    previous = value;
+
+    double min, max;
+    if (dial == ui->dial_horizontal) {
+        WaveCapture::horizontalRange(value, axisLower(plot, QwtPlot::xBottom), axisUpper(plot, QwtPlot::xBottom),
+                                     m_sampleCapacity, m_samplePeriod, &min, &max);
+        qCDebug(lcWindow) << "AXIS_MAX_POS=" << WaveCapture::wholeWindow(m_sampleCapacity, m_samplePeriod)
+                          << "newXmax" << max;
+        setWaveAxis(QwtPlot::xBottom, min, max);
+    } else {
+        WaveCapture::verticalRange(value, axisLower(plot, QwtPlot::yLeft), axisUpper(plot, QwtPlot::yLeft), &min,
+                                   &max);
+        qCDebug(lcWindow) << "2^" << (50 - value) * 0.5 << "=" << max - min;
+        setWaveAxis(QwtPlot::yLeft, min, max);
+    }
+    plot->replot();
+}

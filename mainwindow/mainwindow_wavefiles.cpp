@@ -1,0 +1,262 @@
+// Waveform files: saving the captured points as CSV, a picture of the plot,
+// and importing a saved file back, by button or by dropping it on the page.
+
+#include "mainwindow/mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include "app/applog.h"
+#include "dialogs/prompt.h"
+#include "mainwindow/fastcurve.h"
+#include "mainwindow/plotexport.h"
+#include "mainwindow/wavefile.h"
+
+#include <QComboBox>
+#include <QDateTime>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QSpinBox>
+#include <QStandardPaths>
+
+QString MainWindow::quickSaveFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QStringLiteral("/vemar");
+}
+
+bool MainWindow::writeWaveFile(const QString &path, QString *error)
+{
+    QStringList names;
+    std::array<QVector<QPointF>, WaveCapture::kChannels> raw;
+    for (int c = 0; c < WaveCapture::kChannels; ++c) {
+        names.append(channelList(c)->currentText());
+        raw[size_t(c)] = m_wave.raw(c);
+    }
+    return WaveFile::write(path, names, deviceModel, deviceVersion, raw, error);
+}
+
+void MainWindow::waveDataSave()
+{
+    if (m_wave.raw(0).isEmpty()) {
+        Prompt::warning(this, tr("无法保存"), tr("波形点数为0！"));
+        return;
+    }
+    const QString folder = quickSaveFolder();
+    if (!QDir().mkpath(folder)) {
+        Prompt::warning(this, tr("无法保存"), folder + tr("不存在！"));
+        return;
+    }
+    const QString path =
+        folder + QLatin1Char('/') + QDateTime::currentDateTime().toString(QStringLiteral("yyyy_MM_dd hh_mm_ss"))
+        + QStringLiteral(".csv");
+    QString error;
+    // Success is told only once every line is written and the file is in place.
+    if (!writeWaveFile(path, &error)) {
+        qCDebug(lcWindow) << "Cannot open file for writing" << error;
+        Prompt::critical(this, tr("数据保存结果"), tr("保存失败！<br/>%1<br/>%2").arg(path, error));
+        return;
+    }
+    Prompt::information(this, tr("数据保存结果"),
+                        tr("保存成功！<br/>波形点数：%1<br/>保存到:%2").arg(m_wave.count()).arg(path));
+}
+
+void MainWindow::waveDataSaveAs()
+{
+    if (m_wave.raw(0).isEmpty()) {
+        Prompt::warning(this, tr("无法保存"), tr("波形点数为0！"));
+        return;
+    }
+    const QString proposal = QStringLiteral("waveform_")
+        + QDateTime::currentDateTime().toString(QStringLiteral("yyyy_MM_dd hh_mm_ss")) + QStringLiteral(".csv");
+    const QString path = Prompt::getSaveFileName(this, tr("Excel file"), proposal, QStringLiteral("Excel(*.csv)"));
+    if (path.isEmpty())
+        return;
+    QString error;
+    if (!writeWaveFile(path, &error)) {
+        qCDebug(lcWindow) << "Cannot open file for writing" << error;
+        Prompt::critical(this, tr("数据保存结果"), tr("保存失败！<br/>%1<br/>%2").arg(path, error));
+        return;
+    }
+    Prompt::information(this, tr("数据保存结果"), tr("保存成功！<br/>波形点数：%1").arg(m_wave.count()));
+}
+
+void MainWindow::exportDocument()
+{
+    if (m_wave.raw(0).isEmpty()) {
+        Prompt::warning(this, tr("无法保存"), tr("波形点数为0！"));
+        return;
+    }
+    const QStringList filters = {tr("Images (*.png *.bmp *.jpg *.jpeg *.tif)"), tr("PDF Documents (*.pdf)"),
+                                 tr("SVG Documents (*.svg)"), tr("Postscript Documents (*.ps)")};
+    QString path =
+        Prompt::getSaveFileName(this, tr("Export File Name"), QStringLiteral("waveform.png"), filters.join(QStringLiteral(";;")));
+    if (path.isEmpty())
+        return;
+    // A name typed without an extension gets the first format offered.
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".png");
+    if (QFileInfo::exists(path)
+        && Prompt::question(this, tr("文件已存在"), tr("是否覆盖?")) != QMessageBox::Yes)
+        return;
+    QString error;
+    if (!PlotExport::save(ui->qwtPlot, path, QSizeF(300, 200), 85, &error)) {
+        Prompt::critical(this, tr("截图结果"), tr("截图保存失败：%1<br/>%2").arg(path, error));
+        return;
+    }
+    Prompt::information(this, tr("截图结果"), tr("截图保存成功"));
+}
+
+void MainWindow::on_waveDataImport_clicked()
+{
+    importWaveData(Prompt::getOpenFileName(this, tr("导入波形"), QString(), QStringLiteral("Excel(*.csv)")));
+}
+
+void MainWindow::importWaveData(QString sFilePath)
+{
+    if (sFilePath.isEmpty())
+        return;
+    const WaveFile::Content file = WaveFile::read(sFilePath, m_sampleCapacity);
+    if (!file.opened) {
+        Prompt::warning(this, tr("导入波形"), tr("文件无法打开：%1").arg(file.error));
+        return;
+    }
+    qCDebug(lcWindow) << "title:" << file.names;
+    if (file.fields >= 6 && (file.model != deviceModel || file.version != deviceVersion)) {
+        const auto answer = Prompt::question(
+            this, tr("导入波形"),
+            tr("检测到导入的波形图文件中的型号或版本号和软件中的不一致，是否确认放弃参数数据并更新参数"));
+        if (answer != QMessageBox::Yes)
+            return;
+        deviceModel = file.model;
+        deviceVersion = file.version;
+        loadModelDefinitions(file.model);
+        updateServoLabels();
+    }
+
+    int channels = 0;
+    int points = 0;
+    for (int c = 0; c < WaveCapture::kChannels; ++c) {
+        if (!file.values[size_t(c)].isEmpty()) {
+            ++channels;
+            points = qMax(points, file.values[size_t(c)].size());
+        }
+    }
+    if (channels == 0) {
+        Prompt::warning(this, tr("导入波形"),
+                        file.skippedLines ? tr("文件中没有有效的波形数据（%1行无法读取）").arg(file.skippedLines)
+                                          : tr("文件中没有波形数据"));
+        return;
+    }
+
+    clearWavePoints();
+    for (int c = 0; c < WaveCapture::kChannels; ++c) {
+        QVector<QPointF> list;
+        const QVector<double> &values = file.values[size_t(c)];
+        list.reserve(values.size());
+        for (int k = 0; k < values.size(); ++k)
+            list.append(QPointF(k * double(m_samplePeriod), values[k]));
+        m_wave.setPoints(c, list);
+        qCDebug(lcWindow) << QStringLiteral("ch%1points size =").arg(c + 1) << list.size();
+    }
+
+    // Each name picks the entry of its channel list it matches.
+    for (int c = 0; c < WaveCapture::kChannels; ++c) {
+        const QString name = file.names.value(c);
+        if (name.isEmpty())
+            continue;
+        QComboBox *list = channelList(c);
+        for (int i = 0; i < list->count(); ++i) {
+            if (list->itemText(i).startsWith(name) || name.startsWith(list->itemText(i))) {
+                list->setCurrentIndex(i);
+                break;
+            }
+        }
+        if (!list->currentText().startsWith(name) && !name.startsWith(list->currentText())) {
+            qCDebug(lcWindow) << "名称不一致" << list->currentText() << name;
+            Prompt::information(this, tr("未命名通道"), tr("ch %1: %2").arg(c + 1).arg(name));
+        }
+    }
+    for (int c = 0; c < WaveCapture::kChannels; ++c) {
+        const int n = file.values[size_t(c)].size();
+        if (n != 0 && n != points)
+            Prompt::warning(this, tr("波形数据异常"), tr("通道%1点数为:%2, 期望点数:%3").arg(c + 1).arg(n).arg(points));
+    }
+    if (file.skippedLines > 0 || file.truncated)
+        Prompt::warning(this, tr("波形数据异常"),
+                        tr("%1行无法读取，已跳过%2").arg(file.skippedLines)
+                            .arg(file.truncated ? tr("；超出%1点的部分未导入").arg(m_sampleCapacity) : QString()));
+    Prompt::information(this, tr("导入完成"), tr("共导入%1通道，每通道%2点。").arg(channels).arg(points));
+
+    for (int c = 0; c < WaveCapture::kChannels; ++c) {
+        redisplayChannel(c);
+        setCurveTitle(c);
+    }
+    setWaveAxis(QwtPlot::xBottom, 0, qMax(points, 400) * double(m_samplePeriod));
+    autoScaleValueAxis();
+    ui->qwtPlot->replot();
+}
+
+void MainWindow::loadModelDefinitions(const QString &model)
+{
+    // The definition file of another model, when the table of models
+    // knows it; otherwise the current one again.
+    findFilebyTypeName(model, paramFileName);
+    reloadDefinitions();
+}
+
+int MainWindow::findFilebyTypeName(const QString &, QString &)
+{
+    return 0;
+}
+
+bool MainWindow::waveDropAllowed(const QEvent *event) const
+{
+    const QMimeData *data = event->type() == QEvent::DragEnter
+        ? static_cast<const QDragEnterEvent *>(event)->mimeData()
+        : static_cast<const QDropEvent *>(event)->mimeData();
+    return ui->stackedWidget->currentIndex() == WavePage && waveformImport && data && data->hasUrls();
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == this && (event->type() == QEvent::DragEnter || event->type() == QEvent::Drop)) {
+        auto *drop = static_cast<QDropEvent *>(event);
+        if (!waveDropAllowed(event)) {
+            drop->ignore();
+            return true;
+        }
+        if (event->type() == QEvent::DragEnter) {
+            drop->acceptProposedAction();
+            return true;
+        }
+        const QList<QUrl> urls = drop->mimeData()->urls();
+        if (urls.size() == 1) {
+            const QString path = urls.first().toLocalFile();
+            if (!path.isEmpty() && !QFileInfo(path).isDir()) {
+                importWaveData(path);
+                updateServoLabels();
+            }
+        }
+        drop->acceptProposedAction();
+        return true;
+    }
+    // Leading zeros typed into an offset box go at once.
+    if (auto *box = qobject_cast<QSpinBox *>(watched)) {
+        if (event->type() == QEvent::KeyRelease) {
+            QLineEdit *edit = box->findChild<QLineEdit *>();
+            if (edit) {
+                QString text = edit->text();
+                const bool negative = text.startsWith(QLatin1Char('-'));
+                QString digits = negative ? text.mid(1) : text;
+                while (digits.size() > 1 && digits.startsWith(QLatin1Char('0')))
+                    digits.remove(0, 1);
+                const QString cleaned = (negative ? QStringLiteral("-") : QString()) + digits;
+                if (cleaned != text)
+                    edit->setText(cleaned);
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}

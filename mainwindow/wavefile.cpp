@@ -1,0 +1,156 @@
+#include "mainwindow/wavefile.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QTextStream>
+
+#include <cmath>
+
+namespace WaveFile {
+
+bool write(const QString &path, const QStringList &names, const QString &model, const QString &version,
+           const std::array<QVector<QPointF>, kChannels> &raw, QString *error)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+        *error = file.errorString();
+        return false;
+    }
+    QTextStream out(&file);
+    out.setCodec("UTF-8");
+    for (int c = 0; c < kChannels; ++c)
+        out << names.value(c) << ',';
+    out << "#Model=" << model << ',' << "#Version=" << version << ',' << ',' << '\n';
+    const int n = raw[0].size();
+    for (int i = 0; i < n; ++i) {
+        for (const QVector<QPointF> &channel : raw) {
+            if (channel.isEmpty())
+                continue;
+            // A channel with fewer points leaves its field empty: no value is made up.
+            if (i < channel.size())
+                out << channel[i].y();
+            out << ',';
+        }
+        out << '\n';
+    }
+    out.flush();
+    if (out.status() != QTextStream::Ok || !file.commit()) {
+        *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+namespace {
+
+// One line of at most kMaxLine bytes, without its line end; `tooLong` when
+// the line went on (the rest is consumed and dropped).
+bool readLine(QFile &file, QString *line, bool *tooLong)
+{
+    if (file.atEnd())
+        return false;
+    QByteArray bytes = file.readLine(kMaxLine + 1);
+    *tooLong = false;
+    if (!bytes.endsWith('\n') && !file.atEnd()) {
+        *tooLong = true;
+        char c;
+        while (file.getChar(&c) && c != '\n') {
+        }
+    }
+    while (bytes.endsWith('\n') || bytes.endsWith('\r'))
+        bytes.chop(1);
+    *line = QString::fromUtf8(bytes);
+    return true;
+}
+
+bool sample(const QString &field, double *value)
+{
+    bool ok = false;
+    *value = field.trimmed().toDouble(&ok);
+    return ok && std::isfinite(*value) && std::abs(*value) <= kMaxMagnitude;
+}
+
+} // namespace
+
+Content read(const QString &path, int limit)
+{
+    Content content;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        content.error = file.errorString();
+        return content;
+    }
+    content.opened = true;
+
+    QString line;
+    bool tooLong = false;
+    if (!readLine(file, &line, &tooLong))
+        return content;
+    const QStringList header = line.split(QLatin1Char(','));
+    content.fields = header.size();
+    // A header field that is not a number names its channel; numbers are
+    // already the first points.
+    for (int c = 0; c < kChannels; ++c) {
+        const QString field = header.value(c);
+        double v;
+        if (c < header.size() && sample(field, &v)) {
+            content.names.append(QString());
+        } else {
+            content.names.append(field);
+            if (!field.isEmpty())
+                content.hasNames = true;
+        }
+    }
+    if (header.size() >= 6) {
+        content.model = header.at(4).section(QLatin1Char('='), 1);
+        content.version = header.at(5).section(QLatin1Char('='), 1);
+    }
+
+    // Fields 1 to 4 go to channels 1 to 4; an empty or missing field leaves
+    // its channel without a point, a field that is not a sample spoils the
+    // whole line.
+    const auto take = [&](const QStringList &fields) {
+        double values[kChannels];
+        bool present[kChannels] = {};
+        bool any = false;
+        for (int c = 0; c < kChannels && c < fields.size(); ++c) {
+            if (fields.at(c).trimmed().isEmpty())
+                continue;
+            if (!sample(fields.at(c), &values[c])) {
+                ++content.skippedLines;
+                return;
+            }
+            present[c] = any = true;
+        }
+        if (!any)
+            return;
+        bool full = false;
+        for (int c = 0; c < kChannels; ++c)
+            full = full || (present[c] && content.values[size_t(c)].size() >= limit);
+        if (full) {
+            content.truncated = true;
+            return;
+        }
+        for (int c = 0; c < kChannels; ++c) {
+            if (present[c])
+                content.values[size_t(c)].append(values[c]);
+        }
+    };
+    if (!content.hasNames && !tooLong)
+        take(header);
+    else if (tooLong)
+        ++content.skippedLines;
+
+    while (readLine(file, &line, &tooLong)) {
+        if (tooLong) {
+            ++content.skippedLines;
+            continue;
+        }
+        if (line.isEmpty())
+            continue;
+        take(line.split(QLatin1Char(',')));
+    }
+    return content;
+}
+
+} // namespace WaveFile

@@ -1,0 +1,237 @@
+// The captured waveform: decoding the sample stream in batches, keeping at
+// most the capacity with the oldest points pushed out, and the axis and dial
+// rules of the plot.
+
+#include "mainwindow/fastcurve.h"
+#include "mainwindow/wavecapture.h"
+
+#include <qwt_scale_map.h>
+
+#include <QtTest>
+
+namespace {
+
+// One sample set: four big-endian 16-bit values.
+QByteArray set(qint16 a, qint16 b, qint16 c, qint16 d)
+{
+    QByteArray bytes;
+    for (qint16 v : {a, b, c, d}) {
+        bytes.append(char(quint16(v) >> 8));
+        bytes.append(char(quint16(v) & 0xFF));
+    }
+    return bytes;
+}
+
+WaveCapture::Batch ramp(int from, int count)
+{
+    WaveCapture::Batch batch;
+    for (int i = 0; i < count; ++i)
+        for (int c = 0; c < WaveCapture::kChannels; ++c)
+            batch[size_t(c)].append(from + i + 1000 * c);
+    return batch;
+}
+
+WaveCapture::Span span(double low, double high)
+{
+    return WaveCapture::Span{false, low, high};
+}
+
+} // namespace
+
+class TestWaveCapture : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void batchesWaitForTheThreshold()
+    {
+        WaveCapture wave;
+        WaveCapture::Batch batch;
+        QByteArray bytes;
+        for (int n = 0; n < 50; ++n)
+            bytes += set(qint16(n), 0, 0, 0);
+
+        QVERIFY(!wave.receive(bytes.left(399), 400, &batch));
+        QCOMPARE(wave.buffered(), 399);
+        // The next delivery brings 403 bytes: 50 whole sets, the last 3 bytes
+        // of an unfinished set go.
+        QVERIFY(wave.receive(bytes.mid(399) + QByteArray("\x01\x02\x03", 3), 400, &batch));
+        QCOMPARE(batch[0].size(), 50);
+        QCOMPARE(batch[0].first(), 0.0);
+        QCOMPARE(batch[0].last(), 49.0);
+        QCOMPARE(wave.buffered(), 0);
+
+        // At 10 kHz a 400-byte delivery is not yet a batch.
+        QVERIFY(!wave.receive(bytes, 4000, &batch));
+        wave.clearReceiveBuffer();
+        QCOMPARE(wave.buffered(), 0);
+    }
+
+    void samplesAreSignedBigEndianOnEveryChannel()
+    {
+        const QByteArray bytes = QByteArray::fromHex("8000800080008000" "7fff7fff7fff7fff" "ffffffffffffffff"
+                                                     "0001010080007fff");
+        const WaveCapture::Batch batch = WaveCapture::decode(bytes);
+        for (int c = 0; c < WaveCapture::kChannels; ++c) {
+            QCOMPARE(batch[size_t(c)].value(0), -32768.0);
+            QCOMPARE(batch[size_t(c)].value(1), 32767.0);
+            QCOMPARE(batch[size_t(c)].value(2), -1.0);
+        }
+        // Channel order within a set is A, B, C, D.
+        QCOMPARE(batch[0].value(3), 1.0);
+        QCOMPARE(batch[1].value(3), 256.0);
+        QCOMPARE(batch[2].value(3), -32768.0);
+        QCOMPARE(batch[3].value(3), 32767.0);
+    }
+
+    void theOldestPointsGiveWayAtTheCapacity()
+    {
+        WaveCapture wave;
+        wave.setTiming(10000, 0.001f);
+        QCOMPARE(wave.append(ramp(0, 10000)), 0);
+        QCOMPARE(wave.raw(0).last().x(), 9999 * double(0.001f));
+
+        // The 10001st point pushes the first out and moves the rest 1 ms back.
+        QCOMPARE(wave.append(ramp(10000, 1)), 1);
+        for (int c = 0; c < WaveCapture::kChannels; ++c) {
+            QCOMPARE(wave.raw(c).size(), 10000);
+            QCOMPARE(wave.raw(c).first().y(), 1.0 + 1000 * c);
+            QCOMPARE(wave.raw(c).first().x(), 0.0);
+            QCOMPARE(wave.raw(c).last().y(), 10000.0 + 1000 * c);
+        }
+        QVERIFY(qAbs(wave.raw(0).last().x() - 9.999) < 1e-6);
+
+        // A batch larger than the whole capacity keeps its newest points.
+        QCOMPARE(wave.append(ramp(20000, 12000)), 12000);
+        QCOMPARE(wave.count(), 10000);
+        QCOMPARE(wave.raw(0).first().y(), 22000.0);
+        QCOMPARE(wave.raw(0).last().y(), 31999.0);
+        QCOMPARE(wave.raw(0).first().x(), 0.0);
+
+        wave.clear();
+        QCOMPARE(wave.count(), 0);
+        wave.append(ramp(-5, 1));
+        QCOMPARE(wave.raw(0).first(), QPointF(0, -5));
+    }
+
+    void displayedPointsAreScaledThenOffset()
+    {
+        WaveCapture::Span s;
+        const QVector<QPointF> shown =
+            WaveCapture::displayed({QPointF(0, 10), QPointF(0.001, -20)}, 0.05f, 3, &s);
+        QCOMPARE(shown.size(), 2);
+        QCOMPARE(shown[0].x(), 0.0);
+        QVERIFY(qAbs(shown[0].y() - 3.5) < 1e-6);
+        QVERIFY(qAbs(shown[1].y() - 2.0) < 1e-6);
+        QVERIFY(!s.empty);
+        QVERIFY(qAbs(s.low - 2.0) < 1e-6 && qAbs(s.high - 3.5) < 1e-6);
+
+        WaveCapture::displayed({}, 1, 0, &s);
+        QVERIFY(s.empty);
+    }
+
+    void valueAxisFitsTheLargestExtent()
+    {
+        QCOMPARE(WaveCapture::valueExtent({{span(-10, 10), span(-3, 9), {}, span(0, 0)}}), 15.0);
+        QCOMPARE(WaveCapture::valueExtent({{span(-40, 10), span(-3, 9), {}, {}}}), 40.0);
+        QCOMPARE(WaveCapture::valueExtent({{{}, {}, {}, span(2, 32767)}}), 32767.0);
+        QCOMPARE(WaveCapture::valueExtent(std::array<WaveCapture::Span, 4>()), 15.0);
+    }
+
+    void timeAxisFollowsTheNewestPoint()
+    {
+        double lo = 0, hi = 0;
+        // 0 .. 0.4 s holds 400 points at 1 kHz: nothing to scroll yet.
+        QVERIFY(!WaveCapture::scrollTimeAxis(0, 0.4, 300, 0.001f, &lo, &hi));
+        QVERIFY(WaveCapture::scrollTimeAxis(0, 0.4, 1000, 0.001f, &lo, &hi));
+        QVERIFY(qAbs(hi - 1.0) < 1e-6 && qAbs(lo - 0.6) < 1e-6);
+    }
+
+    void horizontalDialZoomsTheCapturedWindow()
+    {
+        double lo = 0, hi = 0;
+        // Fully out: the whole window, at either rate.
+        WaveCapture::horizontalRange(0, 3, 4, 10000, 0.001f, &lo, &hi);
+        QCOMPARE(lo, 0.0);
+        QCOMPARE(hi, 10.0);
+        WaveCapture::horizontalRange(0, 3, 4, 100000, 0.0001f, &lo, &hi);
+        QCOMPARE(lo, 0.0);
+        QCOMPARE(hi, 10.0);
+
+        // 27 is an eighth of it, around the current centre.
+        WaveCapture::horizontalRange(27, 4, 6, 10000, 0.001f, &lo, &hi);
+        QVERIFY(qAbs(lo - 4.375) < 1e-9 && qAbs(hi - 5.625) < 1e-9);
+        // ... pushed back inside the window at either end.
+        WaveCapture::horizontalRange(27, 9.5, 10, 10000, 0.001f, &lo, &hi);
+        QVERIFY(qAbs(lo - 8.75) < 1e-9 && qAbs(hi - 10) < 1e-9);
+        WaveCapture::horizontalRange(27, 0, 0.2, 10000, 0.001f, &lo, &hi);
+        QVERIFY(qAbs(lo) < 1e-9 && qAbs(hi - 1.25) < 1e-9);
+    }
+
+    void verticalDialAndAxisAgree()
+    {
+        // The start value of the dial belongs to the start range of the axis.
+        QCOMPARE(WaveCapture::verticalDialFor(-15, 15), 40);
+        QCOMPARE(WaveCapture::verticalDialFor(-40, 40), 37);
+        double lo = 0, hi = 0;
+        WaveCapture::verticalRange(40, -15, 15, &lo, &hi);
+        QCOMPARE(lo, -16.0);
+        QCOMPARE(hi, 16.0);
+        WaveCapture::verticalRange(50, 90, 110, &lo, &hi);
+        QCOMPARE(lo, 99.5);
+        QCOMPARE(hi, 100.5);
+    }
+
+    void dialsDoNotWrapFromEndToEnd()
+    {
+        // Horizontal dial 0..100: from the maximum, a jump to the lower half stays.
+        QCOMPARE(WaveCapture::wrapGuard(100, 3, 0, 100), 100);
+        QCOMPARE(WaveCapture::wrapGuard(100, 51, 0, 100), 51);
+        QCOMPARE(WaveCapture::wrapGuard(0, 97, 0, 100), 0);
+        QCOMPARE(WaveCapture::wrapGuard(0, 49, 0, 100), 49);
+        // Vertical dial 1..100: half of the range is 49.
+        QCOMPARE(WaveCapture::wrapGuard(1, 49, 1, 100), 1);
+        QCOMPARE(WaveCapture::wrapGuard(1, 48, 1, 100), 48);
+        QCOMPARE(WaveCapture::wrapGuard(60, 61, 1, 100), 61);
+    }
+
+    void thinnedCurvesKeepEveryPeak()
+    {
+        // 100,000 points of a slow sine with one-sample spikes, on a plot
+        // 1350 pixels wide: the painter gets at most four points a column,
+        // and every spike is among them.
+        QVector<QPointF> points;
+        const QVector<int> spikes = {3, 12345, 50000, 77777, 99998};
+        for (int i = 0; i < 100000; ++i) {
+            double y = 500 * std::sin(i * 1e-4);
+            if (spikes.contains(i))
+                y = i % 2 ? 30000 : -30000;
+            points.append(QPointF(i * 1e-4, y));
+        }
+        FastCurve curve;
+        curve.setPoints(points);
+        QwtScaleMap x, y;
+        x.setPaintInterval(0, 1350);
+        x.setScaleInterval(0, 10);
+        y.setPaintInterval(890, 0);
+        y.setScaleInterval(-32768, 32768);
+        const QPolygonF line = curve.reduced(x, y);
+        QVERIFY(line.size() <= 4 * 1351);
+        for (int i : spikes) {
+            const QPointF spike(std::floor(x.transform(points[i].x())), y.transform(points[i].y()));
+            QVERIFY2(line.contains(spike), qPrintable(QString::number(i)));
+        }
+
+        // Zoomed in, the line still runs from border to border.
+        x.setScaleInterval(2.00005, 3.00005);
+        const QPolygonF zoomed = curve.reduced(x, y);
+        QVERIFY(zoomed.first().x() <= 0);
+        QVERIFY(zoomed.last().x() >= 1350);
+        QVERIFY(curve.reduced(x, y).size() <= 4 * 1353);
+        curve.setPoints({});
+        QVERIFY(curve.reduced(x, y).isEmpty());
+    }
+};
+
+QTEST_APPLESS_MAIN(TestWaveCapture)
+#include "tst_wavecapture.moc"

@@ -1,0 +1,380 @@
+// The waveform page against the simulated drive: capturing at both rates
+// without losing a sample set, the page's controls, saving and importing
+// waveform files, dropping files on the window and exporting pictures.
+
+#include "link/platform.h"
+#include "mainwindow/fastcurve.h"
+#include "mainwindow/wavefile.h"
+#include "testsupport.h"
+
+#include <qwt_plot.h>
+#include <qwt_scale_div.h>
+
+#include <QDial>
+#include <QListWidget>
+#include <QMimeData>
+#include <QSpinBox>
+#include <QStackedWidget>
+#include <QToolButton>
+#include <QtTest>
+
+class TestWavePage : public QObject, private DriveFixture
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<WorkDir> dir;
+    std::unique_ptr<PromptRecorder> prompts;
+    QByteArray savedHome;
+
+    const WaveCapture &wave() const { return window()->waveCapture(); }
+    QwtPlot *plot() const { return widget<QwtPlot>("qwtPlot"); }
+    FastCurve *curve(int channel) const
+    {
+        const QwtPlotItemList items = plot()->itemList(QwtPlotItem::Rtti_PlotCurve);
+        return static_cast<FastCurve *>(items.at(channel));
+    }
+    int boxesTitled(const QString &title) const
+    {
+        int n = 0;
+        for (const Prompt::Box &box : prompts->boxes)
+            n += box.title == title;
+        return n;
+    }
+    QString lastText(const QString &title) const
+    {
+        for (int i = prompts->boxes.size() - 1; i >= 0; --i)
+            if (prompts->boxes.at(i).title == title)
+                return prompts->boxes.at(i).text;
+        return QString();
+    }
+
+    void startOnWavePage()
+    {
+        QVERIFY(startDrive(dir->path(QStringLiteral("ParameterFile/zh_CN_Parameter.xml"))));
+        startApp();
+        widget<QListWidget>("listWidget")->setCurrentRow(MainWindow::WavePage);
+    }
+
+    // Streams a counting ramp on every channel, so that a lost sample set
+    // shows as a gap.
+    void streamRamps(int rate)
+    {
+        WaveGenerator::Settings settings;
+        settings.rate = rate;
+        settings.patterns = {{WavePattern::Ramp, WavePattern::Ramp, WavePattern::Ramp, WavePattern::Ramp}};
+        drive->setWaveSettings(settings);
+        drive->withModel([](DriveModel &m) { m.setPatternMode(true); });
+    }
+
+    void verifyNoGaps(float period)
+    {
+        const QVector<QPointF> &a = wave().raw(0);
+        QVERIFY(a.size() > 1);
+        for (int i = 1; i < a.size(); ++i) {
+            if (qint16(qint16(a[i - 1].y()) + 1) != qint16(a[i].y()))
+                QFAIL(qPrintable(QStringLiteral("gap after point %1: %2 then %3").arg(i - 1).arg(a[i - 1].y()).arg(a[i].y())));
+            QVERIFY(qAbs(a[i].x() - a[i - 1].x() - double(period)) < 1e-9);
+        }
+        for (int c = 1; c < WaveCapture::kChannels; ++c)
+            QCOMPARE(wave().raw(c), a);
+    }
+
+    void captureSome(int points)
+    {
+        widget<QPushButton>("pushButton_waveformRec")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(wave().count() >= points, 15000);
+        widget<QPushButton>("pushButton_waveformRec")->click();
+        QTRY_VERIFY(!drive->withModel([](DriveModel &m) { return m.streaming(); }));
+    }
+
+    void importFile(const QByteArray &bytes)
+    {
+        dir->write(QStringLiteral("in.csv"), bytes);
+        window()->importWaveData(dir->path(QStringLiteral("in.csv")));
+    }
+
+    bool dropOnWindow(const QList<QUrl> &urls)
+    {
+        QMimeData data;
+        data.setUrls(urls);
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(window(), &enter);
+        if (!enter.isAccepted())
+            return false;
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(window(), &drop);
+        return true;
+    }
+
+private slots:
+    void init()
+    {
+        dir = std::make_unique<WorkDir>();
+        // Quick saves go to the documents folder of this home.
+        savedHome = qgetenv("HOME");
+        qputenv("HOME", dir->path(QStringLiteral("home")).toLocal8Bit());
+        prompts = std::make_unique<PromptRecorder>();
+        Platform::setSystemPortLister([] { return QStringList(); });
+    }
+
+    void cleanup()
+    {
+        stopAll();
+        Platform::setSystemPortLister({});
+        qputenv("HOME", savedHome);
+        prompts.reset();
+        dir.reset();
+    }
+
+    void captureAtOneKilohertzLosesNothing()
+    {
+        startOnWavePage();
+        QVERIFY(connectToDrive());
+        streamRamps(1000);
+        captureSome(3000);
+        verifyNoGaps(0.001f);
+        QCOMPARE(wave().raw(0).first().x(), 0.0);
+        // The time axis scrolled with the newest point.
+        QVERIFY(plot()->axisScaleDiv(QwtPlot::xBottom).upperBound() >= wave().raw(0).last().x() - 0.1);
+        QCOMPARE(widget<QDial>("dial_horizontal")->value(), 27);
+        QVERIFY(widget<QComboBox>("Channel_A")->isEnabled());
+
+        // A new capture starts clean: no stale bytes, an eighth of the window
+        // shown even though the dial already stands at 27.
+        window()->waveform_recvDataFromThread(QByteArray(16, '\x7f'));
+        QVERIFY(wave().buffered() > 0);
+        widget<QPushButton>("pushButton_waveformRec")->click();
+        QCOMPARE(wave().buffered(), 0);
+        QCOMPARE(wave().count(), 0);
+        QVERIFY(qAbs(plot()->axisScaleDiv(QwtPlot::xBottom).range() - 1.25) < 1e-9);
+        widget<QPushButton>("pushButton_waveformRec")->click();
+    }
+
+    void captureAtTenKilohertzLosesNothing()
+    {
+        dir->write(QStringLiteral("appsetting.ini"), "[Func]\nWaveFormRate10Khz=true\nTestXml=false\nUseCompare=true\n");
+        startOnWavePage();
+        QVERIFY(connectToDrive());
+        streamRamps(10000);
+        widget<QPushButton>("pushButton_waveformRec")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(wave().count() >= 20000, 15000);
+        // Leaving the page ends the capture.
+        widget<QListWidget>("listWidget")->setCurrentRow(MainWindow::ParamPage);
+        QTRY_VERIFY(!drive->withModel([](DriveModel &m) { return m.streaming(); }));
+        QCOMPARE(widget<QPushButton>("pushButton_waveformRec")->text(), QStringLiteral("开始采样"));
+        verifyNoGaps(0.0001f);
+    }
+
+    void channelsCarryWhatTheListsSelect()
+    {
+        startOnWavePage();
+        QVERIFY(connectToDrive());
+        widget<QPushButton>("pushButton_WF_Sel_Spd")->click();
+        const QString a = widget<QComboBox>("Channel_A")->currentText();
+        const QString d = widget<QComboBox>("Channel_D")->currentText();
+        widget<QPushButton>("pushButton_waveformRec")->click();
+        QTRY_VERIFY(drive->withModel([](DriveModel &m) { return m.streaming(); }));
+        const auto streamed = drive->withModel([](DriveModel &m) { return m.streamedQuantities(); });
+        QCOMPARE(streamed[0], DriveDynamics::quantityNamed(a));
+        QCOMPARE(streamed[3], DriveDynamics::quantityNamed(d));
+        QVERIFY(streamed[0] != DriveDynamics::Quantity::Zero);
+        // The lists are locked while the capture runs.
+        QVERIFY(!widget<QComboBox>("Channel_A")->isEnabled());
+        QVERIFY(!widget<QPushButton>("pushButton_WF_Sel_Pos")->isEnabled());
+        widget<QPushButton>("pushButton_waveformRec")->click();
+        QTRY_VERIFY(!drive->withModel([](DriveModel &m) { return m.streaming(); }));
+    }
+
+    void recordingNeedsALink()
+    {
+        startOnWavePage();
+        widget<QPushButton>("pushButton_waveformRec")->click();
+        QCOMPARE(boxesTitled(QStringLiteral("错误")), 1);
+        QCOMPARE(lastText(QStringLiteral("错误")), QStringLiteral("通信未建立，请先连接设备！"));
+        QCOMPARE(widget<QPushButton>("pushButton_waveformRec")->text(), QStringLiteral("开始采样"));
+        QVERIFY(widget<QComboBox>("Channel_A")->isEnabled());
+
+        // A link lost during a capture: the click just ends it, without the box.
+        QVERIFY(connectToDrive());
+        widget<QPushButton>("pushButton_waveformRec")->click();
+        QTRY_VERIFY(drive->withModel([](DriveModel &m) { return m.streaming(); }));
+        server.reset();
+        QTRY_VERIFY_WITH_TIMEOUT(window()->linkState() != 1, 10000);
+        widget<QPushButton>("pushButton_waveformRec")->click();
+        QCOMPARE(boxesTitled(QStringLiteral("错误")), 1);
+        QCOMPARE(widget<QPushButton>("pushButton_waveformRec")->text(), QStringLiteral("开始采样"));
+    }
+
+    void scalesOffsetsAndSwitches()
+    {
+        startOnWavePage();
+        importFile("速度反馈,速度指令,转矩指令,转矩反馈,#Model=,#Version=,,\n10,1,1,1,\n-40,2,2,2,\n");
+        QCOMPARE(wave().count(), 2);
+        auto *scaleA = widget<QComboBox>("comboBox_WF_CH1_Scale");
+        auto *offsetA = widget<QSpinBox>("spinBox_WF_CH1_Offset");
+        auto *switchA = widget<QToolButton>("toolButton_CHA_OnOff");
+
+        scaleA->setCurrentText(QStringLiteral("0.05"));
+        QCOMPARE(curve(0)->title().text(),
+                 widget<QComboBox>("Channel_A")->currentText() + QStringLiteral("\nRate: 1 : 0.05 "));
+        QVERIFY(qAbs(curve(0)->points().at(1).y() - (-2.0)) < 1e-6);
+
+        offsetA->setValue(5);
+        QVERIFY(qAbs(curve(0)->points().at(0).y() - 5.5) < 1e-6);
+
+        // Off: the offset box no longer moves the curve, nor the offset kept
+        // for when the channel comes back.
+        switchA->click();
+        QCOMPARE(switchA->text(), QStringLiteral("OFF"));
+        QVERIFY(!curve(0)->isVisible());
+        offsetA->setValue(100);
+        switchA->click();
+        QCOMPARE(switchA->text(), QStringLiteral("ON"));
+        QVERIFY(curve(0)->isVisible());
+        QVERIFY(qAbs(curve(0)->points().at(0).y() - 5.5) < 1e-6);
+
+        for (const char *name : {"comboBox_WF_CH1_Scale", "comboBox_WF_CH2_Scale", "comboBox_WF_CH3_Scale",
+                                 "comboBox_WF_CH4_Scale"})
+            widget<QComboBox>(name)->setCurrentText(QStringLiteral("1"));
+        offsetA->setValue(0);
+        // A peak of -40 makes the axis +-40, which puts the vertical dial on
+        // 37, whose span of 2^6.5 the axis then takes.
+        QCOMPARE(widget<QDial>("dial_vertical")->value(), 37);
+        QCOMPARE(plot()->axisScaleDiv(QwtPlot::yLeft).lowerBound(), -std::pow(2.0, 6.5) / 2);
+        QCOMPARE(plot()->axisScaleDiv(QwtPlot::yLeft).upperBound(), std::pow(2.0, 6.5) / 2);
+
+        // The horizontal dial fully out shows the whole window.
+        widget<QDial>("dial_horizontal")->setValue(0);
+        QCOMPARE(plot()->axisScaleDiv(QwtPlot::xBottom).lowerBound(), 0.0);
+        QCOMPARE(plot()->axisScaleDiv(QwtPlot::xBottom).upperBound(), 10.0);
+    }
+
+    void savedFilesImportAsTheyWere()
+    {
+        startOnWavePage();
+        QVERIFY(connectToDrive());
+        streamRamps(1000);
+        captureSome(600);
+        const QVector<QPointF> captured = wave().raw(2);
+        const QString nameC = widget<QComboBox>("Channel_C")->currentText();
+
+        prompts->fileAnswers << dir->path(QStringLiteral("saved.csv"));
+        window()->waveDataSaveAs();
+        QCOMPARE(lastText(QStringLiteral("数据保存结果")), QStringLiteral("保存成功！<br/>波形点数：%1").arg(captured.size()));
+
+        // A file that cannot be written is reported as not saved.
+        prompts->fileAnswers << dir->path(QStringLiteral("no/such/folder/saved.csv"));
+        window()->waveDataSaveAs();
+        QVERIFY(lastText(QStringLiteral("数据保存结果")).startsWith(QStringLiteral("保存失败")));
+
+        // A quick save goes to the documents folder, named by the time.
+        window()->waveDataSave();
+        const QDir quick(dir->path(QStringLiteral("home/Documents/vemar")));
+        QCOMPARE(quick.entryList({QStringLiteral("*.csv")}).size(), 1);
+        QVERIFY(lastText(QStringLiteral("数据保存结果")).contains(quick.path()));
+
+        // Another channel selection, then the file brings back points and names.
+        widget<QComboBox>("Channel_C")->setCurrentIndex(0);
+        window()->importWaveData(dir->path(QStringLiteral("saved.csv")));
+        QCOMPARE(wave().raw(2), captured);
+        QCOMPARE(widget<QComboBox>("Channel_C")->currentText(), nameC);
+        QCOMPARE(lastText(QStringLiteral("导入完成")),
+                 QStringLiteral("共导入4通道，每通道%1点。").arg(captured.size()));
+        QCOMPARE(boxesTitled(QStringLiteral("波形数据异常")), 0);
+        QCOMPARE(boxesTitled(QStringLiteral("未命名通道")), 0);
+    }
+
+    void importReportsWhatItCouldNotTake()
+    {
+        startOnWavePage();
+        // A name no list has, and channel B shorter than the others.
+        importFile("速度反馈,不存在的量,转矩指令,转矩反馈,\n1,1,1,1,\n2,,2,2,\n3,,3,3,\n");
+        QCOMPARE(wave().raw(0).size(), 3);
+        QCOMPARE(wave().raw(1).size(), 1);
+        QCOMPARE(lastText(QStringLiteral("未命名通道")), QStringLiteral("ch 2: 不存在的量"));
+        QCOMPARE(lastText(QStringLiteral("波形数据异常")), QStringLiteral("通道2点数为:1, 期望点数:3"));
+
+        // A file with one channel fills that channel only.
+        importFile("速度反馈,速度指令,转矩指令,转矩反馈,#Model=,#Version=,,\n5,\n6,\n");
+        QCOMPARE(wave().raw(0).size(), 2);
+        QVERIFY(wave().raw(1).isEmpty());
+        QCOMPARE(lastText(QStringLiteral("导入完成")), QStringLiteral("共导入1通道，每通道2点。"));
+
+        // A file that holds no waveform replaces nothing.
+        importFile("a,b,c,d,\nx,y,z,w,\n");
+        QCOMPARE(wave().raw(0).size(), 2);
+        QVERIFY(!lastText(QStringLiteral("导入波形")).isEmpty());
+    }
+
+    void aForeignModelIsImportedOnlyWhenConfirmed()
+    {
+        startOnWavePage();
+        importFile("速度反馈,速度指令,转矩指令,转矩反馈,#Model=,#Version=,,\n1,1,1,1,\n");
+        QCOMPARE(wave().count(), 1);
+        prompts->answers << QMessageBox::No;
+        importFile("速度反馈,速度指令,转矩指令,转矩反馈,#Model=VS-999,#Version=9.9,,\n7,7,7,7,\n8,8,8,8,\n");
+        QCOMPARE(boxesTitled(QStringLiteral("导入波形")), 1);
+        QCOMPARE(wave().count(), 1);
+        QCOMPARE(wave().raw(0).first().y(), 1.0);
+
+        prompts->answers << QMessageBox::Yes;
+        importFile("速度反馈,速度指令,转矩指令,转矩反馈,#Model=VS-999,#Version=9.9,,\n7,7,7,7,\n8,8,8,8,\n");
+        QCOMPARE(wave().count(), 2);
+        QVERIFY(widget<QLabel>("label_ServoType")->text().contains(QStringLiteral("VS-999")));
+    }
+
+    void droppingAFileImportsIt()
+    {
+        startOnWavePage();
+        const QByteArray file = "速度反馈,速度指令,转矩指令,转矩反馈,\n1,2,3,4,\n5,6,7,8,\n";
+        dir->write(QStringLiteral("one.csv"), file);
+        dir->write(QStringLiteral("two.csv"), file);
+        QDir(dir->path(QString())).mkdir(QStringLiteral("folder"));
+        const QUrl one = QUrl::fromLocalFile(dir->path(QStringLiteral("one.csv")));
+        const QUrl two = QUrl::fromLocalFile(dir->path(QStringLiteral("two.csv")));
+
+        QVERIFY(dropOnWindow({one, two}));
+        QCOMPARE(wave().count(), 0);
+        QVERIFY(dropOnWindow({QUrl::fromLocalFile(dir->path(QStringLiteral("folder")))}));
+        QCOMPARE(wave().count(), 0);
+        QCOMPARE(prompts->boxes.size(), 0);
+
+        // Only the waveform page takes drops.
+        widget<QListWidget>("listWidget")->setCurrentRow(MainWindow::ParamPage);
+        QVERIFY(!dropOnWindow({one}));
+        widget<QListWidget>("listWidget")->setCurrentRow(MainWindow::WavePage);
+        QVERIFY(dropOnWindow({one}));
+        QCOMPARE(wave().count(), 2);
+        QCOMPARE(wave().raw(3).last().y(), 8.0);
+    }
+
+    void picturesInEveryFormat()
+    {
+        startOnWavePage();
+        window()->exportDocument();
+        QCOMPARE(lastText(QStringLiteral("无法保存")), QStringLiteral("波形点数为0！"));
+
+        importFile("速度反馈,速度指令,转矩指令,转矩反馈,\n1,2,3,4,\n5,6,7,8,\n9,8,7,6,\n");
+        for (const char *ext : {"png", "bmp", "jpg", "jpeg", "tif", "pdf", "svg", "ps"}) {
+            const QString path = dir->path(QStringLiteral("shot.") + QLatin1String(ext));
+            prompts->fileAnswers << path;
+            window()->exportDocument();
+            QVERIFY2(QFileInfo(path).size() > 0, ext);
+            QCOMPARE(lastText(QStringLiteral("截图结果")), QStringLiteral("截图保存成功"));
+        }
+        QCOMPARE(QImage(dir->path(QStringLiteral("shot.png"))).width(), qRound(300 / 25.4 * 85));
+
+        // An existing file is replaced only when the user agrees.
+        const QString png = dir->path(QStringLiteral("shot.png"));
+        dir->write(QStringLiteral("shot.png"), "keep");
+        prompts->fileAnswers << png;
+        prompts->answers << QMessageBox::No;
+        window()->exportDocument();
+        QCOMPARE(lastText(QStringLiteral("文件已存在")), QStringLiteral("是否覆盖?"));
+        QCOMPARE(dir->read(QStringLiteral("shot.png")), QByteArray("keep"));
+    }
+};
+
+QTEST_MAIN(TestWavePage)
+#include "tst_wavepage.moc"
