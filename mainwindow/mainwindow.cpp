@@ -48,7 +48,11 @@ MainWindow::MainWindow(QWidget *parent)
     showLamp(false);
     connect(ui->comReset, &QPushButton::clicked, this, &MainWindow::comNumReset);
 
-    // 3.-4. Servo information table and the default definition file.
+    // 3. Which drive models exist and which definition file each uses.
+    readServoInfoFile(QStringLiteral("ParameterFile/02-ServoInformation.xml"));
+
+    // 4. The default definition file.
+    langCode = QStringLiteral("zh_CN");
     paramFilePath = QStringLiteral("ParameterFile/zh_CN_Parameter.xml");
     paramFileName = QStringLiteral("Parameter.xml");
     readParameterFile(paramFilePath, defs);
@@ -98,6 +102,8 @@ MainWindow::MainWindow(QWidget *parent)
     if (!m_appSettings.testXml) {
         ui->label_FaultCodeTest->hide();
         ui->comboBox_FaultCodeTest->hide();
+    } else {
+        startDefinitionTest();
     }
 
     // 12. Waveform timing, then the plot that uses it.

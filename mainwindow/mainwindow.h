@@ -2,6 +2,7 @@
 
 #include "app/settingsfiles.h"
 #include "definitions/definitions.h"
+#include "definitions/servoinfo.h"
 #include "link/frame.h"
 #include "mainwindow/busywatchdog.h"
 #include "mainwindow/manualrun.h"
@@ -22,6 +23,8 @@
 #include <memory>
 
 class FastCurve;
+class ModelXmlList;
+class ParamLoadSelDialog;
 class ManualRunPage;
 class QComboBox;
 class QDial;
@@ -43,10 +46,12 @@ class MainWindow;
 // The main window: every page of the tool and the command layer that talks
 // to the link worker. Its code is split by page: mainwindow.cpp (frame,
 // settings, language), mainwindow_link.cpp (commands, replies, link status),
-// mainwindow_params.cpp (parameter page and parameter transfers),
-// mainwindow_monitor.cpp (monitor variables), mainwindow_run.cpp (manual run
-// and tuning), mainwindow_faults.cpp (fault display), mainwindow_wave.cpp
-// (waveform capture and plot), mainwindow_wavefiles.cpp (waveform files).
+// mainwindow_identify.cpp (which drive is connected), mainwindow_params.cpp
+// (parameter page and parameter transfers), mainwindow_paramfiles.cpp
+// (parameter files and the model comparison), mainwindow_monitor.cpp
+// (monitor variables), mainwindow_run.cpp (manual run and tuning),
+// mainwindow_faults.cpp (fault display), mainwindow_wave.cpp (waveform
+// capture and plot), mainwindow_wavefiles.cpp (waveform files).
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -144,6 +149,13 @@ public slots:
     void on_pushButton_ReadSelectParam_clicked();
     void on_pushButton_DownLoadParam_clicked();
     void on_pushButton_ParamCompare_clicked();
+    void on_pushButton_paramExportFile_clicked();
+    void on_pushButton_paramImportFile_clicked();
+    // The load-source dialog's choice (0 nothing, 1 the drive, 2 a file).
+    void paramLoadSrcSet(int source);
+    void paramLoadClose();
+    // Definition-file test mode: loads one definition file by name.
+    void xmlTest_SelectFile(QString name);
     // Refreshes the parameter table for a group (99: all groups).
     void refreshParamTable(int group);
 
@@ -198,6 +210,30 @@ public slots:
     void showFaultCode(quint16 code);
 
 public:
+    // Identification.
+    void readServoInfoFile(const QString &path);
+    // The device information reply: `length` is the reply's length, the
+    // entries are the (length - 6) / 6 six-byte entries at `reply`.
+    void identifyDevice(const uint8_t *reply, int length);
+    // Sets `sFileName` to the definition file of the model `sType`, when the
+    // servo information table has it; returns 0 in both cases.
+    int findFilebyTypeName(const QString &sType, QString &sFileName);
+    // Replies 12 and 13: the EEPROM and default version stamps.
+    void versionCheckReply(int index, const QByteArray &payload);
+    const ServoInfoTable &servoInfo() const { return servoInfoTable; }
+    QString deviceModelText() const { return deviceModel; }
+    QString deviceVersionText() const { return deviceVersion; }
+    QString definitionFileName() const { return paramFileName; }
+    ParamLoadSelDialog *paramLoadDialog() const { return m_loadSelDialog; }
+    ModelXmlList *modelXmlList() const { return m_xmlList; }
+
+    // Marks the parameters that differ from their defaults and looks for the
+    // model's reference set (after a read-all in compare mode).
+    void compareWithModelDefaults();
+    // Parameter files: false, with the reason, when the file was not
+    // written completely.
+    bool writeParameterFile(const QString &path, QString *error = nullptr);
+
     ManualRunMachine &manualRun() { return *m_manualRun; }
     const WaveCapture &waveCapture() const { return m_wave; }
     bool isRecording() const { return waveRecording; }
@@ -219,8 +255,6 @@ private:
     // A reply for the page that asked (records 1 to 6); the handler
     // acknowledges it.
     void pageReply(int index, const QByteArray &payload);
-    void versionCheckReply(const Frame &reply);
-    void deviceInfoReply(const uint8_t *reply, uint8_t length);
     void retranslateLinkTexts();
     void showLamp(bool green);
 
@@ -238,7 +272,9 @@ private:
     void readAllReply(const QByteArray &payload);
     void readSelectedReply(const QByteArray &payload);
     void downloadReply(const QByteArray &payload);
-    void compareWithModelDefaults();
+    // Shows only these parameters in the table (the comparison's result).
+    void showParamCodes(const QStringList &codes);
+    void appendParamRow(const ParamRecord &p);
 
     // --- Monitor page (mainwindow_monitor.cpp) -----------------------------
     void setupMonitorPage();
@@ -281,10 +317,10 @@ private:
     QSpinBox *offsetBox(int channel) const;
     bool writeWaveFile(const QString &path, QString *error);
     void loadModelDefinitions(const QString &model);
-    // Sets `sFileName` to the definition file of the model `sType`, when the
-    // servo information table has it; returns 0 in both cases.
-    int findFilebyTypeName(const QString &sType, QString &sFileName);
     bool waveDropAllowed(const QEvent *event) const;
+
+    // --- Identification (mainwindow_identify.cpp) ------------------------
+    void startDefinitionTest();
 
     // --- Faults (mainwindow_faults.cpp) -------------------------------------
     void setupFaultPage();
@@ -371,6 +407,10 @@ private:
     QString m_waveIdleStyle;
 
     // Identification and language.
+    ServoInfoTable servoInfoTable;
+    ParamLoadSelDialog *m_loadSelDialog = nullptr;
+    ModelXmlList *m_xmlList = nullptr;
+    bool m_versionCheckPending = false;
     QString deviceModel;
     QString deviceVersion;
     QString langCode;

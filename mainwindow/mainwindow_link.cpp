@@ -55,12 +55,21 @@ void MainWindow::showData(int index)
         emit putSoftWare(record);
         break;
     case Cmd::VersionCheck1:
-    case Cmd::VersionCheck2:
-        versionCheckReply(record);
-        break;
-    case Cmd::DeviceInfo:
-        deviceInfoReply(record.rxData, record.rxLen);
-        break;
+    case Cmd::VersionCheck2: {
+        // The reply is copied and acknowledged first: the warning it may
+        // bring must not hold the worker.
+        const QByteArray payload = ReplyDispatch::copyPayload(record);
+        emit funcEnd();
+        versionCheckReply(index, payload);
+        return;
+    }
+    case Cmd::DeviceInfo: {
+        const QByteArray payload = ReplyDispatch::copyPayload(record);
+        emit funcEnd();
+        identifyDevice(reinterpret_cast<const uint8_t *>(payload.constData()),
+                       payload.size() + FrameFormat::kOverhead);
+        return;
+    }
     case Cmd::WaveTriggerAck:
         qCDebug(lcWindow) << "收到触发应答";
         break;
@@ -102,14 +111,6 @@ void MainWindow::pageReply(int index, const QByteArray &payload)
     }
 }
 
-void MainWindow::versionCheckReply(const Frame &)
-{
-}
-
-void MainWindow::deviceInfoReply(const uint8_t *, uint8_t)
-{
-}
-
 // --- Link status ---------------------------------------------------------------
 
 void MainWindow::showLamp(bool green)
@@ -143,6 +144,7 @@ void MainWindow::comStateShow(uint16_t state)
     isCommunicateSetUp = state;
     ui->communicateState->setText(state != 0 ? tr("通信超时") : tr("通信断开"));
     m_manualRun->handle(ManualRunMachine::Link, ManualRunMachine::LinkLost);
+    m_versionCheckPending = false;
     showLamp(false);
     // With the link gone the button connects again; say so.
     if (state == 0)

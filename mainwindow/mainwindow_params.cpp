@@ -134,36 +134,43 @@ void MainWindow::refreshParamTable(int group)
 
 void MainWindow::appendParamRows(int group)
 {
+    for (const ParamRecord &p : defs.paramGroups[size_t(group)])
+        appendParamRow(p);
+}
+
+void MainWindow::appendParamRow(const ParamRecord &p)
+{
     QTableWidget *table = ui->tableWidget_Param;
     static const QIcon success(QStringLiteral(":/pic/success.png"));
     static const QIcon error(QStringLiteral(":/pic/error.png"));
-    for (const ParamRecord &p : defs.paramGroups[size_t(group)]) {
-        const int row = table->rowCount();
-        table->insertRow(row);
-        const QString texts[ColCount] = {QString(),    p.ParameterIndex, p.ParameterIndex, p.parametername,
-                                         p.ActiveTime, p.ModifyTime,     QStringLiteral("PST"), p.currentValue,
-                                         p.Uint,       p.changeText};
-        const bool changed = (p.state & ParamState::Changed) && !p.changeText.isEmpty();
-        for (int c = 0; c < ColCount; ++c) {
-            auto *item = new QTableWidgetItem(texts[c]);
-            if (c != ColName)
-                item->setTextAlignment(Qt::AlignCenter);
-            if (changed)
-                item->setBackground(kChangedColour);
-            if (c == ColCheck) {
-                item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-                item->setCheckState((p.state & ParamState::Checked) ? Qt::Checked : Qt::Unchecked);
-                const quint16 result = p.state & 0x0380;
-                if (result == ParamState::WriteOk)
-                    item->setIcon(success);
-                else if (result == ParamState::WriteFailed)
-                    item->setIcon(error);
-            }
-            table->setItem(row, c, item);
-        }
+    const bool filling = m_fillingTable;
+    m_fillingTable = true;
+    const int row = table->rowCount();
+    table->insertRow(row);
+    const QString texts[ColCount] = {QString(),    p.ParameterIndex, p.ParameterIndex, p.parametername,
+                                     p.ActiveTime, p.ModifyTime,     QStringLiteral("PST"), p.currentValue,
+                                     p.Uint,       p.changeText};
+    const bool changed = (p.state & ParamState::Changed) && !p.changeText.isEmpty();
+    for (int c = 0; c < ColCount; ++c) {
+        auto *item = new QTableWidgetItem(texts[c]);
+        if (c != ColName)
+            item->setTextAlignment(Qt::AlignCenter);
         if (changed)
-            m_downloadHighlight = true;
+            item->setBackground(kChangedColour);
+        if (c == ColCheck) {
+            item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+            item->setCheckState((p.state & ParamState::Checked) ? Qt::Checked : Qt::Unchecked);
+            const quint16 result = p.state & 0x0380;
+            if (result == ParamState::WriteOk)
+                item->setIcon(success);
+            else if (result == ParamState::WriteFailed)
+                item->setIcon(error);
+        }
+        table->setItem(row, c, item);
     }
+    if (changed)
+        m_downloadHighlight = true;
+    m_fillingTable = filling;
 }
 
 void MainWindow::setDownloadHighlight(bool on)
@@ -364,10 +371,6 @@ void MainWindow::readSelectedReply(const QByteArray &payload)
         return;
     Prompt::information(this, tr("结果"), tr("参数读取成功"));
     paramTransferBusy = false;
-}
-
-void MainWindow::compareWithModelDefaults()
-{
 }
 
 void MainWindow::on_pushButton_DownLoadParam_clicked()

@@ -206,11 +206,6 @@ void MainWindow::loadModelDefinitions(const QString &model)
     reloadDefinitions();
 }
 
-int MainWindow::findFilebyTypeName(const QString &, QString &)
-{
-    return 0;
-}
-
 bool MainWindow::waveDropAllowed(const QEvent *event) const
 {
     const QMimeData *data = event->type() == QEvent::DragEnter

@@ -1,4 +1,5 @@
 #include "sim/drivemodel.h"
+#include "mainwindow/paramfile.h"
 
 #include "definitions/codes.h"
 #include "definitions/definitions.h"
@@ -41,6 +42,22 @@ bool DriveModel::loadParameters(const QString &path)
         }
     }
     return m_params.load(defs, path);
+}
+
+int DriveModel::loadValues(const QString &path)
+{
+    const ParamFile::Contents file = ParamFile::read(path);
+    int taken = 0;
+    for (auto it = file.values.cbegin(); it != file.values.cend(); ++it) {
+        int group, index;
+        bool ok = false;
+        const qint64 value = it.value().toLongLong(&ok);
+        if (ok && Codes::splitNumbers(it.key(), &group, &index) && m_params.has(group, index)) {
+            m_params.setValue(group, index, value);
+            ++taken;
+        }
+    }
+    return taken;
 }
 
 void DriveModel::setServoOn(bool on)
@@ -145,6 +162,36 @@ QByteArray DriveModel::softwareVersion(uint8_t part) const
     return buildFrame(0x0B, part, text.leftJustified(20, '\0', true));
 }
 
+bool DriveIdentity::parseStamps(const QString &text, Stamps *stamps)
+{
+    if (text == QLatin1String("equal"))
+        *stamps = Stamps::Equal;
+    else if (text == QLatin1String("different"))
+        *stamps = Stamps::Different;
+    else if (text == QLatin1String("zero"))
+        *stamps = Stamps::Zero;
+    else
+        return false;
+    return true;
+}
+
+QByteArray DriveModel::versionStamps(uint8_t sub) const
+{
+    // Length, EEPROM stamp (yy mm dd hh mm ss), length, default stamp.
+    static const uint8_t eeprom[8] = {0x01, 0x20, 26, 12, 1, 10, 30, 0};
+    static const uint8_t older[8] = {0x01, 0x1C, 26, 11, 15, 8, 0, 0};
+    QByteArray payload(16, '\0');
+    // A running drive cannot restore its factory settings: it answers the
+    // reset request with zero stamps.
+    const bool refused = sub == 0x02 && m_dynamics.servoOn();
+    if (m_identity.stamps != DriveIdentity::Stamps::Zero && !refused) {
+        const uint8_t *defaults = m_identity.stamps == DriveIdentity::Stamps::Equal ? eeprom : older;
+        payload = QByteArray(reinterpret_cast<const char *>(eeprom), 8)
+            + QByteArray(reinterpret_cast<const char *>(defaults), 8);
+    }
+    return buildFrame(0x0C, sub, payload);
+}
+
 QByteArray DriveModel::handle(const QByteArray &request, qint64 nowUs)
 {
     const uint8_t cmd = uint8_t(request.at(1));
@@ -167,6 +214,8 @@ QByteArray DriveModel::handle(const QByteArray &request, qint64 nowUs)
         return buildFrame(0x05, 0x02, m_dynamics.settingsReply());
     if (cmd == 0x0B && (sub == 0x01 || sub == 0x02))
         return softwareVersion(sub);
+    if (cmd == 0x0C && (sub == 0x01 || sub == 0x02))
+        return versionStamps(sub);
     if (cmd == 0x0A && sub == 0x04)
         return startWaveform(payload, nowUs);
     if (cmd == 0x0A && sub == 0x05) { // stop: no reply

@@ -18,6 +18,14 @@ struct DriveIdentity {
     quint16 model2 = 0x0003;
     quint16 firmware = 104; // V1.04
     QByteArray serialNumber = "VMRSIM202612001";
+
+    // The EEPROM and default version stamps that commands 12 and 13 report:
+    // the same, different, or all zero (a drive that refuses a factory reset).
+    enum class Stamps { Equal, Different, Zero };
+    Stamps stamps = Stamps::Equal;
+
+    // "equal", "different" or "zero".
+    static bool parseStamps(const QString &text, Stamps *stamps);
 };
 
 // The simulated drive's behaviour behind the frames: what it answers to each
@@ -38,6 +46,9 @@ public:
     bool loadParameters(const QString &path);
     ParamStore &parameters() { return m_params; }
     const ParamStore &parameters() const { return m_params; }
+    // Takes the values of a parameter file (".conf") over the defaults; the
+    // number of values taken.
+    int loadValues(const QString &path);
     // With the servo on, parameters that may only be set while stopped are refused.
     void setServoOn(bool on);
     bool servoOn() const { return m_dynamics.servoOn(); }
@@ -87,6 +98,7 @@ private:
     QByteArray readMonitorRange(const QByteArray &payload, qint64 nowUs);
     QByteArray manualRun(const QByteArray &payload, qint64 nowUs);
     QByteArray softwareVersion(uint8_t part) const;
+    QByteArray versionStamps(uint8_t sub) const;
     void fillIdentityMonitors();
 
     DriveIdentity m_identity;

@@ -76,6 +76,44 @@ bool parseWave(const QCommandLineParser &parser, WaveGenerator::Settings *wave, 
     return true;
 }
 
+bool parseIdentity(const QCommandLineParser &parser, DriveIdentity *identity, QString *error)
+{
+    if (parser.isSet(QStringLiteral("model"))) {
+        const QStringList words = parser.value(QStringLiteral("model")).split(QLatin1Char(','));
+        quint16 values[3] = {};
+        bool ok = words.size() == 3;
+        for (int i = 0; ok && i < 3; ++i) {
+            const uint v = words.at(i).toUInt(&ok, 16);
+            ok = ok && v <= 0xFFFF;
+            values[i] = quint16(v);
+        }
+        if (!ok) {
+            *error = QStringLiteral("--model takes three hexadecimal words, comma-separated");
+            return false;
+        }
+        identity->productSerial = values[0];
+        identity->model1 = values[1];
+        identity->model2 = values[2];
+    }
+    if (parser.isSet(QStringLiteral("firmware"))) {
+        bool ok = false;
+        const uint v = parser.value(QStringLiteral("firmware")).toUInt(&ok);
+        if (!ok || v > 0xFFFF) {
+            *error = QStringLiteral("--firmware takes a number from 0 to 65535");
+            return false;
+        }
+        identity->firmware = quint16(v);
+    }
+    if (parser.isSet(QStringLiteral("serial")))
+        identity->serialNumber = parser.value(QStringLiteral("serial")).toLatin1().left(15);
+    if (parser.isSet(QStringLiteral("stamps"))
+        && !DriveIdentity::parseStamps(parser.value(QStringLiteral("stamps")), &identity->stamps)) {
+        *error = QStringLiteral("--stamps takes equal, different or zero");
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -89,13 +127,17 @@ int main(int argc, char *argv[])
         "output; open that path (or --link) as a serial port.\n\n"
         "While it runs, type a switch and its value to change it (\"drop-every 5\", \"split 7:3\"), "
         "\"hang-up [MS]\" to hang up (and come back after MS), \"servo on\" or \"servo off\", \"mode N\", "
-        "\"fault CODE\", \"ready on\" or \"ready off\", \"stats\" or \"quit\"."));
+        "\"fault CODE\", \"ready on\" or \"ready off\", \"stamps equal|different|zero\", \"stats\" or \"quit\"."));
     parser.addHelpOption();
     const QList<QCommandLineOption> options = {
         {QStringLiteral("link"), QStringLiteral("Also create a symbolic link PATH to the slave."), QStringLiteral("PATH")},
         {QStringLiteral("params"),
          QStringLiteral("Parameter definition file whose parameters the drive holds (default: "
                         "ParameterFile/zh_CN_Parameter.xml beside drive-sim)."),
+         QStringLiteral("FILE")},
+        {QStringLiteral("values"),
+         QStringLiteral("Parameter file (.conf) whose values the drive holds instead of the defaults, for "
+                        "example a factory set from ParameterCompare/."),
          QStringLiteral("FILE")},
         {QStringLiteral("rate"), QStringLiteral("Waveform sample sets a second: 1000 or 10000 (default 1000)."),
          QStringLiteral("N")},
@@ -122,6 +164,18 @@ int main(int argc, char *argv[])
         {QStringLiteral("not-ready"), QStringLiteral("The drive is not ready: servo on is refused.")},
         {QStringLiteral("fault"), QStringLiteral("The drive reports this fault or alarm code."), QStringLiteral("CODE")},
         {QStringLiteral("demo"), QStringLiteral("The motor runs a back-and-forth move by itself while the servo is off.")},
+        {QStringLiteral("model"),
+         QStringLiteral("Identification words the drive reports: product series, model 1, model 2, as four "
+                        "hexadecimal digits each (default 0001,0A02,0003)."),
+         QStringLiteral("P,M1,M2")},
+        {QStringLiteral("firmware"), QStringLiteral("Firmware version number, 104 for V1.04 (default 104)."),
+         QStringLiteral("N")},
+        {QStringLiteral("serial"), QStringLiteral("Serial number, 15 characters (default VMRSIM202612001)."),
+         QStringLiteral("TEXT")},
+        {QStringLiteral("stamps"),
+         QStringLiteral("EEPROM and default version stamps for commands 12 and 13: equal, different or zero "
+                        "(default equal)."),
+         QStringLiteral("KIND")},
         {QStringLiteral("quiet"), QStringLiteral("Print nothing but the path.")},
     };
     parser.addOptions(options);
@@ -140,6 +194,11 @@ int main(int argc, char *argv[])
             return 2;
         }
     }
+    DriveIdentity identity;
+    if (!parseIdentity(parser, &identity, &error)) {
+        printLine(stderr, QStringLiteral("drive-sim: %1").arg(error));
+        return 2;
+    }
     const bool quiet = parser.isSet(QStringLiteral("quiet"));
 
     DriveEndpoint endpoint(wave);
@@ -149,6 +208,8 @@ int main(int argc, char *argv[])
         : QCoreApplication::applicationDirPath() + QStringLiteral("/ParameterFile/zh_CN_Parameter.xml");
     const int paramCount = endpoint.withModel([&](DriveModel &model) {
         model.loadParameters(params);
+        if (parser.isSet(QStringLiteral("values")))
+            model.loadValues(parser.value(QStringLiteral("values")));
         return model.parameters().size();
     });
     endpoint.withModel([&](DriveModel &model) {
@@ -159,6 +220,7 @@ int main(int argc, char *argv[])
         // Chosen patterns replace what the channels would carry.
         model.setPatternMode(parser.isSet(QStringLiteral("wave")));
         model.dynamics().setFaultCode(quint16(parser.value(QStringLiteral("fault")).toUInt()));
+        model.setIdentity(identity);
     });
     if (paramCount == 0)
         printLine(stderr, QStringLiteral("drive-sim: no parameters in %1; parameter reads go unanswered").arg(params));
@@ -228,6 +290,18 @@ int main(int argc, char *argv[])
                         model.dynamics().setReady(value != QLatin1String("off"));
                 });
                 printLine(stderr, QStringLiteral("drive-sim: %1 %2").arg(command, value));
+            } else if (command == QLatin1String("stamps")) {
+                DriveIdentity::Stamps stamps;
+                if (DriveIdentity::parseStamps(words.value(1), &stamps)) {
+                    endpoint.withModel([stamps](DriveModel &model) {
+                        DriveIdentity changed = model.identity();
+                        changed.stamps = stamps;
+                        model.setIdentity(changed);
+                    });
+                    printLine(stderr, QStringLiteral("drive-sim: stamps %1").arg(words.value(1)));
+                } else {
+                    printLine(stderr, QStringLiteral("drive-sim: stamps takes equal, different or zero"));
+                }
             } else if (command == QLatin1String("hang-up")) {
                 server.hangUp(words.size() > 1 ? words.at(1).toInt() : -1);
                 printLine(stderr, QStringLiteral("drive-sim: hung up"));

@@ -73,6 +73,10 @@ public:
             const QDir definitions(data.filePath(QStringLiteral("ParameterFile")));
             for (const QString &name : definitions.entryList({QStringLiteral("*.xml")}, QDir::Files))
                 QFile::copy(definitions.filePath(name), m_dir.filePath(QStringLiteral("ParameterFile/") + name));
+            QDir(m_dir.path()).mkdir(QStringLiteral("ParameterCompare"));
+            const QDir references(data.filePath(QStringLiteral("ParameterCompare")));
+            for (const QString &name : references.entryList({QStringLiteral("*.conf")}, QDir::Files))
+                QFile::copy(references.filePath(name), m_dir.filePath(QStringLiteral("ParameterCompare/") + name));
         }
         QDir::setCurrent(m_dir.path());
     }

@@ -1,6 +1,7 @@
 // The auxiliary windows: connection set-up, traffic monitor, error list and
 // servo debug text.
 
+#include "dialogs/aboutdialog.h"
 #include "dialogs/connectdata.h"
 #include "dialogs/connectionsetup.h"
 #include "dialogs/errorform.h"
@@ -10,12 +11,26 @@
 #include "testsupport.h"
 
 #include <QComboBox>
+#include <QDesktopServices>
+#include <QLabel>
 #include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStringListModel>
 #include <QtTest>
+
+// Receives the addresses the desktop would open.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+
+public:
+    QList<QUrl> urls;
+
+public slots:
+    void open(const QUrl &url) { urls.append(url); }
+};
 
 class TestDialogs : public QObject
 {
@@ -48,6 +63,28 @@ private slots:
         QCOMPARE(spy[0][2].value<uint8_t>(), uint8_t(7));
         QCOMPARE(spy[0][3].value<uint8_t>(), uint8_t(2));
         QCOMPARE(spy[0][4].value<uint8_t>(), uint8_t(2));
+    }
+
+    void aboutBoxOpensTheShippedNotices()
+    {
+        aboutDialog about;
+        about.setVersionTexts(QStringLiteral("V1.2.3"), QStringLiteral("2026-12-06"), QStringLiteral("4"));
+        QCOMPARE(about.windowTitle(), QStringLiteral("关于"));
+        QCOMPARE(about.findChild<QLabel *>(QStringLiteral("label_title"))->text(), QStringLiteral("Vemar伺服上位机调试平台"));
+        QCOMPARE(about.findChild<QLabel *>(QStringLiteral("label_version"))->text(), QStringLiteral("V1.2.3"));
+        UrlCatcher catcher;
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
+        about.findChild<QPushButton *>(QStringLiteral("pushbutton_license"))->click();
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        QCOMPARE(catcher.urls.size(), 1);
+        QCOMPARE(catcher.urls.first().toLocalFile(), QDir::currentPath() + QStringLiteral("/license/third-party-license.html"));
+
+        // The page names every library the program links and its licence.
+        QFile page(QStringLiteral(SERVO_DATA_DIR "/license/third-party-license.html"));
+        QVERIFY(page.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(page.readAll());
+        for (const char *name : {"Qt", "Qwt", "HIDAPI", "LGPL", "Qwt License", "BSD"})
+            QVERIFY2(text.contains(QLatin1String(name)), name);
     }
 
     void oneAndAHalfStopBitsSendTwo()

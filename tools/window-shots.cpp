@@ -6,6 +6,7 @@
 
 #include "app/langseldialog.h"
 #include "app/mainclass.h"
+#include "dialogs/paramloadseldialog.h"
 #include "dialogs/prompt.h"
 #include "mainwindow/mainwindow.h"
 
@@ -96,9 +97,18 @@ int main(int argc, char *argv[])
         }
     }
     if (!port.isEmpty()) {
+        // Connected on the parameter page: the drive is identified and the
+        // load-source dialog offers to read its parameters.
+        if (!waitFor([&] { return window->paramLoadDialog() && window->paramLoadDialog()->isVisible(); }, 5000)) {
+            std::fprintf(stderr, "window-shots: the drive was not identified\n");
+            return 1;
+        }
+        waitFor([] { return false; }, 200);
+        if (!save(window->paramLoadDialog(), out + QStringLiteral("/load-source-dialog.png")))
+            return 1;
         // The parameter page after reading every parameter from the drive,
         // with one value edited and waiting to be downloaded.
-        window->findChild<QPushButton *>(QStringLiteral("pushButton_ReadAllParam"))->click();
+        window->paramLoadDialog()->findChild<QPushButton *>(QStringLiteral("pushButton_OK"))->click();
         if (!waitFor([&] { return boxes.contains(QStringLiteral("结果")); }, 10000)) {
             std::fprintf(stderr, "window-shots: reading the parameters did not finish\n");
             return 1;

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QDialog>
+#include <QStringList>
+
+class QListWidget;
+class QListWidgetItem;
+
+// Definition-file test mode: lists every model definition file found under
+// the working directory; choosing one loads it in place of the drive's own.
+class ModelXmlList : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit ModelXmlList(QWidget *parent = nullptr);
+
+    void setFiles(const QStringList &names);
+    QStringList files() const;
+
+    // Every "*.xml" below `root`, recursively: a folder's sub-folders before
+    // its own files, each level in name order. Paths are relative to `root`'s
+    // parent form ("./ParameterFile/x.xml" for root ".").
+    static QStringList findXmlFiles(const QString &root);
+    // The file names (after the last "/") of those whose path contains
+    // "_Parameter_".
+    static QStringList definitionFiles(const QStringList &paths);
+
+signals:
+    void selectFiles(QString name);
+
+private:
+    void choose(QListWidgetItem *item);
+
+    QListWidget *m_list;
+};

@@ -1,0 +1,69 @@
+#include "dialogs/paramloadseldialog.h"
+#include "ui_paramloadseldialog.h"
+
+#include "app/applog.h"
+
+#include <QHeaderView>
+
+ParamLoadSelDialog::ParamLoadSelDialog(QWidget *parent)
+    : QDialog(parent)
+    , ui(new Ui::ParamLoadSelDialog)
+{
+    ui->setupUi(this);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    QTableWidget *table = ui->tableWidget_DevInfo;
+    table->setColumnWidth(0, 260);
+    table->setColumnWidth(1, 60);
+    // Serial number and motor model are carried but not shown.
+    table->setColumnHidden(2, true);
+    table->setColumnHidden(3, true);
+    table->setRowHeight(0, 48);
+    table->setFocusPolicy(Qt::NoFocus);
+    connect(ui->pushButton_OK, &QPushButton::clicked, this, &ParamLoadSelDialog::buttonOkCB);
+    connect(ui->pushButton_Cancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+ParamLoadSelDialog::~ParamLoadSelDialog()
+{
+    delete ui;
+}
+
+void ParamLoadSelDialog::done(int result)
+{
+    QDialog::done(result);
+    emit dlgClose();
+}
+
+void ParamLoadSelDialog::setDeviceInfo(const QStringList &info)
+{
+    qCDebug(lcWindow) << "device Info:" << info;
+    QTableWidget *table = ui->tableWidget_DevInfo;
+    const int columns = qMin(info.size(), table->columnCount());
+    for (int c = 0; c < columns; ++c) {
+        auto *item = new QTableWidgetItem(info.at(c));
+        item->setTextAlignment(Qt::AlignCenter);
+        table->setItem(0, c, item);
+    }
+}
+
+QString ParamLoadSelDialog::deviceInfo(int column) const
+{
+    const QTableWidgetItem *item = ui->tableWidget_DevInfo->item(0, column);
+    return item ? item->text() : QString();
+}
+
+void ParamLoadSelDialog::buttonOkCB()
+{
+    int source = NoLoad;
+    if (ui->radioButton_fromServo->isChecked())
+        source = FromServo;
+    else if (ui->radioButton_fromFile->isChecked())
+        source = FromFile;
+    emit paramSrcSel(source);
+    close();
+}
+
+void ParamLoadSelDialog::LoadTranslation(QString, bool)
+{
+    ui->retranslateUi(this);
+}

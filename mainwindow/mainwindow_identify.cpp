@@ -1,0 +1,142 @@
+// Which drive is connected: the servo information table, the decoding of the
+// drive's identification, the switch to the model's definition file, the
+// parameter load-source dialog, the EEPROM version check and the
+// definition-file test mode.
+
+#include "mainwindow/mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include "app/applog.h"
+#include "dialogs/modelxmllist.h"
+#include "dialogs/paramloadseldialog.h"
+#include "dialogs/prompt.h"
+
+#include <QDir>
+
+void MainWindow::readServoInfoFile(const QString &path)
+{
+    const int rows = ServoInfo::readFile(path, servoInfoTable);
+    qCDebug(lcWindow) << "servo information rows:" << rows << "from" << path;
+}
+
+void MainWindow::identifyDevice(const uint8_t *reply, int length)
+{
+    const ServoInfo::Identity id = ServoInfo::decodeReply(reply, length);
+    const QString key = id.key();
+    QString shownModel;
+    const auto row = servoInfoTable.constFind(key);
+    if (row != servoInfoTable.constEnd()) {
+        // The same model again keeps the loaded definitions, and with them
+        // the values read and edited so far.
+        if (row->XMLfileName != paramFileName) {
+            paramFileName = row->XMLfileName;
+            reloadDefinitions();
+        }
+        deviceModel = row->ServoInfo;
+        shownModel = row->ServoInfo;
+    } else {
+        paramFileName = QStringLiteral("Parameter.xml");
+        shownModel = tr("未知型号，机型代码:%1").arg(key);
+        reloadDefinitions();
+        deviceModel = QStringLiteral("Unknown Device(Code:%1)").arg(key);
+    }
+    deviceVersion = id.version();
+    qCDebug(lcWindow) << "SNs:" << id.serialNumber;
+    updateServoLabels();
+
+    const QStringList info = {shownModel, id.plainVersion(), id.serialNumber, QStringLiteral("MX70K-06420S-R3C")};
+    if (!m_loadSelDialog) {
+        m_loadSelDialog = new ParamLoadSelDialog(this);
+        connect(m_loadSelDialog, &ParamLoadSelDialog::paramSrcSel, this, &MainWindow::paramLoadSrcSet);
+        connect(m_loadSelDialog, &QDialog::rejected, this, &MainWindow::paramLoadClose);
+    }
+    m_loadSelDialog->setDeviceInfo(info);
+    if (infoRequestedFromParamPage) {
+        infoRequestedFromParamPage = false;
+        m_loadSelDialog->show();
+    }
+
+    // Whether the drive's EEPROM still holds the version of its defaults; a
+    // mismatch asks the user to restore the factory settings.
+    if (isCommunicateSetUp == 1 && !m_versionCheckPending) {
+        m_versionCheckPending = true;
+        sendCommand(Cmd::VersionCheck1, QByteArray(2, '\0'));
+    }
+}
+
+void MainWindow::versionCheckReply(int index, const QByteArray &payload)
+{
+    const ServoInfo::VersionStamps stamps =
+        ServoInfo::decodeStamps(reinterpret_cast<const uint8_t *>(payload.constData()), payload.size());
+    if (index == Cmd::VersionCheck1) {
+        m_versionCheckPending = false;
+        if (!stamps.mismatch())
+            return;
+        qCDebug(lcWindow) << "EepromVer:" << stamps.eeprom << "DefaultVer:" << stamps.defaults
+                          << "length1 = " << stamps.length1 << "length2 = " << stamps.length2;
+        Prompt::warning(this, tr("EEPROM版本不一致"), tr("请点击恢复出厂设置"));
+    } else if (stamps.resetRefused()) {
+        Prompt::warning(this, tr("无法进行恢复出厂设置操作"), tr("请确认机器是否处于运行中！"));
+    }
+}
+
+int MainWindow::findFilebyTypeName(const QString &sType, QString &sFileName)
+{
+    for (const ServoInfoRecord &row : qAsConst(servoInfoTable)) {
+        if (row.ServoInfo == sType) {
+            sFileName = row.XMLfileName;
+            break;
+        }
+    }
+    return 0;
+}
+
+// --- Parameter load source -------------------------------------------------
+
+void MainWindow::paramLoadSrcSet(int source)
+{
+    switch (source) {
+    case ParamLoadSelDialog::FromServo:
+        on_pushButton_ReadAllParam_clicked();
+        break;
+    case ParamLoadSelDialog::FromFile:
+        on_pushButton_paramImportFile_clicked();
+        break;
+    default:
+        break;
+    }
+    paramLoadClose();
+}
+
+void MainWindow::paramLoadClose()
+{
+    if (m_loadSelDialog) {
+        m_loadSelDialog->deleteLater();
+        m_loadSelDialog = nullptr;
+    }
+}
+
+// --- Definition-file test mode ---------------------------------------------
+
+void MainWindow::startDefinitionTest()
+{
+    const QStringList found = ModelXmlList::findXmlFiles(QStringLiteral("."));
+    qCDebug(lcWindow) << "找到文件" << found;
+    if (!m_xmlList) {
+        m_xmlList = new ModelXmlList(this);
+        connect(m_xmlList, &ModelXmlList::selectFiles, this, &MainWindow::xmlTest_SelectFile);
+    }
+    m_xmlList->setFiles(ModelXmlList::definitionFiles(found));
+    m_xmlList->show();
+}
+
+void MainWindow::xmlTest_SelectFile(QString name)
+{
+    qCDebug(lcWindow) << "test definition file" << name;
+    defs.clear();
+    readParameterFile(QStringLiteral("ParameterFile/%1").arg(name), defs);
+    buildParamTree();
+    buildMonitorTable();
+    fillChannelLists();
+    fillFaultTestList();
+}

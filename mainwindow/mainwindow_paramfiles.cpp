@@ -1,0 +1,116 @@
+// Parameter files on the parameter page (export and import of ".conf"
+// files) and the comparison of the drive's values with the factory defaults
+// and with the reference sets saved for its model.
+
+#include "mainwindow/mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include "app/applog.h"
+#include "dialogs/prompt.h"
+#include "mainwindow/paramfile.h"
+
+#include <QDir>
+#include <QFile>
+
+bool MainWindow::writeParameterFile(const QString &path, QString *error)
+{
+    return ParamFile::write(path, defs, deviceModel, deviceVersion, error);
+}
+
+void MainWindow::on_pushButton_paramExportFile_clicked()
+{
+    // The reply arrives while the file dialog is open and refreshes the
+    // model and version the file will carry.
+    if (isCommunicateSetUp == 1)
+        ProductSerial_Query();
+    const QString path =
+        Prompt::getSaveFileName(this, tr("参数另存为"), QStringLiteral("/"), tr("configure files(*.conf)"));
+    if (path.isEmpty())
+        return;
+    QString error;
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadWrite))
+            error = tr("文件无法创建：%1\n%2").arg(QDir::toNativeSeparators(path), file.errorString());
+    }
+    if (error.isEmpty() && writeParameterFile(path, &error)) {
+        Prompt::information(this, tr("结果"), tr("导出成功！"));
+        return;
+    }
+    qCWarning(lcWindow) << "export failed:" << error;
+    Prompt::critical(this, tr("导出失败"), error);
+}
+
+void MainWindow::on_pushButton_paramImportFile_clicked()
+{
+    qCDebug(lcWindow) << "import file buttom Clicked!";
+    if (isCommunicateSetUp == 1)
+        ProductSerial_Query();
+    const QString path = Prompt::getOpenFileName(this, tr("参数文件"), QStringLiteral("/"), tr("configure files(*.conf)"));
+    if (path.isEmpty())
+        return;
+    const ParamFile::Contents file = ParamFile::read(path);
+    qCDebug(lcWindow) << "model = " << file.model << "version = " << file.version;
+    if (file.model == deviceModel && file.version == deviceVersion) {
+        const QMessageBox::StandardButton button = Prompt::information(
+            this, tr("当前文件机型版本信息"), tr("机型名称:%1<br/>固件版本:%2").arg(file.model, file.version));
+        qCDebug(lcWindow) << "button=" << button;
+        if (button != QMessageBox::Ok)
+            return;
+    } else {
+        const QMessageBox::StandardButton button =
+            Prompt::warning(this, tr("文件与当前机型不一致"),
+                            tr("文件机型名称:%1，<br/>固件版本:%2<br/>当前机型名称:%3，<br/>固件版本:%4<br/>"
+                               "是否继续导入？点击Yes导入，点击No取消")
+                                .arg(file.model, file.version, deviceModel, deviceVersion),
+                            QMessageBox::Yes | QMessageBox::No);
+        if (button != QMessageBox::Yes)
+            return;
+    }
+
+    const ParamFile::ImportResult result = ParamFile::apply(file, defs);
+    if (result.changed > 0) {
+        refreshParamTable(currentGroup);
+        Prompt::information(this, tr("参数导入完成"), tr("共有：%1个值被修改").arg(result.changed));
+    } else if (result.present > 0) {
+        Prompt::information(this, tr("参数导入完成"), tr("未发现改动的参数"));
+    } else {
+        Prompt::warning(this, tr("参数导入失败"), tr("参数值为空，参数不做修改"));
+    }
+    if (!result.refused.isEmpty())
+        Prompt::warning(this, tr("参数导入"),
+                        tr("以下参数的文件值不是驱动器可以保存的数值，未载入：\n%1").arg(result.refused.join(QStringLiteral(", "))));
+}
+
+// --- Comparison with the model's factory set --------------------------------
+
+void MainWindow::showParamCodes(const QStringList &codes)
+{
+    QTableWidget *table = ui->tableWidget_Param;
+    table->setUpdatesEnabled(false);
+    table->setRowCount(0);
+    ui->listWidget_ParamDetail->clear();
+    m_downloadHighlight = false;
+    for (const QString &code : codes) {
+        if (const ParamRecord *p = defs.findParam(code))
+            appendParamRow(*p);
+    }
+    table->setUpdatesEnabled(true);
+    setDownloadHighlight(m_downloadHighlight);
+}
+
+void MainWindow::compareWithModelDefaults()
+{
+    const ParamCompare::Differences d = ParamCompare::markDefaults(defs);
+    if (d.diffCodes.isEmpty()) {
+        Prompt::information(this, tr("参数比较完成"), tr("当前参数为：标准默认参数"));
+        return;
+    }
+    const ParamCompare::Match match = ParamCompare::findReference(QStringLiteral("ParameterCompare"), deviceModel,
+                                                                  deviceVersion, d.allCodes, defs);
+    showParamCodes(d.diffCodes);
+    if (match.success)
+        Prompt::information(this, tr("参数比较完成"), tr("当前参数为：\r\n%1\r\n差异部分详见参数列表").arg(match.name));
+    else
+        Prompt::warning(this, tr("参数比较失败"), tr("未匹配到特定机型\r\n差异部分详见参数列表\r\n请确认是否恢复过出厂设置！"));
+}
