@@ -1,6 +1,8 @@
 #include "dialogs/connectdata.h"
 #include "ui_connectdata.h"
 
+#include <QEvent>
+
 #include "dialogs/prompt.h"
 
 #include <QSaveFile>
@@ -90,4 +92,11 @@ void ConnectData::dataSave()
         || file.write(m_lines.join(QStringLiteral("\r\n")).toUtf8()) < 0 || !file.commit()) {
         Prompt::critical(this, tr("保存失败"), tr("无法保存文件 %1：%2").arg(name, file.errorString()));
     }
+}
+
+void ConnectData::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        ui->retranslateUi(this);
+    QDialog::changeEvent(event);
 }

@@ -40,6 +40,10 @@ public slots:
 signals:
     void comDataEnd(uint8_t);
 
+protected:
+    // Fixed texts follow a language switch.
+    void changeEvent(QEvent *event) override;
+
 private:
     void refresh();
 

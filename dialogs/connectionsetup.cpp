@@ -1,6 +1,8 @@
 #include "dialogs/connectionsetup.h"
 #include "ui_connectionsetup.h"
 
+#include <QEvent>
+
 #include "app/inputfilter.h"
 #include "link/platform.h"
 
@@ -79,4 +81,11 @@ void ConnectionSetup::stringCheck(QString text)
     const QString filtered = InputFilter::dropTrailingNonNumber(text, true);
     if (filtered != text)
         ui->connectAdd->setText(filtered);
+}
+
+void ConnectionSetup::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        ui->retranslateUi(this);
+    QDialog::changeEvent(event);
 }

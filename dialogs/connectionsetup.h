@@ -31,6 +31,10 @@ public slots:
 signals:
     void connectPara(const QString &port, uint32_t baud, uint8_t dataBits, uint8_t parity, uint8_t stopBits);
 
+protected:
+    // Fixed texts follow a language switch.
+    void changeEvent(QEvent *event) override;
+
 private:
     void fillPorts();
 

@@ -1,6 +1,8 @@
 #include "dialogs/errorform.h"
 #include "ui_errorform.h"
 
+#include <QEvent>
+
 #include <QDateTime>
 #include <QMenu>
 #include <QStringListModel>
@@ -42,4 +44,11 @@ void errorForm::refresh()
 {
     m_model->setStringList(m_messages);
     ui->listView->scrollToBottom();
+}
+
+void errorForm::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        ui->retranslateUi(this);
+    QWidget::changeEvent(event);
 }

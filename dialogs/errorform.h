@@ -24,6 +24,10 @@ public slots:
     void showError(QString message);
     void ClearListViewDisplay();
 
+protected:
+    // Fixed texts follow a language switch.
+    void changeEvent(QEvent *event) override;
+
 private:
     void refresh();
 

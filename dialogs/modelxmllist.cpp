@@ -2,6 +2,7 @@
 
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QEvent>
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -11,10 +12,10 @@ ModelXmlList::ModelXmlList(QWidget *parent)
     , m_list(new QListWidget(this))
 {
     setObjectName(QStringLiteral("ModelXmlList"));
-    setWindowTitle(tr("参数定义文件测试"));
     m_list->setObjectName(QStringLiteral("listWidget_ModelXml"));
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Close, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(tr("载入"));
+    m_load = buttons->button(QDialogButtonBox::Ok);
+    retranslate();
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_list);
     layout->addWidget(buttons);
@@ -22,6 +23,19 @@ ModelXmlList::ModelXmlList(QWidget *parent)
     connect(buttons, &QDialogButtonBox::accepted, this, [this] { choose(m_list->currentItem()); });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     resize(360, 420);
+}
+
+void ModelXmlList::retranslate()
+{
+    setWindowTitle(tr("参数定义文件测试"));
+    m_load->setText(tr("载入"));
+}
+
+void ModelXmlList::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        retranslate();
+    QDialog::changeEvent(event);
 }
 
 void ModelXmlList::setFiles(const QStringList &names)

@@ -5,6 +5,7 @@
 
 class QListWidget;
 class QListWidgetItem;
+class QPushButton;
 
 // Definition-file test mode: lists every model definition file found under
 // the working directory; choosing one loads it in place of the drive's own.
@@ -29,8 +30,13 @@ public:
 signals:
     void selectFiles(QString name);
 
+protected:
+    void changeEvent(QEvent *event) override;
+
 private:
     void choose(QListWidgetItem *item);
+    void retranslate();
 
     QListWidget *m_list;
+    QPushButton *m_load = nullptr;
 };

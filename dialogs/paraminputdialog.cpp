@@ -71,6 +71,7 @@ void ParamInputDialog::setParamInfo(const QStringList &info)
 {
     if (info.size() < 7)
         return;
+    m_hasParam = true;
     ui->label_Name->setText(info.at(0));
     ui->label_Range->setText(QStringLiteral("%1 ~ %2").arg(info.at(1), info.at(2)));
     ui->label_Default->setText(info.at(3));
@@ -117,5 +118,14 @@ void ParamInputDialog::InputOKCheck()
 
 void ParamInputDialog::LoadTranslation(QString, bool)
 {
+    // The parameter on show keeps its texts; only the captions change.
+    const QString name = ui->label_Name->text();
+    const QString range = ui->label_Range->text();
+    const QString defaultValue = ui->label_Default->text();
     ui->retranslateUi(this);
+    if (m_hasParam) {
+        ui->label_Name->setText(name);
+        ui->label_Range->setText(range);
+        ui->label_Default->setText(defaultValue);
+    }
 }

@@ -38,5 +38,6 @@ signals:
 
 private:
     Ui::ParamInputDialog *ui;
+    bool m_hasParam = false; // a parameter's texts are on show
     QString m_min, m_max, m_width, m_sign;
 };

@@ -1,6 +1,8 @@
 #include "link/showsrvdebuginfo.h"
 #include "ui_showsrvdebuginfo.h"
 
+#include <QEvent>
+
 #include <QTime>
 
 showSrvDebugInfo::showSrvDebugInfo(QWidget *parent)
@@ -42,4 +44,11 @@ void showSrvDebugInfo::showServoDebugInfo(int id, QByteArray data)
 void showSrvDebugInfo::appendInfo(QString s)
 {
     ui->textEdit->append(s + QStringLiteral("\r\n"));
+}
+
+void showSrvDebugInfo::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        ui->retranslateUi(this);
+    QDialog::changeEvent(event);
 }

@@ -27,6 +27,10 @@ public slots:
     void showServoDebugInfo(int id, QByteArray data);
     void appendInfo(QString s);
 
+protected:
+    // Fixed texts follow a language switch.
+    void changeEvent(QEvent *event) override;
+
 private:
     Ui::showSrvDebugInfo *ui;
 };

@@ -4,6 +4,13 @@
 #include "mainwindow/mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include <qwt_plot.h>
+
+#include "dialogs/paraminputdialog.h"
+#include "dialogs/paramloadseldialog.h"
+#include "definitions/paramruntime.h"
+#include "mainwindow/manualrunpage.h"
+
 #include "app/inputfilter.h"
 #include "mainwindow/manualrunpage.h"
 
@@ -239,6 +246,28 @@ void MainWindow::LoadTranslation(QString lang, bool save)
     qmPath = QStringLiteral("translations/%1_app.qm").arg(lang);
     paramFilePath = QStringLiteral("ParameterFile/%1_%2").arg(lang, paramFileName);
     updateLanguage();
+    if (m_loadSelDialog) {
+        m_loadSelDialog->LoadTranslation(lang, save);
+        if (!m_unknownKey.isEmpty() && !m_loadInfo.isEmpty())
+            m_loadInfo[0] = tr("未知型号，机型代码:%1").arg(m_unknownKey);
+        m_loadSelDialog->setDeviceInfo(m_loadInfo);
+    }
+    m_inputDialog->LoadTranslation(lang, save);
+
+    // The same model's definitions in the new language. What the user read
+    // and edited stays with every parameter the new file also defines: a
+    // language switch must not lose values not yet downloaded.
+    const ParamRuntime::Snapshot kept = ParamRuntime::take(defs);
+    defs.clear();
+    readParameterFile(paramFilePath, defs);
+    ParamRuntime::restore(defs, kept);
+    buildParamTree();
+    refreshParamTable(currentGroup);
+    buildMonitorTable();
+    fillFaultTestList();
+    showFaultCode(m_faultCode);
+    fillChannelLists();
+
     if (save) {
         saveFile();
         statusBar()->showMessage(tr("语言切换完成！"));
@@ -266,11 +295,31 @@ void MainWindow::updateLanguage()
     };
     for (const auto &t : translators) {
         QApplication::removeTranslator(t.translator);
-        t.translator->load(t.file); // a missing file leaves the translator empty
+        // A missing or unreadable file leaves the translator empty: the
+        // texts stay as written.
+        if (!t.file.isEmpty() && QFileInfo::exists(t.file) && !t.translator->load(t.file))
+            qCWarning(lcWindow) << "translation file cannot be read:" << t.file;
+        else if (t.file.isEmpty() || !QFileInfo::exists(t.file))
+            t.translator->load(QString());
         QApplication::installTranslator(t.translator);
     }
     ui->retranslateUi(this);
     if (!configTitle.isEmpty())
         setWindowTitle(configTitle);
     retranslateLinkTexts();
+    retranslatePageTexts();
+}
+
+void MainWindow::retranslatePageTexts()
+{
+    // Texts the pages set while they run, which the form's own texts have
+    // just replaced.
+    m_runView->setInertiaButton(m_manualRun->state() == ManualRunMachine::IdentifyState);
+    m_runView->setMeasureButton(m_manualRun->measuring());
+    showControlMode(m_manualRun->controlMode());
+    ui->pushButton_waveformRec->setText(waveRecording ? tr("停止采样") : tr("开始采样"));
+    ui->qwtPlot->setAxisTitle(QwtPlot::xBottom, tr("单位:秒"));
+    nameResultRows();
+    fitParamColumns();
+    showFaultCode(m_faultCode);
 }

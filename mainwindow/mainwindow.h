@@ -256,11 +256,13 @@ private:
     // acknowledges it.
     void pageReply(int index, const QByteArray &payload);
     void retranslateLinkTexts();
+    void retranslatePageTexts();
     void showLamp(bool green);
 
     // --- Parameter page (mainwindow_params.cpp) ---------------------------
     void setupParamPage();
     void buildParamTree();
+    void fitParamColumns();
     void appendParamRows(int group);
     void setDownloadHighlight(bool on);
     ParamRecord *paramAtRow(int row);
@@ -292,6 +294,9 @@ private:
     bool sendManualRunCommand(quint16 code, quint16 v1, quint16 v2, quint16 v3);
     void manualRunReply(const QByteArray &payload);
     void settingsReply(const QByteArray &payload);
+    void showControlMode(quint16 mode);
+    // The row names of the tuning result tables.
+    void nameResultRows();
     // Line edits with a range: filtered while typed, checked when left.
     void registerRange(QLineEdit *edit, qint32 min, qint32 max);
 
@@ -411,6 +416,8 @@ private:
     ParamLoadSelDialog *m_loadSelDialog = nullptr;
     ModelXmlList *m_xmlList = nullptr;
     bool m_versionCheckPending = false;
+    QStringList m_loadInfo;   // what the load-source dialog shows
+    QString m_unknownKey;     // the key of an unknown drive, for its text
     QString deviceModel;
     QString deviceVersion;
     QString langCode;

@@ -34,9 +34,11 @@ void MainWindow::identifyDevice(const uint8_t *reply, int length)
         }
         deviceModel = row->ServoInfo;
         shownModel = row->ServoInfo;
+        m_unknownKey.clear();
     } else {
         paramFileName = QStringLiteral("Parameter.xml");
         shownModel = tr("未知型号，机型代码:%1").arg(key);
+        m_unknownKey = key;
         reloadDefinitions();
         deviceModel = QStringLiteral("Unknown Device(Code:%1)").arg(key);
     }
@@ -44,13 +46,13 @@ void MainWindow::identifyDevice(const uint8_t *reply, int length)
     qCDebug(lcWindow) << "SNs:" << id.serialNumber;
     updateServoLabels();
 
-    const QStringList info = {shownModel, id.plainVersion(), id.serialNumber, QStringLiteral("MX70K-06420S-R3C")};
+    m_loadInfo = QStringList{shownModel, id.plainVersion(), id.serialNumber, QStringLiteral("MX70K-06420S-R3C")};
     if (!m_loadSelDialog) {
         m_loadSelDialog = new ParamLoadSelDialog(this);
         connect(m_loadSelDialog, &ParamLoadSelDialog::paramSrcSel, this, &MainWindow::paramLoadSrcSet);
         connect(m_loadSelDialog, &QDialog::rejected, this, &MainWindow::paramLoadClose);
     }
-    m_loadSelDialog->setDeviceInfo(info);
+    m_loadSelDialog->setDeviceInfo(m_loadInfo);
     if (infoRequestedFromParamPage) {
         infoRequestedFromParamPage = false;
         m_loadSelDialog->show();

@@ -46,11 +46,6 @@ void MainWindow::setupParamPage()
     table->setColumnCount(ColCount);
     table->horizontalHeader()->setStyleSheet(QStringLiteral("QHeaderView::section{background:rgb(100,180,180);}"));
     table->horizontalHeader()->setStretchLastSection(true);
-    table->setColumnWidth(ColCheck, 50);
-    table->setColumnWidth(ColCode, 70);
-    table->setColumnWidth(ColKey, 50);
-    table->setColumnWidth(ColName, 200);
-    table->setColumnWidth(ColChange, 100);
     table->horizontalHeader()->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(table->horizontalHeader(), &QWidget::customContextMenuRequested, this, &MainWindow::paramTableMenuAck);
     connect(table, &QTableWidget::doubleClicked, this, &MainWindow::paramTable_SetValue);
@@ -78,6 +73,28 @@ void MainWindow::setupParamPage()
     connect(m_inputDialog, &ParamInputDialog::sendBackSetupValue, this, &MainWindow::SaveParamBack);
 }
 
+void MainWindow::fitParamColumns()
+{
+    // Each column at least as wide as its heading, which is longer in some
+    // languages than in others; names get room for most of them.
+    QTableWidget *table = ui->tableWidget_Param;
+    static const int kWidths[ColCount] = {50, 70, 50, 200, 100, 100, 100, 100, 100, 100};
+    const QFontMetrics metrics(table->horizontalHeader()->font());
+    for (int c = 0; c < ColCount - 1; ++c) {
+        const QTableWidgetItem *heading = table->horizontalHeaderItem(c);
+        int width = kWidths[c];
+        if (heading)
+            width = qMax(width, metrics.horizontalAdvance(heading->text()) + 20);
+        table->setColumnWidth(c, width);
+    }
+    int longestName = 0;
+    const QFontMetrics cells(table->font());
+    for (const ParamGroup &group : defs.paramGroups)
+        for (const ParamRecord &p : group)
+            longestName = qMax(longestName, cells.horizontalAdvance(p.parametername));
+    table->setColumnWidth(ColName, qBound(table->columnWidth(ColName), longestName + 12, 240));
+}
+
 void MainWindow::buildParamTree()
 {
     QTreeWidget *tree = ui->treeWidget_ParamGroup;
@@ -86,6 +103,7 @@ void MainWindow::buildParamTree()
     for (auto it = defs.groupMembers.cbegin(); it != defs.groupMembers.cend(); ++it)
         new QTreeWidgetItem(top, QStringList(it.key()));
     tree->expandAll();
+    fitParamColumns();
     refreshParamTable(0);
     const ParamGroup &first = defs.paramGroups[0];
     if (!first.isEmpty() && !first.first().Detial.isEmpty())

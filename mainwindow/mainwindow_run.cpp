@@ -207,17 +207,12 @@ void MainWindow::setupRunPage()
 
     QTableWidget *inertia = ui->tableWidget_InertiaResult;
     inertia->setRowCount(5);
-    const QStringList items = {tr("负载惯量比(%)"), tr("摩擦转矩(%)"), tr("粘滞系数"), tr("最大转矩(%)"), tr("识别误差(%)")};
-    for (int row = 0; row < items.size(); ++row)
-        fillRow(inertia, row, {items.at(row), QString()});
     inertia->horizontalHeader()->setStretchLastSection(true);
     inertia->setColumnWidth(0, 140);
-
     QTableWidget *params = ui->tableWidget_RigidityParam;
     params->setRowCount(8);
-    for (int c = 1; c < ui->tableWidget_RigidityResult->columnCount(); ++c)
-        fillRow(params, c - 1, {ui->tableWidget_RigidityResult->horizontalHeaderItem(c)->text(), QString()});
     params->horizontalHeader()->setStretchLastSection(true);
+    nameResultRows();
     ui->tableWidget_RigidityResult->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     ui->tableWidget_vibration_Data->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
 
@@ -230,6 +225,26 @@ void MainWindow::setupRunPage()
           ManualRunView::NextStepButton})
         m_runView->setEnabled(c, false);
     ui->stackedWidget_MaunalRun->setCurrentIndex(0);
+}
+
+void MainWindow::nameResultRows()
+{
+    // Column 0 names the rows; the results in column 1 stay.
+    auto name = [](QTableWidget *table, int row, const QString &text) {
+        auto *item = new QTableWidgetItem(text);
+        item->setTextAlignment(Qt::AlignCenter);
+        table->setItem(row, 0, item);
+    };
+    const QStringList items = {tr("负载惯量比(%)"), tr("摩擦转矩(%)"), tr("粘滞系数"), tr("最大转矩(%)"), tr("识别误差(%)")};
+    int widest = 0;
+    const QFontMetrics metrics(ui->tableWidget_InertiaResult->font());
+    for (int row = 0; row < items.size(); ++row) {
+        name(ui->tableWidget_InertiaResult, row, items.at(row));
+        widest = qMax(widest, metrics.horizontalAdvance(items.at(row)));
+    }
+    ui->tableWidget_InertiaResult->setColumnWidth(0, qMax(140, widest + 20));
+    for (int c = 1; c < ui->tableWidget_RigidityResult->columnCount(); ++c)
+        name(ui->tableWidget_RigidityParam, c - 1, ui->tableWidget_RigidityResult->horizontalHeaderItem(c)->text());
 }
 
 void MainWindow::registerRange(QLineEdit *edit, qint32 min, qint32 max)
@@ -293,6 +308,18 @@ void MainWindow::manualRunReply(const QByteArray &payload)
     emit funcEnd();
 }
 
+void MainWindow::showControlMode(quint16 mode)
+{
+    if (mode == 0) {
+        ui->label_ManualRun_Mode->setText(QStringLiteral("--"));
+        return;
+    }
+    ui->label_ManualRun_Mode->setText(mode == 1   ? tr("位置模式")
+                                      : mode == 2 ? tr("速度模式")
+                                      : mode == 3 ? tr("转矩模式")
+                                                  : tr("模式%1").arg(mode));
+}
+
 void MainWindow::settingsReply(const QByteArray &payload)
 {
     const auto word = [&payload](int i) { return quint16(uint8_t(payload.at(2 * i)) << 8 | uint8_t(payload.at(2 * i + 1))); };
@@ -300,10 +327,7 @@ void MainWindow::settingsReply(const QByteArray &payload)
     if (words >= 5) {
         const quint16 mode = word(4);
         m_manualRun->setControlMode(mode);
-        ui->label_ManualRun_Mode->setText(mode == 1   ? tr("位置模式")
-                                          : mode == 2 ? tr("速度模式")
-                                          : mode == 3 ? tr("转矩模式")
-                                                      : tr("模式%1").arg(mode));
+        showControlMode(mode);
     }
     if (m_manualRun->takeFillSettings()) {
         if (words >= 1)

@@ -82,6 +82,15 @@ public:
     }
     ~WorkDir() { QDir::setCurrent(m_previous); }
 
+    // The compiled translations, as the build puts them beside the program.
+    void addTranslations() const
+    {
+        const QDir built(QStringLiteral(SERVO_PROGRAM_DIR "/translations"));
+        QDir(m_dir.path()).mkdir(QStringLiteral("translations"));
+        for (const QString &name : built.entryList({QStringLiteral("*.qm")}, QDir::Files))
+            QFile::copy(built.filePath(name), m_dir.filePath(QStringLiteral("translations/") + name));
+    }
+
     QString path(const QString &name) const { return m_dir.filePath(name); }
 
     void write(const QString &name, const QByteArray &contents) const

@@ -56,6 +56,7 @@ int main(int argc, char *argv[])
         {QStringLiteral("data"), QStringLiteral("Folder with the program's data files."), QStringLiteral("DIR")},
         {QStringLiteral("port"), QStringLiteral("Port to connect to."), QStringLiteral("NAME")},
         {QStringLiteral("out"), QStringLiteral("Folder for the pictures."), QStringLiteral("DIR"), QStringLiteral(".")},
+        {QStringLiteral("lang"), QStringLiteral("Interface language (default: the remembered one)."), QStringLiteral("CODE")},
     });
     parser.process(app);
     const QString out = QDir(parser.value(QStringLiteral("out"))).absolutePath();
@@ -73,13 +74,13 @@ int main(int argc, char *argv[])
 
     MainClass mainClass;
     QApplication::setFont(QFont(QStringLiteral("Microsoft Sans Serif")));
-    emit mainClass.langSel->LanguageChange(mainClass.langSel->curLang(), false);
+    const QString lang = parser.isSet(QStringLiteral("lang")) ? parser.value(QStringLiteral("lang")) : mainClass.langSel->curLang();
+    emit mainClass.langSel->LanguageChange(lang, false);
     MainWindow *window = mainClass.mainWindow;
     window->show();
 
     const QString port = parser.value(QStringLiteral("port"));
     auto *ports = window->findChild<QComboBox *>(QStringLiteral("portSel"));
-    auto *state = window->findChild<QLabel *>(QStringLiteral("communicateState"));
     auto *rx = window->findChild<QLabel *>(QStringLiteral("rxNum"));
     if (!port.isEmpty()) {
         if (!waitFor([&] { return ports->findText(port) >= 0; }, 3000)) {
@@ -89,7 +90,7 @@ int main(int argc, char *argv[])
         ports->setCurrentIndex(ports->findText(port));
         window->findChild<QPushButton *>(QStringLiteral("pushButton"))->click();
         // Wait for a few replies, so that the counters show traffic.
-        if (!waitFor([&] { return state->text() == QStringLiteral("通信正常") && rx->text() != QStringLiteral("RX:0")
+        if (!waitFor([&] { return window->linkState() == 1 && rx->text() != QStringLiteral("RX:0")
                                   && rx->text().mid(3).toInt() >= 2; },
                      10000)) {
             std::fprintf(stderr, "window-shots: the link did not come up\n");
@@ -109,7 +110,8 @@ int main(int argc, char *argv[])
         // The parameter page after reading every parameter from the drive,
         // with one value edited and waiting to be downloaded.
         window->paramLoadDialog()->findChild<QPushButton *>(QStringLiteral("pushButton_OK"))->click();
-        if (!waitFor([&] { return boxes.contains(QStringLiteral("结果")); }, 10000)) {
+        // The read ends with its result box.
+        if (!waitFor([&] { return !boxes.isEmpty(); }, 10000)) {
             std::fprintf(stderr, "window-shots: reading the parameters did not finish\n");
             return 1;
         }

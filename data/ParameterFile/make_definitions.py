@@ -7,6 +7,8 @@ writes, next to this script, one file per model and language:
 
     zh_CN_Parameter.xml       VMR-A1, 32-bit transfer protocol (V1.1)
     zh_CN_Parameter_B2.xml    VMR-B2, 16-bit transfer protocol (V1.0)
+    en_US_Parameter.xml       the same two models in English
+    en_US_Parameter_B2.xml
 
 Edit the tables here, never the XML files. The output is checked after it is
 built and before it is written; a fault stops the script with exit status 1 and
@@ -14,10 +16,11 @@ leaves the files on disk as they were.
 
 Texts: every name, description, group title, option label, monitor name,
 fault text and channel name is either a plain Chinese string or t(zh, en=...).
-Both end up as {"zh": ..., "en": ...} dictionaries, so adding an English file
-means writing the en entries beside the Chinese ones and adding "en_US" to
-LANGUAGES. Units are language-neutral symbols unless given as t(...) (for
-units that are words, such as 次).
+Both end up as {"zh": ..., "en": ...} dictionaries. A text written in Chinese
+only takes its English from the EN dictionaries of english_*.py beside this
+script, keyed by the Chinese text; a text with no English anywhere stops the
+script, which lists them in missing_en.txt. Units are language-neutral
+symbols unless given as t(...) (for units that are words, such as 次).
 """
 
 import math
@@ -30,7 +33,7 @@ from xml.sax.saxutils import escape
 HERE = os.path.dirname(os.path.abspath(__file__))
 
 # File prefix -> text key.
-LANGUAGES = {"zh_CN": "zh"}
+LANGUAGES = {"zh_CN": "zh", "en_US": "en"}
 
 # Separators used when option lists are written into a description.
 OPTION_PUNCT = {"zh": ("：", "；"), "en": (": ", "; ")}
@@ -50,26 +53,44 @@ def as_text(value):
     return value if isinstance(value, dict) else t(value)
 
 
+# English for texts written in Chinese only in the tables below, by their
+# Chinese text: english_*.py beside this script, each defining EN = {zh: en}.
+TRANSLATIONS = {"en": {}}
+for _name in sorted(os.listdir(HERE)):
+    if _name.startswith("english_") and _name.endswith(".py"):
+        _scope = {}
+        with open(os.path.join(HERE, _name), encoding="utf-8") as _f:
+            exec(compile(_f.read(), _name, "exec"), _scope)
+        TRANSLATIONS["en"].update(_scope["EN"])
+# Texts asked for in a language that has no translation for them.
+MISSING = {}
+
+
 def pick(text, lang):
     """Text in one language; plain strings are language-neutral symbols."""
     if isinstance(text, dict):
-        if lang not in text:
-            raise KeyError("no '%s' text beside '%s'" % (lang, text.get("zh")))
-        return text[lang]
+        if lang in text:
+            return text[lang]
+        zh = text.get("zh")
+        found = TRANSLATIONS.get(lang, {}).get(zh)
+        if found is None:
+            MISSING.setdefault(lang, []).append(zh)
+            return zh
+        return found
     return text
 
 
 # --- Fixed vocabularies ------------------------------------------------------
 
 ACTIVE = {
-    "now": t("立即生效"),
-    "stop": t("停机生效"),
-    "power": t("再次通电生效"),
+    "now": t("立即生效", en="Immediately"),
+    "stop": t("停机生效", en="After stop"),
+    "power": t("再次通电生效", en="After power cycle"),
 }
 MODIFY = {
-    "run": t("运行设定"),
-    "stopped": t("停机设定"),
-    "readonly": t("只读"),
+    "run": t("运行设定", en="During run"),
+    "stopped": t("停机设定", en="When stopped"),
+    "readonly": t("只读", en="Read-only"),
 }
 # Short codes used in the tables: when a parameter may be written, and when
 # the new value takes effect.
@@ -95,18 +116,18 @@ LIMITS = {
     ("32bit", "signed"): (-0x80000000, 0x7FFFFFFF),
 }
 KINDS = {
-    "basic": t("基本"),
-    "gain": t("增益"),
-    "ctrl": t("控制"),
-    "io": t("IO"),
-    "comm": t("通信"),
-    "ext": t("扩展"),
+    "basic": t("基本", en="Basic"),
+    "gain": t("增益", en="Gain"),
+    "ctrl": t("控制", en="Control"),
+    "io": t("IO", en="IO"),
+    "comm": t("通信", en="Communication"),
+    "ext": t("扩展", en="Extended"),
 }
 
 MONITOR_TYPES = {
-    0: t("运行状态"),
-    1: t("诊断信息"),
-    2: t("设备信息"),
+    0: t("运行状态", en="Operating status"),
+    1: t("诊断信息", en="Diagnostics"),
+    2: t("设备信息", en="Device information"),
 }
 VAR_TYPES = ("int16", "uint16", "int32", "uint32")
 FORMATS = (
@@ -121,12 +142,12 @@ FMT = {
     "alm": "DISP_AS_ALM",
 }
 
-FAULT_TYPES = {"fault": t("故障"), "alarm": t("告警")}
-FAULT_RECORD = {True: t("记录"), False: t("不记录")}
+FAULT_TYPES = {"fault": t("故障", en="Fault"), "alarm": t("告警", en="Alarm")}
+FAULT_RECORD = {True: t("记录", en="Logged"), False: t("不记录", en="Not logged")}
 FAULT_CLEAR = {
-    "reset": t("可清除"),
-    "never": t("不可清除"),
-    "power": t("断电清除"),
+    "reset": t("可清除", en="Resettable"),
+    "never": t("不可清除", en="Not resettable"),
+    "power": t("断电清除", en="Cleared at power-off"),
 }
 # A fault stops the drive; an alarm lets it run on.
 FAULT_OPERATE = {"fault": "STOP", "alarm": "NONE"}
@@ -137,9 +158,11 @@ SCALES = ("1000", "100", "50", "30", "20", "10", "5", "3", "2", "1",
 # The sixteen identification monitors every model carries, read by the tool
 # to recognise the drive.
 DEVICE_INFO_NAMES = [
-    "产品系列", "机型代码1", "机型代码2", "固件版本", "硬件版本", "FPGA版本",
-    "电机代码", "编码器类型",
-] + ["序列号%d" % n for n in range(1, 9)]
+    t("产品系列", en="Product series"), t("机型代码1", en="Model code 1"),
+    t("机型代码2", en="Model code 2"), t("固件版本", en="Firmware version"),
+    t("硬件版本", en="Hardware version"), t("FPGA版本", en="FPGA version"),
+    t("电机代码", en="Motor code"), t("编码器类型", en="Encoder type"),
+] + [t("序列号%d" % n, en="Serial number %d" % n) for n in range(1, 9)]
 
 
 class DataError(Exception):
@@ -1772,8 +1795,9 @@ def check_xml(model, lang, text):
     else:
         for i, name in enumerate(DEVICE_INFO_NAMES):
             v = monitor_codes["U2-%02d" % (i + 1)]
-            if lang == "zh" and v["UnDisplayName"] != name:
-                errors.append("U2-%02d named %r, expected %r" % (i + 1, v["UnDisplayName"], name))
+            if v["UnDisplayName"] != pick(name, lang):
+                errors.append("U2-%02d named %r, expected %r"
+                              % (i + 1, v["UnDisplayName"], pick(name, lang)))
             if i >= 8 and (v["UnDisplayVarType"], v["UnDisplayFormat"]) != ("uint16", "DISP_AS_HEX"):
                 errors.append("U2-%02d: serial number words are uint16 shown as hex" % (i + 1))
 
@@ -1874,6 +1898,9 @@ def main():
             try:
                 text = build_xml(model, lang)
                 errors, counts = check_xml(model, lang, text)
+                if lang != "zh":
+                    for found in re.findall(r".{0,20}[\u3000-\u9fff\uff00-\uffef].{0,20}", text):
+                        errors.append("Chinese text left in the %s file: %r" % (lang, found))
             except (DataError, KeyError, ET.ParseError) as exc:
                 errors, counts = [str(exc)], {}
             errors = source_errors + errors
@@ -1883,6 +1910,13 @@ def main():
                     print("%s: %s" % (os.path.basename(path), e), file=sys.stderr)
             else:
                 results.append((path, text, counts))
+    for lang, texts in MISSING.items():
+        failed = True
+        unique = list(dict.fromkeys(texts))
+        print("%d texts have no '%s' translation (listed in missing_%s.txt)" % (len(unique), lang, lang),
+              file=sys.stderr)
+        with open(os.path.join(HERE, "missing_%s.txt" % lang), "w", encoding="utf-8") as f:
+            f.write("".join(t.replace("\n", "\\n") + "\n" for t in unique))
     if failed:
         print("nothing written", file=sys.stderr)
         return 1

@@ -1,0 +1,391 @@
+// Languages: the language list, the language dialog and the start-up flow,
+// switching the whole tool in place, and the completeness of the English
+// translation.
+
+#include "app/langfile.h"
+#include "app/langseldialog.h"
+#include "dialogs/aboutdialog.h"
+#include "dialogs/connectdata.h"
+#include "dialogs/connectionsetup.h"
+#include "dialogs/errorform.h"
+#include "dialogs/paramloadseldialog.h"
+#include "link/showsrvdebuginfo.h"
+#include "testsupport.h"
+
+#include <QAction>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTextEdit>
+#include <QTreeWidget>
+#include <QXmlStreamReader>
+#include <QtTest>
+
+#include <qwt_plot.h>
+
+namespace {
+
+const QRegularExpression kChinese(QStringLiteral("[\\x{3000}-\\x{9fff}\\x{ff00}-\\x{ffef}]"));
+
+// (context, source) -> translation of a .ts file; unfinished ones map to
+// an empty text.
+QMap<QPair<QString, QString>, QString> readTs(const QString &path)
+{
+    QMap<QPair<QString, QString>, QString> messages;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return messages;
+    QXmlStreamReader xml(&file);
+    QString context, source;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (xml.name() == QLatin1String("name"))
+            context = xml.readElementText();
+        else if (xml.name() == QLatin1String("source"))
+            source = xml.readElementText(QXmlStreamReader::IncludeChildElements);
+        else if (xml.name() == QLatin1String("translation")) {
+            const bool unfinished = xml.attributes().value(QStringLiteral("type")) == QLatin1String("unfinished");
+            const QString text = xml.readElementText(QXmlStreamReader::IncludeChildElements);
+            messages.insert({context, source}, unfinished ? QString() : text);
+        }
+    }
+    return messages;
+}
+
+// Every text a user can read in `root` and its children: titles, labels,
+// buttons, group boxes, tabs, list and combo entries, table and tree
+// headers and cells, menus, plot titles.
+QStringList visibleTexts(QWidget *root)
+{
+    QStringList texts;
+    auto add = [&texts](const QObject *o, const QString &text) {
+        if (!text.isEmpty())
+            texts.append(o->objectName() + QStringLiteral(": ") + text);
+    };
+    QList<QWidget *> widgets = root->findChildren<QWidget *>();
+    widgets.prepend(root);
+    for (QWidget *w : widgets) {
+        if (w->isWindow())
+            add(w, w->windowTitle());
+        if (auto *l = qobject_cast<QLabel *>(w))
+            add(l, l->text());
+        else if (auto *b = qobject_cast<QAbstractButton *>(w))
+            add(b, b->text());
+        else if (auto *g = qobject_cast<QGroupBox *>(w))
+            add(g, g->title());
+        else if (auto *t = qobject_cast<QTabWidget *>(w))
+            for (int i = 0; i < t->count(); ++i)
+                add(t, t->tabText(i));
+        else if (auto *c = qobject_cast<QComboBox *>(w))
+            for (int i = 0; i < c->count(); ++i)
+                add(c, c->itemText(i));
+        else if (auto *list = qobject_cast<QListWidget *>(w)) {
+            // A language is listed in its own name.
+            if (list->objectName() != QLatin1String("listWidget_Lang"))
+                for (int i = 0; i < list->count(); ++i)
+                    add(list, list->item(i)->text());
+        } else if (auto *table = qobject_cast<QTableWidget *>(w)) {
+            for (int c = 0; c < table->columnCount(); ++c) {
+                if (QTableWidgetItem *h = table->horizontalHeaderItem(c))
+                    add(table, h->text());
+                for (int r = 0; r < table->rowCount(); ++r)
+                    if (QTableWidgetItem *item = table->item(r, c))
+                        add(table, item->text());
+            }
+        } else if (auto *tree = qobject_cast<QTreeWidget *>(w)) {
+            for (QTreeWidgetItemIterator it(tree); *it; ++it)
+                add(tree, (*it)->text(0));
+        } else if (auto *edit = qobject_cast<QTextEdit *>(w)) {
+            add(edit, edit->toPlainText());
+        } else if (auto *plot = qobject_cast<QwtPlot *>(w)) {
+            add(plot, plot->title().text());
+            for (int axis = 0; axis < QwtPlot::axisCnt; ++axis)
+                add(plot, plot->axisTitle(axis).text());
+        } else if (auto *menu = qobject_cast<QMenu *>(w)) {
+            add(menu, menu->title());
+        }
+        for (QAction *a : w->actions())
+            add(a, a->text());
+    }
+    return texts;
+}
+
+QStringList chineseIn(const QStringList &texts)
+{
+    QStringList found;
+    for (const QString &t : texts)
+        if (t.section(QStringLiteral(": "), 1).contains(kChinese))
+            found.append(t);
+    return found;
+}
+
+} // namespace
+
+class TestLanguage : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<WorkDir> dir;
+    std::unique_ptr<PromptRecorder> prompts;
+    std::unique_ptr<MainClass> app;
+
+    void start()
+    {
+        app = std::make_unique<MainClass>();
+        // What the program does at start-up when a language is remembered.
+        if (app->langSel->langFound())
+            emit app->langSel->LanguageChange(app->langSel->curLang(), false);
+    }
+    QListWidget *languageList() const { return app->langSel->findChild<QListWidget *>(QStringLiteral("listWidget_Lang")); }
+    QListWidgetItem *languageItem(const QString &code) const
+    {
+        for (int i = 0; i < languageList()->count(); ++i)
+            if (languageList()->item(i)->text().endsWith(QStringLiteral("(%1)").arg(code)))
+                return languageList()->item(i);
+        return nullptr;
+    }
+    void switchTo(const QString &code) { emit app->langSel->LanguageChange(code, false); }
+
+private slots:
+    void init()
+    {
+        dir = std::make_unique<WorkDir>();
+        dir->addTranslations();
+        dir->remove(QStringLiteral("config.ini"));
+        prompts = std::make_unique<PromptRecorder>();
+    }
+    void cleanup()
+    {
+        app.reset();
+        prompts.reset();
+        // Later tests start in Chinese, whatever this one switched to.
+        for (QTranslator *t : QCoreApplication::instance()->findChildren<QTranslator *>())
+            QCoreApplication::removeTranslator(t);
+        dir.reset();
+    }
+
+    // --- The translation files ---------------------------------------------------
+
+    void everyTextOfTheToolHasAnEnglishTranslation()
+    {
+        // The texts in the sources now, as the translation tool finds them,
+        // against the committed translation file.
+        const QString fresh = dir->path(QStringLiteral("fresh.ts"));
+        QProcess lupdate;
+        lupdate.setWorkingDirectory(QStringLiteral(SERVO_SOURCE_DIR));
+        lupdate.start(QStringLiteral(LUPDATE_PATH),
+                      {QStringLiteral("-locations"), QStringLiteral("none"), QStringLiteral("app"), QStringLiteral("dialogs"),
+                       QStringLiteral("mainwindow"), QStringLiteral("link"), QStringLiteral("definitions"),
+                       QStringLiteral("forms"), QStringLiteral("-ts"), fresh});
+        QVERIFY(lupdate.waitForFinished(60000));
+        QVERIFY2(lupdate.exitCode() == 0, lupdate.readAllStandardError().constData());
+        const auto current = readTs(fresh);
+        const auto committed = readTs(QStringLiteral(SERVO_SOURCE_DIR "/translations/en_US_app.ts"));
+        QVERIFY2(current.size() > 300, qPrintable(QString::number(current.size())));
+        QStringList missing, untranslated;
+        for (auto it = current.cbegin(); it != current.cend(); ++it) {
+            const QString where = it.key().first + QStringLiteral(": ") + it.key().second;
+            if (!committed.contains(it.key()))
+                missing.append(where);
+            else if (committed.value(it.key()).isEmpty() || committed.value(it.key()).contains(kChinese))
+                untranslated.append(where);
+        }
+        QVERIFY2(missing.isEmpty(), qPrintable(QStringLiteral("not in translations/en_US_app.ts (run lupdate):\n")
+                                               + missing.join(QLatin1Char('\n'))));
+        QVERIFY2(untranslated.isEmpty(), qPrintable(untranslated.join(QLatin1Char('\n'))));
+    }
+
+    void languageListReader()
+    {
+        const auto shipped = LangFile::read(QStringLiteral("ParameterFile/01-LanguageSelect.xml"));
+        QCOMPARE(shipped.keys(), QStringList({QStringLiteral("en_US"), QStringLiteral("zh_CN")}));
+        QCOMPARE(shipped.value(QStringLiteral("en_US")).Button2, QStringLiteral("Use selected language"));
+
+        // Cut off in the second item: the first stays; an item without a
+        // code is left out; a later item replaces an earlier one.
+        dir->write(QStringLiteral("l.xml"),
+                   "<Root><Language><LangItem><LangType>aa</LangType><LangInfo>A</LangInfo></LangItem>"
+                   "<LangItem><LangInfo>no code</LangInfo></LangItem>"
+                   "<LangItem><LangType>aa</LangType><LangInfo>A2</LangInfo></LangItem>"
+                   "<LangItem><LangType>bb</LangType><LangIn");
+        QString error;
+        const auto cut = LangFile::read(dir->path(QStringLiteral("l.xml")), &error);
+        QCOMPARE(cut.keys(), QStringList(QStringLiteral("aa")));
+        QCOMPARE(cut.first().LangInfo, QStringLiteral("A2"));
+        QVERIFY(!error.isEmpty());
+        QVERIFY(LangFile::read(dir->path(QStringLiteral("none.xml")), &error).isEmpty());
+        dir->write(QStringLiteral("empty.xml"), "");
+        QVERIFY(LangFile::read(dir->path(QStringLiteral("empty.xml"))).isEmpty());
+    }
+
+    // --- Start-up ------------------------------------------------------------------
+
+    void withoutConfigTheChoiceIsWritten()
+    {
+        start();
+        QVERIFY(!app->langSel->langFound());
+        QCOMPARE(app->langSel->curLang(), QLocale::system().name());
+        QListWidgetItem *english = languageItem(QStringLiteral("en_US"));
+        QVERIFY(english);
+        QCOMPARE(english->text(), QStringLiteral("English (en_US)"));
+        languageList()->setCurrentItem(english);
+        emit languageList()->itemClicked(english);
+        app->langSel->findChild<QPushButton *>(QStringLiteral("pushButton_UseSelLang"))->click();
+        QCOMPARE(QSettings(QStringLiteral("config.ini"), QSettings::IniFormat).value(QStringLiteral("Basic/Language")).toString(),
+                 QStringLiteral("en_US"));
+        QCOMPARE(app->mainWindow->statusBar()->currentMessage(), QStringLiteral("Language switched!"));
+    }
+
+    void aRememberedLanguageStartsWithoutTouchingConfig()
+    {
+        const QByteArray config = "[Basic]\nLanguage=en_US\n\n[Other]\nmainwindow_title=\n";
+        dir->write(QStringLiteral("config.ini"), config);
+        start();
+        QVERIFY(app->langSel->langFound());
+        QCOMPARE(app->langSel->curLang(), QStringLiteral("en_US"));
+        QCOMPARE(dir->read(QStringLiteral("config.ini")), config);
+        QCOMPARE(app->mainWindow->findChild<QPushButton *>(QStringLiteral("pushButton_ReadAllParam"))->text(),
+                 QStringLiteral("Read All"));
+        // The dialog speaks the language, from the language list.
+        QCOMPARE(app->langSel->windowTitle(), QStringLiteral("Language"));
+    }
+
+    void useCurrentSavesOnlyALanguageFromTheSystem()
+    {
+        dir->write(QStringLiteral("config.ini"), "[Basic]\nLanguage=zh_CN\n");
+        start();
+        QSignalSpy remembered(app->langSel, &LangSelDialog::LanguageChange);
+        app->langSel->showLangSelDlg();
+        app->langSel->findChild<QPushButton *>(QStringLiteral("pushButton_UseCurLang"))->click();
+        QCOMPARE(remembered.size(), 1);
+        QCOMPARE(remembered.at(0).at(1).toBool(), false);
+        app.reset();
+
+        dir->remove(QStringLiteral("config.ini"));
+        start();
+        QSignalSpy fromSystem(app->langSel, &LangSelDialog::LanguageChange);
+        app->langSel->findChild<QPushButton *>(QStringLiteral("pushButton_UseCurLang"))->click();
+        QCOMPARE(fromSystem.size(), 1);
+        QCOMPARE(fromSystem.at(0).at(0).toString(), QLocale::system().name());
+        QCOMPARE(fromSystem.at(0).at(1).toBool(), true);
+    }
+
+    void doubleClickChoosesLikeSelectAndOk()
+    {
+        start();
+        QSignalSpy chosen(app->langSel, &LangSelDialog::LanguageChange);
+        app->langSel->show();
+        QListWidgetItem *english = languageItem(QStringLiteral("en_US"));
+        const QRect rect = languageList()->visualItemRect(english);
+        QTest::mouseClick(languageList()->viewport(), Qt::LeftButton, {}, rect.center());
+        QTest::mouseDClick(languageList()->viewport(), Qt::LeftButton, {}, rect.center());
+        QVERIFY(chosen.size() >= 1);
+        QCOMPARE(chosen.last().at(0).toString(), QStringLiteral("en_US"));
+        QCOMPARE(chosen.last().at(1).toBool(), true);
+        QVERIFY(!app->langSel->isVisible());
+    }
+
+    // --- Switching -----------------------------------------------------------------
+
+    void aLanguageWithoutDefinitionsLeavesThemEmpty()
+    {
+        start();
+        switchTo(QStringLiteral("fr_FR"));
+        QVERIFY(app->mainWindow->definitions().findParam(QStringLiteral("P00_01")) == nullptr);
+        QVERIFY(app->mainWindow->definitions().faultTable.isEmpty());
+        // Without a translation file the texts stay Chinese.
+        QCOMPARE(app->mainWindow->findChild<QPushButton *>(QStringLiteral("pushButton_ReadAllParam"))->text(),
+                 QStringLiteral("读取全部参数"));
+    }
+
+    void brokenLanguageFilesLeaveTheToolInChinese()
+    {
+        dir->write(QStringLiteral("translations/en_US_app.qm"), QByteArray(4096, '\x5A'));
+        dir->write(QStringLiteral("ParameterFile/01-LanguageSelect.xml"), "<Root><Language><LangItem><LangTy");
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("language list")));
+        start();
+        QCOMPARE(languageList()->count(), 0);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("translations/en_US_app.qm")));
+        switchTo(QStringLiteral("en_US"));
+        QCOMPARE(app->mainWindow->findChild<QPushButton *>(QStringLiteral("pushButton_ReadAllParam"))->text(),
+                 QStringLiteral("读取全部参数"));
+        // The English definitions still load: only the interface texts fail.
+        QVERIFY(app->mainWindow->definitions().findParam(QStringLiteral("P00_01")));
+    }
+
+    void switchingKeepsTheModelAndEveryValue()
+    {
+        start();
+        MainWindow *w = app->mainWindow;
+        // A VMR-B2 drive was identified, read and edited.
+        QByteArray reply;
+        const quint16 words[4][2] = {{0x0201, 0x0002}, {0x0202, 0x0B02}, {0x0203, 0x0001}, {0x0204, 0x0064}};
+        for (const auto &word : words)
+            reply.append(char(word[0] >> 8)).append(char(word[0])).append(2, '\0').append(char(word[1] >> 8)).append(char(word[1]));
+        w->identifyDevice(reinterpret_cast<const uint8_t *>(reply.constData()), reply.size() + 6);
+        QCOMPARE(w->definitionFileName(), QStringLiteral("Parameter_B2.xml"));
+        ParamRecord *p = w->definitions().findParam(QStringLiteral("P00_01"));
+        const QString chineseName = p->parametername;
+        p->currentValue = QStringLiteral("2");
+        p->changeText = QStringLiteral("0 → 2");
+        p->state |= ParamState::Changed | ParamState::Checked;
+
+        switchTo(QStringLiteral("en_US"));
+        QCOMPARE(w->definitionFileName(), QStringLiteral("Parameter_B2.xml"));
+        p = w->definitions().findParam(QStringLiteral("P00_01"));
+        QVERIFY(p);
+        QVERIFY(p->parametername != chineseName);
+        QVERIFY(!p->parametername.contains(kChinese));
+        QCOMPARE(p->currentValue, QStringLiteral("2"));
+        QCOMPARE(p->changeText, QStringLiteral("0 → 2"));
+        QVERIFY((p->state & ParamState::Changed) && (p->state & ParamState::Checked));
+
+        switchTo(QStringLiteral("zh_CN"));
+        p = w->definitions().findParam(QStringLiteral("P00_01"));
+        QCOMPARE(p->parametername, chineseName);
+        QCOMPARE(p->currentValue, QStringLiteral("2"));
+        QCOMPARE(w->deviceModelText(), QStringLiteral("VMR-B2-0B02"));
+    }
+
+    void everyWindowSpeaksEnglishAfterASwitch()
+    {
+        start();
+        MainWindow *w = app->mainWindow;
+        w->showFaultCode(0x0101);
+        // Windows that exist only on demand.
+        QByteArray reply(12, '\0');
+        w->identifyDevice(reinterpret_cast<const uint8_t *>(reply.constData()), reply.size() + 6);
+        switchTo(QStringLiteral("en_US"));
+        // Dialogs that follow the translators on the language-change event.
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
+
+        const QList<QWidget *> windows = {w, app->connectionSetup, app->connectData, app->about, app->errors,
+                                          app->langSel, app->debugInfo, w->paramLoadDialog()};
+        QStringList chinese;
+        for (int page = 0; page < 5; ++page) {
+            w->findChild<QListWidget *>(QStringLiteral("listWidget"))->setCurrentRow(page);
+            for (QWidget *window : windows)
+                chinese += chineseIn(visibleTexts(window));
+        }
+        chinese.removeDuplicates();
+        QVERIFY2(chinese.isEmpty(), qPrintable(chinese.join(QLatin1Char('\n'))));
+
+        // Message boxes as well.
+        w->ProductSerial_Query();
+        QCOMPARE(prompts->boxes.last().text, QStringLiteral("Not connected. Please connect to the drive first!"));
+    }
+};
+
+QTEST_MAIN(TestLanguage)
+#include "tst_language.moc"

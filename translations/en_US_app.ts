@@ -1,0 +1,1481 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en_US" sourcelanguage="zh_CN">
+<context>
+    <name>ConnectData</name>
+    <message>
+        <source>串口数据</source>
+        <translation>Serial Data</translation>
+    </message>
+    <message>
+        <source>Begin</source>
+        <translation>Begin</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation>Clear</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>Save File</source>
+        <translation>Save File</translation>
+    </message>
+    <message>
+        <source>text files(*.txt)</source>
+        <translation>text files(*.txt)</translation>
+    </message>
+    <message>
+        <source>保存失败</source>
+        <translation>Save failed</translation>
+    </message>
+    <message>
+        <source>无法保存文件 %1：%2</source>
+        <translation>Cannot save file %1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>ConnectionSetup</name>
+    <message>
+        <source>连接设置</source>
+        <translation>Connection Settings</translation>
+    </message>
+    <message>
+        <source>Serial Port</source>
+        <translation>Serial Port</translation>
+    </message>
+    <message>
+        <source>TCP/IP</source>
+        <translation>TCP/IP</translation>
+    </message>
+    <message>
+        <source>Serial Settings</source>
+        <translation>Serial Settings</translation>
+    </message>
+    <message>
+        <source>Port</source>
+        <translation>Port</translation>
+    </message>
+    <message>
+        <source>Baud Rate</source>
+        <translation>Baud Rate</translation>
+    </message>
+    <message>
+        <source>1200 Baud</source>
+        <translation>1200 Baud</translation>
+    </message>
+    <message>
+        <source>2400 Baud</source>
+        <translation>2400 Baud</translation>
+    </message>
+    <message>
+        <source>4800 Baud</source>
+        <translation>4800 Baud</translation>
+    </message>
+    <message>
+        <source>9600 Baud</source>
+        <translation>9600 Baud</translation>
+    </message>
+    <message>
+        <source>19200 Baud</source>
+        <translation>19200 Baud</translation>
+    </message>
+    <message>
+        <source>38400 Baud</source>
+        <translation>38400 Baud</translation>
+    </message>
+    <message>
+        <source>57600 Baud</source>
+        <translation>57600 Baud</translation>
+    </message>
+    <message>
+        <source>115200 Baud</source>
+        <translation>115200 Baud</translation>
+    </message>
+    <message>
+        <source>Data Bits</source>
+        <translation>Data Bits</translation>
+    </message>
+    <message>
+        <source>5 Data bits</source>
+        <translation>5 Data bits</translation>
+    </message>
+    <message>
+        <source>6 Data bits</source>
+        <translation>6 Data bits</translation>
+    </message>
+    <message>
+        <source>7 Data bits</source>
+        <translation>7 Data bits</translation>
+    </message>
+    <message>
+        <source>8 Data bits</source>
+        <translation>8 Data bits</translation>
+    </message>
+    <message>
+        <source>Parity</source>
+        <translation>Parity</translation>
+    </message>
+    <message>
+        <source>NoParity</source>
+        <translation>NoParity</translation>
+    </message>
+    <message>
+        <source>EvenParity</source>
+        <translation>EvenParity</translation>
+    </message>
+    <message>
+        <source>OddPaity</source>
+        <translation>OddParity</translation>
+    </message>
+    <message>
+        <source>Stop Bits</source>
+        <translation>Stop Bits</translation>
+    </message>
+    <message>
+        <source>OneStop</source>
+        <translation>OneStop</translation>
+    </message>
+    <message>
+        <source>OneAndHalfStop</source>
+        <translation>OneAndHalfStop</translation>
+    </message>
+    <message>
+        <source>TwoStop</source>
+        <translation>TwoStop</translation>
+    </message>
+    <message>
+        <source>Polling</source>
+        <translation>Polling</translation>
+    </message>
+    <message>
+        <source>Address</source>
+        <translation>Address</translation>
+    </message>
+    <message>
+        <source>Scan Rate</source>
+        <translation>Scan Rate</translation>
+    </message>
+    <message>
+        <source>Response Timeout</source>
+        <translation>Response Timeout</translation>
+    </message>
+    <message>
+        <source>Delay Between Polls</source>
+        <translation>Delay Between Polls</translation>
+    </message>
+    <message>
+        <source>Serial Debug</source>
+        <translation>Serial Debug</translation>
+    </message>
+    <message>
+        <source>TCP/IP Settings</source>
+        <translation>TCP/IP Settings</translation>
+    </message>
+    <message>
+        <source>IP Address</source>
+        <translation>IP Address</translation>
+    </message>
+    <message>
+        <source>Connect TimeOut</source>
+        <translation>Connect TimeOut</translation>
+    </message>
+    <message>
+        <source>[ms]</source>
+        <translation>[ms]</translation>
+    </message>
+</context>
+<context>
+    <name>LangSelDialog</name>
+    <message>
+        <source>使用所选语言</source>
+        <translation>Use Selected Language</translation>
+    </message>
+    <message>
+        <source>语言选择</source>
+        <translation>Select Language</translation>
+    </message>
+    <message>
+        <source>使用当前语言</source>
+        <translation>Keep Current Language</translation>
+    </message>
+    <message>
+        <source>当前语言</source>
+        <translation>Current language</translation>
+    </message>
+    <message>
+        <source>当前语言代码：</source>
+        <translation>Current language code:</translation>
+    </message>
+    <message>
+        <source>选择语言</source>
+        <translation>Choose a language</translation>
+    </message>
+    <message>
+        <source>当前语言代码：(%1)</source>
+        <translation>Current language code: (%1)</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>Vemar伺服上位机调试平台</source>
+        <translation>Vemar Servo Commissioning Tool</translation>
+    </message>
+    <message>
+        <source>端口：</source>
+        <translation>Port:</translation>
+    </message>
+    <message>
+        <source>连接设备</source>
+        <translation>Connect</translation>
+    </message>
+    <message>
+        <source>通信断开</source>
+        <translation>Disconnected</translation>
+    </message>
+    <message>
+        <source>型号：无</source>
+        <translation>Model: None</translation>
+    </message>
+    <message>
+        <source>版本号：无</source>
+        <translation>Version: None</translation>
+    </message>
+    <message>
+        <source>计数清零</source>
+        <translation>Reset Counters</translation>
+    </message>
+    <message>
+        <source>通信数据</source>
+        <translation>Comm. Data</translation>
+    </message>
+    <message>
+        <source>语言 Language</source>
+        <translation>Language</translation>
+    </message>
+    <message>
+        <source>参数管理</source>
+        <translation>Parameters</translation>
+    </message>
+    <message>
+        <source>监控变量</source>
+        <translation>Monitoring</translation>
+    </message>
+    <message>
+        <source>手动运行</source>
+        <translation>Manual Run</translation>
+    </message>
+    <message>
+        <source>波形显示</source>
+        <translation>Waveform</translation>
+    </message>
+    <message>
+        <source>故障报警</source>
+        <translation>Faults &amp; Alarms</translation>
+    </message>
+    <message>
+        <source>读取全部参数</source>
+        <translation>Read All</translation>
+    </message>
+    <message>
+        <source>读取勾选参数</source>
+        <translation>Read Checked</translation>
+    </message>
+    <message>
+        <source>下载勾选参数</source>
+        <translation>Write Checked</translation>
+    </message>
+    <message>
+        <source>导出参数文件</source>
+        <translation>Export File</translation>
+    </message>
+    <message>
+        <source>导入参数文件</source>
+        <translation>Import File</translation>
+    </message>
+    <message>
+        <source>机型参数比较</source>
+        <translation>Compare to Model</translation>
+    </message>
+    <message>
+        <source>参数组</source>
+        <translation>Parameter Group</translation>
+    </message>
+    <message>
+        <source>选择</source>
+        <translation>Select</translation>
+    </message>
+    <message>
+        <source>功能码</source>
+        <translation>Code</translation>
+    </message>
+    <message>
+        <source>名称</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>生效时间</source>
+        <translation>Takes Effect</translation>
+    </message>
+    <message>
+        <source>设定方式</source>
+        <translation>Settable</translation>
+    </message>
+    <message>
+        <source>PST</source>
+        <translation>PST</translation>
+    </message>
+    <message>
+        <source>当前值</source>
+        <translation>Value</translation>
+    </message>
+    <message>
+        <source>单位</source>
+        <translation>Unit</translation>
+    </message>
+    <message>
+        <source>修改记录</source>
+        <translation>Changes</translation>
+    </message>
+    <message>
+        <source>查询一次</source>
+        <translation>Query Once</translation>
+    </message>
+    <message>
+        <source>定时查询</source>
+        <translation>Periodic Query</translation>
+    </message>
+    <message>
+        <source>查询周期：</source>
+        <translation>Query period:</translation>
+    </message>
+    <message>
+        <source> ms</source>
+        <translation> ms</translation>
+    </message>
+    <message>
+        <source>代码</source>
+        <translation>Code</translation>
+    </message>
+    <message>
+        <source>数值</source>
+        <translation>Value</translation>
+    </message>
+    <message>
+        <source>伺服控制</source>
+        <translation>Servo Control</translation>
+    </message>
+    <message>
+        <source>伺服使能</source>
+        <translation>Servo ON</translation>
+    </message>
+    <message>
+        <source>伺服关闭</source>
+        <translation>Servo OFF</translation>
+    </message>
+    <message>
+        <source>读取状态</source>
+        <translation>Read Status</translation>
+    </message>
+    <message>
+        <source>驱动器状态：</source>
+        <translation>Drive status:</translation>
+    </message>
+    <message>
+        <source>控制模式：</source>
+        <translation>Control mode:</translation>
+    </message>
+    <message>
+        <source>位置反馈：</source>
+        <translation>Position feedback:</translation>
+    </message>
+    <message>
+        <source>pulse</source>
+        <translation>pulse</translation>
+    </message>
+    <message>
+        <source>JOG运行</source>
+        <translation>Jog</translation>
+    </message>
+    <message>
+        <source>JOG速度(rpm)：</source>
+        <translation>Jog speed (rpm):</translation>
+    </message>
+    <message>
+        <source>100</source>
+        <translation>100</translation>
+    </message>
+    <message>
+        <source>◀ 反转</source>
+        <translation>◀ Reverse</translation>
+    </message>
+    <message>
+        <source>正转 ▶</source>
+        <translation>Forward ▶</translation>
+    </message>
+    <message>
+        <source>报警信息</source>
+        <translation>Alarm Info</translation>
+    </message>
+    <message>
+        <source>报警代码：</source>
+        <translation>Alarm code:</translation>
+    </message>
+    <message>
+        <source>位置</source>
+        <translation>Position</translation>
+    </message>
+    <message>
+        <source>识别行程：</source>
+        <translation>Identification travel:</translation>
+    </message>
+    <message>
+        <source>位置范围：</source>
+        <translation>Position range:</translation>
+    </message>
+    <message>
+        <source>惯量识别</source>
+        <translation>Inertia Identification</translation>
+    </message>
+    <message>
+        <source>最高转速(rpm)：</source>
+        <translation>Max. speed (rpm):</translation>
+    </message>
+    <message>
+        <source>1000</source>
+        <translation>1000</translation>
+    </message>
+    <message>
+        <source>移动圈数：</source>
+        <translation>Revolutions:</translation>
+    </message>
+    <message>
+        <source>2</source>
+        <translation>2</translation>
+    </message>
+    <message>
+        <source>运动方式：</source>
+        <translation>Motion pattern:</translation>
+    </message>
+    <message>
+        <source>正反往复</source>
+        <translation>Forward/reverse</translation>
+    </message>
+    <message>
+        <source>单向正转</source>
+        <translation>Forward only</translation>
+    </message>
+    <message>
+        <source>单向反转</source>
+        <translation>Reverse only</translation>
+    </message>
+    <message>
+        <source>开始识别</source>
+        <translation>Start</translation>
+    </message>
+    <message>
+        <source>下一步 ▶</source>
+        <translation>Next ▶</translation>
+    </message>
+    <message>
+        <source>识别项目</source>
+        <translation>Item</translation>
+    </message>
+    <message>
+        <source>结果</source>
+        <translation>Result</translation>
+    </message>
+    <message>
+        <source>◀ 返回</source>
+        <translation>◀ Back</translation>
+    </message>
+    <message>
+        <source>参数测量</source>
+        <translation>Measure</translation>
+    </message>
+    <message>
+        <source>各刚性等级测量结果：</source>
+        <translation>Results per stiffness level:</translation>
+    </message>
+    <message>
+        <source>刚性等级</source>
+        <translation>Stiffness Level</translation>
+    </message>
+    <message>
+        <source>位置环增益</source>
+        <translation>Position Loop Gain</translation>
+    </message>
+    <message>
+        <source>速度环增益</source>
+        <translation>Speed Loop Gain</translation>
+    </message>
+    <message>
+        <source>速度积分时间</source>
+        <translation>Speed Integral Time</translation>
+    </message>
+    <message>
+        <source>转矩滤波</source>
+        <translation>Torque Filter</translation>
+    </message>
+    <message>
+        <source>超调量</source>
+        <translation>Overshoot</translation>
+    </message>
+    <message>
+        <source>整定时间</source>
+        <translation>Settling Time</translation>
+    </message>
+    <message>
+        <source>振动幅值</source>
+        <translation>Vibration Amplitude</translation>
+    </message>
+    <message>
+        <source>等级</source>
+        <translation>Level</translation>
+    </message>
+    <message>
+        <source>推荐等级参数：</source>
+        <translation>Recommended level parameters:</translation>
+    </message>
+    <message>
+        <source>项目</source>
+        <translation>Item</translation>
+    </message>
+    <message>
+        <source>振动数据：</source>
+        <translation>Vibration data:</translation>
+    </message>
+    <message>
+        <source>通道设置</source>
+        <translation>Channel Settings</translation>
+    </message>
+    <message>
+        <source>通道</source>
+        <translation>Channel</translation>
+    </message>
+    <message>
+        <source>采样对象</source>
+        <translation>Sampled Variable</translation>
+    </message>
+    <message>
+        <source>比例 1:</source>
+        <translation>Scale 1:</translation>
+    </message>
+    <message>
+        <source>偏移</source>
+        <translation>Offset</translation>
+    </message>
+    <message>
+        <source>CH1</source>
+        <translation>CH1</translation>
+    </message>
+    <message>
+        <source>ON</source>
+        <translation>ON</translation>
+    </message>
+    <message>
+        <source>50</source>
+        <translation>50</translation>
+    </message>
+    <message>
+        <source>30</source>
+        <translation>30</translation>
+    </message>
+    <message>
+        <source>20</source>
+        <translation>20</translation>
+    </message>
+    <message>
+        <source>10</source>
+        <translation>10</translation>
+    </message>
+    <message>
+        <source>5</source>
+        <translation>5</translation>
+    </message>
+    <message>
+        <source>3</source>
+        <translation>3</translation>
+    </message>
+    <message>
+        <source>1</source>
+        <translation>1</translation>
+    </message>
+    <message>
+        <source>0.5</source>
+        <translation>0.5</translation>
+    </message>
+    <message>
+        <source>0.3</source>
+        <translation>0.3</translation>
+    </message>
+    <message>
+        <source>0.2</source>
+        <translation>0.2</translation>
+    </message>
+    <message>
+        <source>0.1</source>
+        <translation>0.1</translation>
+    </message>
+    <message>
+        <source>0.05</source>
+        <translation>0.05</translation>
+    </message>
+    <message>
+        <source>0.03</source>
+        <translation>0.03</translation>
+    </message>
+    <message>
+        <source>0.02</source>
+        <translation>0.02</translation>
+    </message>
+    <message>
+        <source>0.01</source>
+        <translation>0.01</translation>
+    </message>
+    <message>
+        <source>CH2</source>
+        <translation>CH2</translation>
+    </message>
+    <message>
+        <source>CH3</source>
+        <translation>CH3</translation>
+    </message>
+    <message>
+        <source>CH4</source>
+        <translation>CH4</translation>
+    </message>
+    <message>
+        <source>快速选择：</source>
+        <translation>Quick select:</translation>
+    </message>
+    <message>
+        <source>速度</source>
+        <translation>Speed</translation>
+    </message>
+    <message>
+        <source>转矩</source>
+        <translation>Torque</translation>
+    </message>
+    <message>
+        <source>开始采样</source>
+        <translation>Start Sampling</translation>
+    </message>
+    <message>
+        <source>缩放</source>
+        <translation>Zoom</translation>
+    </message>
+    <message>
+        <source>时间轴</source>
+        <translation>Time axis</translation>
+    </message>
+    <message>
+        <source>数值轴</source>
+        <translation>Value axis</translation>
+    </message>
+    <message>
+        <source>文件</source>
+        <translation>File</translation>
+    </message>
+    <message>
+        <source>保存波形</source>
+        <translation>Save Waveform</translation>
+    </message>
+    <message>
+        <source>另存为...</source>
+        <translation>Save As...</translation>
+    </message>
+    <message>
+        <source>截图...</source>
+        <translation>Screenshot...</translation>
+    </message>
+    <message>
+        <source>导入波形...</source>
+        <translation>Import Waveform...</translation>
+    </message>
+    <message>
+        <source>故障代码测试：</source>
+        <translation>Fault code test:</translation>
+    </message>
+    <message>
+        <source>故障原因：</source>
+        <translation>Cause:</translation>
+    </message>
+    <message>
+        <source>处理方法：</source>
+        <translation>Remedy:</translation>
+    </message>
+    <message>
+        <source>通信</source>
+        <translation>Communication</translation>
+    </message>
+    <message>
+        <source>窗口</source>
+        <translation>Window</translation>
+    </message>
+    <message>
+        <source>帮助</source>
+        <translation>Help</translation>
+    </message>
+    <message>
+        <source>连接设置...</source>
+        <translation>Connection Settings...</translation>
+    </message>
+    <message>
+        <source>断开连接</source>
+        <translation>Disconnect</translation>
+    </message>
+    <message>
+        <source>串口数据</source>
+        <translation>Serial Data</translation>
+    </message>
+    <message>
+        <source>错误窗口</source>
+        <translation>Error Window</translation>
+    </message>
+    <message>
+        <source>F1</source>
+        <translation>F1</translation>
+    </message>
+    <message>
+        <source>关于...</source>
+        <translation>About...</translation>
+    </message>
+    <message>
+        <source>None</source>
+        <translation>None</translation>
+    </message>
+    <message>
+        <source>型号：</source>
+        <translation>Model: </translation>
+    </message>
+    <message>
+        <source>无</source>
+        <translation>None</translation>
+    </message>
+    <message>
+        <source>版本号：</source>
+        <translation>Version: </translation>
+    </message>
+    <message>
+        <source>语言切换完成！</source>
+        <translation>Language switched!</translation>
+    </message>
+    <message>
+        <source>报警代码：%1</source>
+        <translation>Alarm code: %1</translation>
+    </message>
+    <message>
+        <source>%1-%2&lt;br/&gt;【故障原因】%3&lt;br/&gt;【故障排除】%4</source>
+        <translation>%1-%2&lt;br/&gt;[Cause] %3&lt;br/&gt;[Remedy] %4</translation>
+    </message>
+    <message>
+        <source>报警代码：%1（%2）</source>
+        <translation>Alarm code: %1 (%2)</translation>
+    </message>
+    <message>
+        <source>未知型号，机型代码:%1</source>
+        <translation>Unknown model, model code: %1</translation>
+    </message>
+    <message>
+        <source>EEPROM版本不一致</source>
+        <translation>EEPROM version mismatch</translation>
+    </message>
+    <message>
+        <source>请点击恢复出厂设置</source>
+        <translation>Please restore the factory settings.</translation>
+    </message>
+    <message>
+        <source>无法进行恢复出厂设置操作</source>
+        <translation>Cannot restore factory settings</translation>
+    </message>
+    <message>
+        <source>请确认机器是否处于运行中！</source>
+        <translation>Please check whether the machine is running!</translation>
+    </message>
+    <message>
+        <source>错误</source>
+        <translation>Error</translation>
+    </message>
+    <message>
+        <source>通信未建立，请先连接设备！</source>
+        <translation>Not connected. Please connect to the drive first!</translation>
+    </message>
+    <message>
+        <source>通信正常</source>
+        <translation>Link OK</translation>
+    </message>
+    <message>
+        <source>通信超时</source>
+        <translation>Link timeout</translation>
+    </message>
+    <message>
+        <source>连接</source>
+        <translation>Connection</translation>
+    </message>
+    <message>
+        <source>参数组名称不正确！</source>
+        <translation>Invalid parameter group name!</translation>
+    </message>
+    <message>
+        <source>参数另存为</source>
+        <translation>Save Parameters As</translation>
+    </message>
+    <message>
+        <source>configure files(*.conf)</source>
+        <translation>configure files(*.conf)</translation>
+    </message>
+    <message>
+        <source>文件无法创建：%1
+%2</source>
+        <translation>Cannot create file: %1
+%2</translation>
+    </message>
+    <message>
+        <source>导出成功！</source>
+        <translation>Export succeeded!</translation>
+    </message>
+    <message>
+        <source>导出失败</source>
+        <translation>Export failed</translation>
+    </message>
+    <message>
+        <source>参数文件</source>
+        <translation>Parameter File</translation>
+    </message>
+    <message>
+        <source>当前文件机型版本信息</source>
+        <translation>File Model and Version</translation>
+    </message>
+    <message>
+        <source>机型名称:%1&lt;br/&gt;固件版本:%2</source>
+        <translation>Model: %1&lt;br/&gt;Firmware version: %2</translation>
+    </message>
+    <message>
+        <source>文件与当前机型不一致</source>
+        <translation>File does not match the current model</translation>
+    </message>
+    <message>
+        <source>文件机型名称:%1，&lt;br/&gt;固件版本:%2&lt;br/&gt;当前机型名称:%3，&lt;br/&gt;固件版本:%4&lt;br/&gt;是否继续导入？点击Yes导入，点击No取消</source>
+        <translation>File model: %1,&lt;br/&gt;firmware version: %2&lt;br/&gt;Current model: %3,&lt;br/&gt;firmware version: %4&lt;br/&gt;Continue the import? Click Yes to import, No to cancel.</translation>
+    </message>
+    <message>
+        <source>参数导入完成</source>
+        <translation>Parameter import complete</translation>
+    </message>
+    <message>
+        <source>共有：%1个值被修改</source>
+        <translation>%1 value(s) changed in total.</translation>
+    </message>
+    <message>
+        <source>未发现改动的参数</source>
+        <translation>No changed parameters found.</translation>
+    </message>
+    <message>
+        <source>参数导入失败</source>
+        <translation>Parameter import failed</translation>
+    </message>
+    <message>
+        <source>参数值为空，参数不做修改</source>
+        <translation>The parameter values are empty; no parameter was changed.</translation>
+    </message>
+    <message>
+        <source>参数导入</source>
+        <translation>Parameter Import</translation>
+    </message>
+    <message>
+        <source>以下参数的文件值不是驱动器可以保存的数值，未载入：
+%1</source>
+        <translation>The following parameters were not loaded because their file values cannot be stored by the drive:
+%1</translation>
+    </message>
+    <message>
+        <source>参数比较完成</source>
+        <translation>Parameter comparison complete</translation>
+    </message>
+    <message>
+        <source>当前参数为：标准默认参数</source>
+        <translation>Current parameters: standard defaults</translation>
+    </message>
+    <message>
+        <source>当前参数为：<byte value="xd"/>
+%1<byte value="xd"/>
+差异部分详见参数列表</source>
+        <translation>Current parameters match:<byte value="xd"/>
+%1<byte value="xd"/>
+See the parameter list for the differences.</translation>
+    </message>
+    <message>
+        <source>参数比较失败</source>
+        <translation>Parameter comparison failed</translation>
+    </message>
+    <message>
+        <source>未匹配到特定机型<byte value="xd"/>
+差异部分详见参数列表<byte value="xd"/>
+请确认是否恢复过出厂设置！</source>
+        <translation>No matching model found.<byte value="xd"/>
+See the parameter list for the differences.<byte value="xd"/>
+Please check whether the factory settings have been restored!</translation>
+    </message>
+    <message>
+        <source>全部参数</source>
+        <translation>All Parameters</translation>
+    </message>
+    <message>
+        <source>全部勾选</source>
+        <translation>Check All</translation>
+    </message>
+    <message>
+        <source>全部取消</source>
+        <translation>Uncheck All</translation>
+    </message>
+    <message>
+        <source>清除标记</source>
+        <translation>Clear Marks</translation>
+    </message>
+    <message>
+        <source>未选中要读取的参数</source>
+        <translation>No parameters selected for reading</translation>
+    </message>
+    <message>
+        <source>请先勾选要读取的参数！</source>
+        <translation>Please check the parameters to read first!</translation>
+    </message>
+    <message>
+        <source>参数读取成功</source>
+        <translation>Parameters read successfully.</translation>
+    </message>
+    <message>
+        <source>未选中要下载的参数</source>
+        <translation>No parameters selected for writing</translation>
+    </message>
+    <message>
+        <source>请先勾选要下载的参数！</source>
+        <translation>Please check the parameters to write first!</translation>
+    </message>
+    <message>
+        <source>参数设置结果</source>
+        <translation>Parameter Write Result</translation>
+    </message>
+    <message>
+        <source>识别中...</source>
+        <translation>Identifying...</translation>
+    </message>
+    <message>
+        <source>测量中...</source>
+        <translation>Measuring...</translation>
+    </message>
+    <message>
+        <source>负载惯量比(%)</source>
+        <translation>Load inertia ratio (%)</translation>
+    </message>
+    <message>
+        <source>摩擦转矩(%)</source>
+        <translation>Friction torque (%)</translation>
+    </message>
+    <message>
+        <source>粘滞系数</source>
+        <translation>Viscous friction coefficient</translation>
+    </message>
+    <message>
+        <source>最大转矩(%)</source>
+        <translation>Max. torque (%)</translation>
+    </message>
+    <message>
+        <source>识别误差(%)</source>
+        <translation>Identification error (%)</translation>
+    </message>
+    <message>
+        <source>设置异常</source>
+        <translation>Invalid Setting</translation>
+    </message>
+    <message>
+        <source>数值为空!</source>
+        <translation>The value is empty!</translation>
+    </message>
+    <message>
+        <source>低于下限值!</source>
+        <translation>Below the lower limit!</translation>
+    </message>
+    <message>
+        <source>参数错误，手动运行界面通信命令未发送！</source>
+        <translation>Parameter error: the manual run command was not sent!</translation>
+    </message>
+    <message>
+        <source>位置模式</source>
+        <translation>Position mode</translation>
+    </message>
+    <message>
+        <source>速度模式</source>
+        <translation>Speed mode</translation>
+    </message>
+    <message>
+        <source>转矩模式</source>
+        <translation>Torque mode</translation>
+    </message>
+    <message>
+        <source>模式%1</source>
+        <translation>Mode %1</translation>
+    </message>
+    <message>
+        <source>输入范围异常</source>
+        <translation>Input Out of Range</translation>
+    </message>
+    <message>
+        <source>惯量识别参数&quot;移动圈数&quot;或&quot;最高转速&quot;下限值异常！</source>
+        <translation>Inertia identification: &quot;Revolutions&quot; or &quot;Max. speed&quot; is below its lower limit!</translation>
+    </message>
+    <message>
+        <source>确定运行？</source>
+        <translation>Start Running?</translation>
+    </message>
+    <message>
+        <source>点击OK后伺服将处于通电运行状态!&lt;br/&gt;请确保机械行程及人身安全，避免发生危险！</source>
+        <translation>After you click OK the servo will be energized and run!&lt;br/&gt;Make sure the mechanical travel is clear and nobody is at risk!</translation>
+    </message>
+    <message>
+        <source>无法进行惯量识别</source>
+        <translation>Cannot run inertia identification</translation>
+    </message>
+    <message>
+        <source>原因：惯量识别仅在位置模式下有效！</source>
+        <translation>Reason: inertia identification only works in position mode!</translation>
+    </message>
+    <message>
+        <source>单位:秒</source>
+        <translation>Unit: s</translation>
+    </message>
+    <message>
+        <source>停止采样</source>
+        <translation>Stop Sampling</translation>
+    </message>
+    <message>
+        <source>无法保存</source>
+        <translation>Cannot save</translation>
+    </message>
+    <message>
+        <source>波形点数为0！</source>
+        <translation>The waveform has 0 points!</translation>
+    </message>
+    <message>
+        <source>不存在！</source>
+        <translation>: does not exist!</translation>
+    </message>
+    <message>
+        <source>数据保存结果</source>
+        <translation>Save Result</translation>
+    </message>
+    <message>
+        <source>保存失败！&lt;br/&gt;%1&lt;br/&gt;%2</source>
+        <translation>Save failed!&lt;br/&gt;%1&lt;br/&gt;%2</translation>
+    </message>
+    <message>
+        <source>保存成功！&lt;br/&gt;波形点数：%1&lt;br/&gt;保存到:%2</source>
+        <translation>Saved!&lt;br/&gt;Waveform points: %1&lt;br/&gt;Saved to: %2</translation>
+    </message>
+    <message>
+        <source>Excel file</source>
+        <translation>Excel file</translation>
+    </message>
+    <message>
+        <source>保存成功！&lt;br/&gt;波形点数：%1</source>
+        <translation>Saved!&lt;br/&gt;Waveform points: %1</translation>
+    </message>
+    <message>
+        <source>Images (*.png *.bmp *.jpg *.jpeg *.tif)</source>
+        <translation>Images (*.png *.bmp *.jpg *.jpeg *.tif)</translation>
+    </message>
+    <message>
+        <source>PDF Documents (*.pdf)</source>
+        <translation>PDF Documents (*.pdf)</translation>
+    </message>
+    <message>
+        <source>SVG Documents (*.svg)</source>
+        <translation>SVG Documents (*.svg)</translation>
+    </message>
+    <message>
+        <source>Postscript Documents (*.ps)</source>
+        <translation>Postscript Documents (*.ps)</translation>
+    </message>
+    <message>
+        <source>Export File Name</source>
+        <translation>Export File Name</translation>
+    </message>
+    <message>
+        <source>文件已存在</source>
+        <translation>File Exists</translation>
+    </message>
+    <message>
+        <source>是否覆盖?</source>
+        <translation>Overwrite it?</translation>
+    </message>
+    <message>
+        <source>截图结果</source>
+        <translation>Screenshot</translation>
+    </message>
+    <message>
+        <source>截图保存失败：%1&lt;br/&gt;%2</source>
+        <translation>Failed to save the screenshot: %1&lt;br/&gt;%2</translation>
+    </message>
+    <message>
+        <source>截图保存成功</source>
+        <translation>Screenshot saved.</translation>
+    </message>
+    <message>
+        <source>导入波形</source>
+        <translation>Import Waveform</translation>
+    </message>
+    <message>
+        <source>文件无法打开：%1</source>
+        <translation>Cannot open file: %1</translation>
+    </message>
+    <message>
+        <source>检测到导入的波形图文件中的型号或版本号和软件中的不一致，是否确认放弃参数数据并更新参数</source>
+        <translation>The model or version in the imported waveform file differs from the one in the software. Discard the parameter data and update the parameters?</translation>
+    </message>
+    <message>
+        <source>文件中没有有效的波形数据（%1行无法读取）</source>
+        <translation>The file contains no valid waveform data (%1 line(s) could not be read).</translation>
+    </message>
+    <message>
+        <source>文件中没有波形数据</source>
+        <translation>The file contains no waveform data.</translation>
+    </message>
+    <message>
+        <source>未命名通道</source>
+        <translation>Unnamed Channel</translation>
+    </message>
+    <message>
+        <source>ch %1: %2</source>
+        <translation>ch %1: %2</translation>
+    </message>
+    <message>
+        <source>波形数据异常</source>
+        <translation>Waveform Data Error</translation>
+    </message>
+    <message>
+        <source>通道%1点数为:%2, 期望点数:%3</source>
+        <translation>Channel %1 has %2 points, expected: %3</translation>
+    </message>
+    <message>
+        <source>%1行无法读取，已跳过%2</source>
+        <translation>%1 line(s) could not be read and were skipped%2</translation>
+    </message>
+    <message>
+        <source>；超出%1点的部分未导入</source>
+        <translation>; points beyond %1 were not imported</translation>
+    </message>
+    <message>
+        <source>导入完成</source>
+        <translation>Import Complete</translation>
+    </message>
+    <message>
+        <source>共导入%1通道，每通道%2点。</source>
+        <translation>Imported %1 channel(s), %2 points per channel.</translation>
+    </message>
+</context>
+<context>
+    <name>ManualRunMachine</name>
+    <message>
+        <source>JOG无法运行</source>
+        <translation>Cannot Jog</translation>
+    </message>
+    <message>
+        <source>系统当前非就绪状态！</source>
+        <translation>The system is not ready!</translation>
+    </message>
+    <message>
+        <source>系统当前有故障</source>
+        <translation>The system has a fault.</translation>
+    </message>
+    <message>
+        <source>无法执行操作</source>
+        <translation>Cannot Perform Operation</translation>
+    </message>
+    <message>
+        <source>惯量识别中，待测试完毕后再试</source>
+        <translation>Inertia identification is in progress; try again when it has finished.</translation>
+    </message>
+    <message>
+        <source>惯量识别完成</source>
+        <translation>Inertia Identification Complete</translation>
+    </message>
+    <message>
+        <source>是否写入到驱动器？&lt;br/&gt;点击Yes写入，点击No则不写入</source>
+        <translation>Write to the drive?&lt;br/&gt;Click Yes to write, No to skip.</translation>
+    </message>
+    <message>
+        <source>参数测量中，待测试完毕后再试</source>
+        <translation>Parameter measurement is in progress; try again when it has finished.</translation>
+    </message>
+    <message>
+        <source>刚性等级测试结果</source>
+        <translation>Stiffness Level Test Result</translation>
+    </message>
+    <message>
+        <source>伺服驱动器未响应！请重新测试或关闭伺服</source>
+        <translation>The servo drive is not responding! Test again or switch the servo off.</translation>
+    </message>
+    <message>
+        <source>测试完成！是否更新参数到驱动器？</source>
+        <translation>Test complete! Write the parameters to the drive?</translation>
+    </message>
+</context>
+<context>
+    <name>ModelXmlList</name>
+    <message>
+        <source>参数定义文件测试</source>
+        <translation>Parameter Definition File Test</translation>
+    </message>
+    <message>
+        <source>载入</source>
+        <translation>Load</translation>
+    </message>
+</context>
+<context>
+    <name>MonitorQuery</name>
+    <message>
+        <source>故障码：%1 （%2故障/告警）&lt;br/&gt;%3</source>
+        <translation>Fault code: %1 (%2 fault/alarm)&lt;br/&gt;%3</translation>
+    </message>
+</context>
+<context>
+    <name>ParamFile</name>
+    <message>
+        <source>文件无法写入：%1</source>
+        <translation>Cannot write file: %1</translation>
+    </message>
+    <message>
+        <source>%1 → %2（参数载入）</source>
+        <translation>%1 → %2 (loaded from file)</translation>
+    </message>
+    <message>
+        <source>%1 → %2</source>
+        <translation>%1 → %2</translation>
+    </message>
+</context>
+<context>
+    <name>ParamInputDialog</name>
+    <message>
+        <source>参数设置</source>
+        <translation>Parameter Setting</translation>
+    </message>
+    <message>
+        <source>参数名称</source>
+        <translation>Parameter name</translation>
+    </message>
+    <message>
+        <source>设定范围：</source>
+        <translation>Setting range:</translation>
+    </message>
+    <message>
+        <source>出厂值：</source>
+        <translation>Factory default:</translation>
+    </message>
+    <message>
+        <source>当前值：</source>
+        <translation>Current value:</translation>
+    </message>
+    <message>
+        <source>设定值：</source>
+        <translation>New value:</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>数值为空!</source>
+        <translation>The value is empty!</translation>
+    </message>
+    <message>
+        <source>数值未变化!</source>
+        <translation>The value has not changed!</translation>
+    </message>
+    <message>
+        <source>数值格式有误!</source>
+        <translation>Invalid number format!</translation>
+    </message>
+    <message>
+        <source>低于下限值!</source>
+        <translation>Below the lower limit!</translation>
+    </message>
+    <message>
+        <source>高于上限值!</source>
+        <translation>Above the upper limit!</translation>
+    </message>
+    <message>
+        <source>设置异常</source>
+        <translation>Invalid Setting</translation>
+    </message>
+</context>
+<context>
+    <name>ParamLoadSelDialog</name>
+    <message>
+        <source>伺服参数读取</source>
+        <translation>Read Servo Parameters</translation>
+    </message>
+    <message>
+        <source>驱动器型号</source>
+        <translation>Drive Model</translation>
+    </message>
+    <message>
+        <source>固件版本</source>
+        <translation>Firmware Version</translation>
+    </message>
+    <message>
+        <source>驱动器生产系号</source>
+        <translation>Drive Serial No.</translation>
+    </message>
+    <message>
+        <source>电机型号</source>
+        <translation>Motor Model</translation>
+    </message>
+    <message>
+        <source>参数读取选择</source>
+        <translation>Parameter Source</translation>
+    </message>
+    <message>
+        <source>从伺服驱动器中读取</source>
+        <translation>Read from the servo drive</translation>
+    </message>
+    <message>
+        <source>   选择通过通信从伺服驱动器中读取参数并更新显示</source>
+        <translation>   Read the parameters from the servo drive over the link and update the display</translation>
+    </message>
+    <message>
+        <source>从本地参数文件读取</source>
+        <translation>Read from a local parameter file</translation>
+    </message>
+    <message>
+        <source>   选择从本地参数文件读取并更新显示</source>
+        <translation>   Read the parameters from a local parameter file and update the display</translation>
+    </message>
+    <message>
+        <source>不读取</source>
+        <translation>Do not read</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>ParamTransfer</name>
+    <message>
+        <source>: 设置值不是可以下载的数值</source>
+        <translation>: the set value cannot be written to the drive</translation>
+    </message>
+    <message>
+        <source>: 设置值超过上限值</source>
+        <translation>: the set value exceeds the upper limit</translation>
+    </message>
+    <message>
+        <source>: 设置值低于下限值</source>
+        <translation>: the set value is below the lower limit</translation>
+    </message>
+    <message>
+        <source>: 所属参数为停机设置类（当前为开机状态不允许设置）</source>
+        <translation>: the parameter can only be set while stopped (not allowed while running)</translation>
+    </message>
+    <message>
+        <source>: 所设置参数不存在</source>
+        <translation>: the parameter does not exist</translation>
+    </message>
+    <message>
+        <source>: 所设置的参数不允许设置（只读、内部保留）</source>
+        <translation>: the parameter cannot be set (read-only or reserved)</translation>
+    </message>
+    <message>
+        <source>&lt;font color=&apos;#5500ff&apos;&gt;&lt;b&gt;设置成功：&lt;/b&gt;&lt;/font&gt;%1个&lt;br/&gt;</source>
+        <translation>&lt;font color=&apos;#5500ff&apos;&gt;&lt;b&gt;Succeeded: &lt;/b&gt;&lt;/font&gt;%1&lt;br/&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;br/&gt;设置失败：%1个</source>
+        <translation>&lt;br/&gt;Failed: %1</translation>
+    </message>
+    <message>
+        <source>&lt;font color=&apos;#ED1C24&apos;&gt;&lt;b&gt;&lt;br/&gt;设置失败：&lt;/b&gt;&lt;/font&gt;%1个&lt;br/&gt;</source>
+        <translation>&lt;font color=&apos;#ED1C24&apos;&gt;&lt;b&gt;&lt;br/&gt;Failed: &lt;/b&gt;&lt;/font&gt;%1&lt;br/&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;br/&gt;详细信息：&lt;br/&gt;</source>
+        <translation>&lt;br/&gt;Details:&lt;br/&gt;</translation>
+    </message>
+</context>
+<context>
+    <name>SerialThread</name>
+    <message>
+        <source>无法打开串口%1, 故障代码: %2</source>
+        <translation>Cannot open serial port %1, error code: %2</translation>
+    </message>
+    <message>
+        <source>通信断开</source>
+        <translation>Disconnected</translation>
+    </message>
+</context>
+<context>
+    <name>aboutDialog</name>
+    <message>
+        <source>关于</source>
+        <translation>About</translation>
+    </message>
+    <message>
+        <source>Vemar伺服上位机调试平台</source>
+        <translation>Vemar Servo Commissioning Tool</translation>
+    </message>
+    <message>
+        <source>Version:</source>
+        <translation>Version:</translation>
+    </message>
+    <message>
+        <source>Release Date:</source>
+        <translation>Release Date:</translation>
+    </message>
+    <message>
+        <source>补丁版本：</source>
+        <translation>Patch Version:</translation>
+    </message>
+    <message>
+        <source>驱动器软件版本：</source>
+        <translation>Drive Software Version:</translation>
+    </message>
+    <message>
+        <source>第三方版权 ...</source>
+        <translation>Third-Party Licenses ...</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+</context>
+<context>
+    <name>errorForm</name>
+    <message>
+        <source>错误窗口</source>
+        <translation>Error Window</translation>
+    </message>
+    <message>
+        <source>清空列表</source>
+        <translation>Clear List</translation>
+    </message>
+</context>
+<context>
+    <name>showSrvDebugInfo</name>
+    <message>
+        <source>伺服调试数据</source>
+        <translation>Servo Debug Data</translation>
+    </message>
+</context>
+</TS>
