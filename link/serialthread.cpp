@@ -6,6 +6,8 @@
 
 #include <QMetaObject>
 
+#include <memory>
+
 class SerialThread::Events : public LinkEvents
 {
 public:
@@ -27,11 +29,12 @@ public:
     {
         // The signal carries a pointer. It points at a copy of its own that
         // stays unchanged until every queued receiver in the GUI thread has
-        // run: the copy is freed by an event posted after the signal's events.
-        auto *snapshot = new QByteArray(bytes.constData(), bytes.size());
+        // run: the copy goes with an event posted after the signal's events,
+        // whether that event runs or is discarded at exit.
+        auto snapshot = std::make_shared<QByteArray>(bytes.constData(), bytes.size());
         emit q->connectComTRData(reinterpret_cast<uint8_t *>(const_cast<char *>(snapshot->constData())),
                                  uint8_t(snapshot->size()), direction);
-        QMetaObject::invokeMethod(q, [snapshot] { delete snapshot; }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(q, [snapshot] {}, Qt::QueuedConnection);
     }
 
 private:

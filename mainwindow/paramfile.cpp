@@ -22,6 +22,24 @@ void forEachParam(const Definitions &defs, Visit visit)
             visit(p);
 }
 
+// QSettings reads a value starting with "@Variant(" or "@DateTime(" as a
+// serialized object of whatever type its bytes name: a few bytes naming a
+// list of two thousand million entries make it allocate until the program
+// aborts. A parameter file holds numbers and names and never such a value; a
+// file in which an '@' can appear, as itself or as a numeric escape ("\x40",
+// "\100"), is not read.
+bool maySpellSerializedValue(const QByteArray &bytes)
+{
+    if (bytes.contains('@'))
+        return true;
+    for (int i = bytes.indexOf('\\'); i >= 0 && i + 1 < bytes.size(); i = bytes.indexOf('\\', i + 2)) {
+        const char next = bytes.at(i + 1);
+        if (next == 'x' || (next >= '0' && next <= '7'))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 bool write(const QString &path, const Definitions &defs, const QString &model, const QString &version,
@@ -59,6 +77,10 @@ Contents read(const QString &path)
         QFile probe(path);
         if (!probe.open(QIODevice::ReadOnly))
             return contents;
+        if (maySpellSerializedValue(probe.readAll())) {
+            qCDebug(lcWindow) << "not a parameter file (serialized value):" << path;
+            return contents;
+        }
     }
     QSettings settings(path, QSettings::IniFormat);
     settings.setIniCodec("UTF-8");

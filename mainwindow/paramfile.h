@@ -33,7 +33,8 @@ struct Contents {
 };
 
 // Reads a parameter file. A file that is missing, unreadable or too large
-// reads as empty.
+// reads as empty, and so does one with an '@' or a numeric escape in it,
+// which QSettings could take for a serialized object.
 Contents read(const QString &path);
 
 struct ImportResult {

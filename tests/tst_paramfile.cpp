@@ -5,6 +5,7 @@
 #include "mainwindow/paramfile.h"
 #include "testsupport.h"
 
+#include <QRandomGenerator>
 #include <QTableWidget>
 #include <QtTest>
 
@@ -202,6 +203,52 @@ private slots:
         QCOMPARE(values().first(), QStringLiteral("5"));
     }
 
+    void randomValuesSurviveExportAndImport()
+    {
+        // Every width and sign the fields carry, at their limits and at
+        // random: exported from one table, imported into another that held
+        // other values, everything comes back and counts as changed.
+        const quint32 seed = QRandomGenerator::global()->generate();
+        QRandomGenerator random(seed);
+        const struct {
+            const char *width, *sign;
+            qint64 low, high;
+        } kinds[] = {{"16bit", "unsigned", 0, 65535},
+                     {"16bit", "signed", -32768, 32767},
+                     {"32bit", "unsigned", 0, 4294967295LL},
+                     {"32bit", "signed", -2147483648LL, 2147483647}};
+        Definitions defs;
+        defs.funcCodeVersion = QStringLiteral("V1.1");
+        for (int g = 0; g < 4; ++g) {
+            for (int i = 0; i < 40; ++i) {
+                ParamRecord p;
+                p.ParameterIndex = QStringLiteral("P%1_%2").arg(g, 2, 10, QLatin1Char('0')).arg(i, 2, 10, QLatin1Char('0'));
+                p.DataWidth = QString::fromLatin1(kinds[g].width);
+                p.DataSign = QString::fromLatin1(kinds[g].sign);
+                const qint64 span = kinds[g].high - kinds[g].low;
+                const qint64 value = i == 0 ? kinds[g].low
+                    : i == 1              ? kinds[g].high
+                                          : kinds[g].low + qint64(random.generate64() % (quint64(span) + 1));
+                p.currentValue = QString::number(value);
+                defs.paramGroups[size_t(g)].insert(p.ParameterIndex, p);
+            }
+        }
+        QString error;
+        QVERIFY(ParamFile::write(dir->path(QStringLiteral("random.conf")), defs, QStringLiteral("M"), QStringLiteral("V1.00"), &error));
+
+        Definitions other = defs;
+        for (ParamGroup &group : other.paramGroups)
+            for (ParamRecord &p : group)
+                p.currentValue = QStringLiteral("x") + p.currentValue; // differs from every value
+        const ParamFile::ImportResult result = ParamFile::apply(ParamFile::read(dir->path(QStringLiteral("random.conf"))), other);
+        QVERIFY2(result.refused.isEmpty(), qPrintable(QStringLiteral("seed %1: %2").arg(seed).arg(result.refused.join(' '))));
+        QCOMPARE(result.changed, 160);
+        for (const ParamGroup &group : defs.paramGroups)
+            for (const ParamRecord &p : group)
+                QVERIFY2(other.findParam(p.ParameterIndex)->currentValue == p.currentValue,
+                         qPrintable(QStringLiteral("seed %1: %2").arg(seed).arg(p.ParameterIndex)));
+    }
+
     void badFilesImportNothingTheyShouldNot()
     {
         setValues({QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")});
@@ -338,7 +385,7 @@ private slots:
         QCOMPARE(lastTitle(), QStringLiteral("参数比较失败"));
         // Before identification only a reference with empty model and
         // version can match; garbage and an unreadable file read as empty.
-        dir->write(QStringLiteral("ParameterCompare/garbage.conf"), QByteArray("\xFF\xFE[[[=\n\0\0\0", 12));
+        dir->write(QStringLiteral("ParameterCompare/garbage.conf"), QByteArray("\xFF\xFE[[[=\n\0\0\0", 10));
         dir->write(QStringLiteral("ParameterCompare/locked.conf"), "[Parameter]\nP00_01=2\n");
         QFile::setPermissions(dir->path(QStringLiteral("ParameterCompare/locked.conf")), QFileDevice::Permissions());
         window->compareWithModelDefaults();
