@@ -1,19 +1,68 @@
 #include "app/langseldialog.h"
 #include "app/mainclass.h"
+#include "app/workfolder.h"
 #include "mainwindow/mainwindow.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QComboBox>
 #include <QDir>
 #include <QFont>
+#include <QIcon>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+// Connects to `port` as soon as the port list shows it (the list is
+// refreshed every 100 ms); gives up after five seconds.
+void connectWhenListed(MainWindow *window, const QString &port)
+{
+    auto *ports = window->findChild<QComboBox *>(QStringLiteral("portSel"));
+    auto *button = window->findChild<QPushButton *>(QStringLiteral("pushButton"));
+    auto *timer = new QTimer(window);
+    auto tries = std::make_shared<int>(0);
+    QObject::connect(timer, &QTimer::timeout, window, [=] {
+        const int at = ports->findText(port);
+        if (at >= 0 && window->linkState() == 0) {
+            ports->setCurrentIndex(at);
+            button->click();
+            timer->deleteLater();
+        } else if (++*tries > 50) {
+            std::fprintf(stderr, "servo-tool: %s is not among the ports\n", qPrintable(port));
+            timer->deleteLater();
+        }
+    });
+    timer->start(100);
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("servo-tool"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/pic/vemar-servo.svg")));
     QObject::connect(&app, &QApplication::lastWindowClosed, &app, &QApplication::quit);
 
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Commissioning and diagnostics of a servo drive."));
+    parser.addHelpOption();
+    parser.addOption({QStringLiteral("port"), QStringLiteral("Connect to this port at start (a serial port or a "
+                                                             "path listed in SERVO_EXTRA_PORTS)."),
+                      QStringLiteral("NAME")});
+    parser.process(app);
+
     // Settings, definitions and translations lie beside the program, and
-    // every path the tool uses is relative to its working folder.
-    QDir::setCurrent(QCoreApplication::applicationDirPath());
+    // every path the tool uses is relative to its working folder: the
+    // program's own, or the user's when the program is installed.
+    const QString folder = WorkFolder::prepare(
+        QCoreApplication::applicationDirPath(),
+        QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+    QDir::setCurrent(folder.isEmpty() ? QCoreApplication::applicationDirPath() : folder);
 
     MainClass mainClass;
     QApplication::setFont(QFont(QStringLiteral("Microsoft Sans Serif")));
@@ -24,5 +73,7 @@ int main(int argc, char *argv[])
         emit mainClass.langSel->LanguageChange(mainClass.langSel->curLang(), false);
 
     mainClass.mainWindow->show();
+    if (parser.isSet(QStringLiteral("port")))
+        connectWhenListed(mainClass.mainWindow, parser.value(QStringLiteral("port")));
     return app.exec();
 }

@@ -4,27 +4,27 @@
 #include "mainwindow/mainwindow.h"
 #include "ui_mainwindow.h"
 
-#include <qwt_plot.h>
-
+#include "app/applog.h"
+#include "app/inputfilter.h"
+#include "definitions/paramruntime.h"
 #include "dialogs/paraminputdialog.h"
 #include "dialogs/paramloadseldialog.h"
-#include "definitions/paramruntime.h"
-#include "mainwindow/manualrunpage.h"
-
-#include "app/inputfilter.h"
+#include "dialogs/prompt.h"
 #include "mainwindow/manualrunpage.h"
 
 #include <QApplication>
-#include "app/applog.h"
 #include <QDesktopServices>
 #include <QDir>
 #include <QEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QProcess>
 #include <QTimer>
 #include <QTranslator>
 #include <QUrl>
+
+#include <qwt_plot.h>
 
 static void initFormResources()
 {
@@ -156,9 +156,32 @@ void MainWindow::showAbout()
     emit showAboutDia();
 }
 
+namespace {
+
+// Whether the desktop has a program for compiled help files. Windows always
+// has one; on Linux it is an extra package (xchm, kchmviewer).
+bool chmViewerInstalled()
+{
+#ifdef Q_OS_WIN
+    return true;
+#else
+    QProcess query;
+    query.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"),
+                                             QStringLiteral("application/vnd.ms-htmlhelp")});
+    return query.waitForFinished(2000) && query.exitCode() == 0 && !query.readAllStandardOutput().trimmed().isEmpty();
+#endif
+}
+
+} // namespace
+
 void MainWindow::openChmFile()
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::current().absoluteFilePath(QStringLiteral("help.chm"))));
+    const QString chm = QDir::current().absoluteFilePath(QStringLiteral("help.chm"));
+    const QString html = QDir::current().absoluteFilePath(QStringLiteral("help/index.html"));
+    // Without a viewer for compiled help the same guide opens as web pages.
+    const QString page = QFileInfo::exists(chm) && (chmViewerInstalled() || !QFileInfo::exists(html)) ? chm : html;
+    if (!QFileInfo::exists(page) || !QDesktopServices::openUrl(QUrl::fromLocalFile(page)))
+        Prompt::warning(this, tr("帮助"), tr("无法打开帮助文件：%1").arg(QDir::toNativeSeparators(chm)));
 }
 
 void MainWindow::numCheck(QString text)

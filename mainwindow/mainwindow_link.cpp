@@ -124,6 +124,9 @@ void MainWindow::comStateShow(uint16_t state)
     if (state == 1) {
         isCommunicateSetUp = 1;
         ui->communicateState->setText(tr("通信正常"));
+        // Also when the link was opened from the connection set-up dialog:
+        // the button then ends it.
+        ui->pushButton->setText(tr("断开连接"));
         m_manualRun->handle(ManualRunMachine::Link, ManualRunMachine::LinkNormal);
         showLamp(true);
         if (queryInfoOnParamPage && ui->stackedWidget->currentWidget() == ui->param_page) {

@@ -1180,6 +1180,10 @@ Please check whether the factory settings have been restored!</translation>
         <source>共导入%1通道，每通道%2点。</source>
         <translation>Imported %1 channel(s), %2 points per channel.</translation>
     </message>
+    <message>
+        <source>无法打开帮助文件：%1</source>
+        <translation>Cannot open the help file: %1</translation>
+    </message>
 </context>
 <context>
     <name>ManualRunMachine</name>
