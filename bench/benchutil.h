@@ -39,15 +39,16 @@ inline double percentile(QVector<double> values, double p)
     return values.at(at);
 }
 
-// Runs the event loop until `done` (checked every millisecond) or the limit.
+// Runs the event loop until `done` (checked every `checkMs`, a millisecond
+// unless given) or the limit. The loop sleeps between events.
 template <typename F>
-bool spinUntil(F done, int limitMs)
+bool spinUntil(F done, int limitMs, int checkMs = 1)
 {
     if (done())
         return true;
     QEventLoop loop;
     QTimer check;
-    check.setInterval(1);
+    check.setInterval(checkMs);
     QObject::connect(&check, &QTimer::timeout, &loop, [&] {
         if (done())
             loop.quit();

@@ -30,6 +30,7 @@
 // After a link drop the tool connects again at the start of the next minute.
 
 #include "app/langseldialog.h"
+#include "bench/benchutil.h"
 #include "app/mainclass.h"
 #include "dialogs/paramloadseldialog.h"
 #include "dialogs/prompt.h"
@@ -74,26 +75,10 @@ void say(const QString &line)
     std::fflush(stdout);
 }
 
-// Runs the event loop until `done` (checked every 20 ms) or the limit. The
-// loop sleeps between events, so waiting costs no CPU.
+// Waits in the event loop, checking every 20 ms, so that waiting costs no CPU.
 bool runUntil(const std::function<bool()> &done, int limitMs)
 {
-    if (done())
-        return true;
-    QEventLoop loop;
-    QTimer check;
-    check.setInterval(20);
-    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        if (done())
-            loop.quit();
-    });
-    QTimer limit;
-    limit.setSingleShot(true);
-    QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
-    check.start();
-    limit.start(limitMs);
-    loop.exec();
-    return done();
+    return bench::spinUntil(done, limitMs, 20);
 }
 
 void pause(int ms)
