@@ -11,11 +11,11 @@
 // a step other than +1.
 //
 // Every minute the tool goes through what a user does with it: a 10 kHz
-// capture on the waveform page for 40 s; then the monitor page, chosen in
-// the page list (which stops the capture), where the periodic query runs
-// every 100 ms; and there a read of all parameters. The link does not carry
-// a command that expects a reply while a capture streams (its replies are not
-// told apart from the waveform blocks, and the link ends after three
+// capture on the waveform page from second 1 to 40; then the monitor page,
+// chosen in the page list (which stops the capture), where the periodic query
+// runs every 100 ms; and there a read of all parameters. The link does not
+// carry a command that expects a reply while a capture streams (its replies
+// are not told apart from the waveform blocks, and the link ends after three
 // timeouts); --all-at-once runs the three together all the same, which shows
 // that. A block that comes after the stop command can do the same to the
 // first request behind it; --query-at-stop sends the monitor query there.
@@ -216,7 +216,8 @@ public:
         if (at < 0)
             return -1;
         bool ok = false;
-        const qint64 n = line.mid(at + name.size()).section(QLatin1Char(' '), 1, 1).remove(QLatin1Char(',')).toLongLong(&ok);
+        const qint64 n =
+            line.mid(at + name.size()).section(QLatin1Char(' '), 1, 1).remove(QLatin1Char(',')).toLongLong(&ok);
         return ok ? n : -1;
     }
 
@@ -235,15 +236,18 @@ int main(int argc, char *argv[])
                                                     "health figures."));
     parser.addHelpOption();
     parser.addOptions({
-        {QStringLiteral("data"), QStringLiteral("Working folder with the program's data files."), QStringLiteral("DIR")},
+        {QStringLiteral("data"), QStringLiteral("Working folder with the program's data files."),
+         QStringLiteral("DIR")},
         {QStringLiteral("port"), QStringLiteral("Port of the drive."), QStringLiteral("NAME")},
         {QStringLiteral("minutes"), QStringLiteral("How long to run, in whole minutes (default 30)."),
          QStringLiteral("N"), QStringLiteral("30")},
         {QStringLiteral("warm-up"), QStringLiteral("Seconds before the memory start figure (default 60)."),
          QStringLiteral("S"), QStringLiteral("60")},
-        {QStringLiteral("sim-in"), QStringLiteral("drive-sim's standard input (a named pipe)."), QStringLiteral("PATH")},
+        {QStringLiteral("sim-in"), QStringLiteral("drive-sim's standard input (a named pipe)."),
+         QStringLiteral("PATH")},
         {QStringLiteral("sim-log"), QStringLiteral("drive-sim's standard error (a file)."), QStringLiteral("PATH")},
-        {QStringLiteral("trace-stalls"), QStringLiteral("Print every tick of the GUI thread that came 100 ms or more late.")},
+        {QStringLiteral("trace-stalls"),
+         QStringLiteral("Print every tick of the GUI thread that came 100 ms or more late.")},
         {QStringLiteral("query-at-stop"),
          QStringLiteral("Let the monitor query go out right behind the stop command of every capture.")},
         {QStringLiteral("all-at-once"),
@@ -553,8 +557,7 @@ int main(int argc, char *argv[])
 
     // --- One minute -----------------------------------------------------------------------
     int capturesStarted = 0;
-    const auto startCapture = [&] {
-        pages->setCurrentRow(MainWindow::WavePage);
+    const auto clickStart = [&] {
         lastCount = -1;
         ++capturesStarted;
         // A capture that was going when the link dropped still shows
@@ -562,6 +565,10 @@ int main(int argc, char *argv[])
         if (window->isRecording())
             record->click();
         record->click();
+    };
+    const auto startCapture = [&] {
+        pages->setCurrentRow(MainWindow::WavePage);
+        clickStart();
     };
     qint64 simBlocks = -1;
     qint64 cutAtStopsWorst = 0, cutAtStopsBefore = 0;
@@ -613,11 +620,19 @@ int main(int argc, char *argv[])
         return true;
     };
     const auto runMinute = [&](int minute) {
-        const auto at = [&](int seconds, std::function<void()> f) { QTimer::singleShot(seconds * 1000, Qt::PreciseTimer, window, f); };
+        // Precise, so that the steps do not fall together with the tool's own
+        // timers, which a user's clicks do not either.
+        const auto at = [&](int seconds, std::function<void()> f) {
+            QTimer::singleShot(seconds * 1000, Qt::PreciseTimer, window, f);
+        };
         // The identification that follows a connect goes first.
         const bool reconnecting = reconnectIfDown();
         if (!allAtOnce) {
-            at(reconnecting ? 3 : 0, startCapture);
+            // The page first, and the start a second later, as a user clicks:
+            // a monitor query still on its way when the capture starts
+            // meets the first blocks (--all-at-once shows what follows).
+            at(reconnecting ? 3 : 0, [&] { pages->setCurrentRow(MainWindow::WavePage); });
+            at(reconnecting ? 4 : 1, clickStart);
             at(35, sampleMemory);
             // Through the page list, as a user goes there: this stops the capture.
             at(40, [&] {
@@ -679,8 +694,9 @@ int main(int argc, char *argv[])
         window->on_pushButton_waveformRec_clicked();
     pause(1500); // what was on its way when the stop went out
     sim.request();
-    runUntil([&] { return SimStats::number(sim.fetch(), QStringLiteral("blocks sent")) >= std::max<qint64>(0, simBlocks); },
-             3000);
+    runUntil(
+        [&] { return SimStats::number(sim.fetch(), QStringLiteral("blocks sent")) >= std::max<qint64>(0, simBlocks); },
+        3000);
     pause(200);
     const QString simLine = sim.fetch();
     const qint64 blocksSent = SimStats::number(simLine, QStringLiteral("blocks sent"));
@@ -698,7 +714,7 @@ int main(int argc, char *argv[])
                                    "query every 100 ms and a read of all parameters every minute beside it")
                         .arg(wallSeconds / 60, 0, 'f', 1)
                         .arg(port)
-                  : QStringLiteral("soak: %1 min against %2: every minute a 10 kHz capture for 40 s on the waveform "
+                  : QStringLiteral("soak: %1 min against %2: every minute a 10 kHz capture for 39 s on the waveform "
                                    "page, then the monitor page with its query every 100 ms and a read of all "
                                    "parameters")
                         .arg(wallSeconds / 60, 0, 'f', 1)
@@ -743,8 +759,9 @@ int main(int argc, char *argv[])
             .arg(readsNotFinished)
             .arg(readsNotStarted)
             .arg(valuesDiffering)
-            .arg(differingExamples.isEmpty() ? QString()
-                                             : QStringLiteral(" (") + differingExamples.join(QStringLiteral("; ")) + QLatin1Char(')')));
+            .arg(differingExamples.isEmpty()
+                     ? QString()
+                     : QStringLiteral(" (") + differingExamples.join(QStringLiteral("; ")) + QLatin1Char(')')));
     say(QStringLiteral("monitor: %1 replies, %2 parameter read replies")
             .arg(thousands(monitorReplies))
             .arg(thousands(readReplies)));
@@ -753,9 +770,11 @@ int main(int argc, char *argv[])
             .arg(linkDrops)
             .arg(reconnects)
             .arg(boxes.size())
-            .arg(boxes.isEmpty() ? QString()
-                                 : QStringLiteral(" (") + boxes.mid(0, 5).join(QStringLiteral("; ")) + QLatin1Char(')')));
-    say(QStringLiteral("GUI thread: 10 ms tick late by at most %1 ms, p99.9 %2 ms, p99 %3 ms; %4 of %5 ticks over 50 ms")
+            .arg(boxes.isEmpty()
+                     ? QString()
+                     : QStringLiteral(" (") + boxes.mid(0, 5).join(QStringLiteral("; ")) + QLatin1Char(')')));
+    say(QStringLiteral("GUI thread: 10 ms tick late by at most %1 ms, p99.9 %2 ms, p99 %3 ms; %4 of %5 ticks over "
+                       "50 ms")
             .arg(stalls.max(), 0, 'f', 1)
             .arg(stalls.percentile(99.9), 0, 'f', 1)
             .arg(stalls.percentile(99), 0, 'f', 1)
