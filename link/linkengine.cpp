@@ -94,6 +94,7 @@ void LinkEngine::begin(LinkTransport *transport)
     m_matcher.clear();
     m_parser.reset();
     m_waveMode = false;
+    m_draining = false;
     const qint64 now = m_clock.nowMs();
     m_nextIdle = now + kIdleMs;
     m_transmitActive = now - kActivityMs;
@@ -154,6 +155,11 @@ void LinkEngine::exchangeStep(qint64 now)
 {
     switch (m_exchangeStep) {
     case 0: // idle
+        if (m_draining) {
+            drainWaveform(now);
+            if (m_draining)
+                break;
+        }
         if (takeQueued(&m_current)) {
             m_exchangeStep = 1;
             break;
@@ -198,6 +204,11 @@ void LinkEngine::exchangeStep(qint64 now)
             m_exchangeStep = 3;
         } else {
             m_exchangeStep = 0;
+            if (m_current.record.index == Cmd::WaveStop) {
+                m_draining = true;
+                m_drainStart = now;
+                m_lastStreamInput = now;
+            }
         }
         countSent();
         break;
@@ -284,6 +295,19 @@ void LinkEngine::takeWaveform(const QByteArray &bytes)
         m_events.waveformSamples(result.samples);
 }
 
+void LinkEngine::drainWaveform(qint64 now)
+{
+    while (!m_messages[0].isEmpty())
+        takeWaveform(m_messages[0].takeFirst());
+    const bool quiet = m_assembly[0].isEmpty() && now - m_lastStreamInput >= kDrainQuietMs;
+    if (quiet || now - m_drainStart >= kDrainMaxMs) {
+        qCDebug(lcLink) << (quiet ? "waveform stream quiet after stop" : "waveform stream still running after stop, going on");
+        m_draining = false;
+        // A block cut off by the stop is not part of any capture.
+        m_parser.reset();
+    }
+}
+
 void LinkEngine::deliverDebug()
 {
     if (!m_messages[3].isEmpty()) {
@@ -362,6 +386,8 @@ void LinkEngine::receiveStep()
         m_assembly[s].append(chunk.bytes);
         m_flushAt[s] = now + chunk.holdMs;
         m_receiveActive = now + kActivityMs;
+        if (s == 0)
+            m_lastStreamInput = now;
     }
     for (int s = 0; s < kStreams; ++s) {
         QByteArray &buffer = m_assembly[size_t(s)];

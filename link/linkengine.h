@@ -74,6 +74,13 @@ public:
     // loses its oldest messages instead of growing the list for ever.
     static constexpr int kMaxWaitingMessages = 256;
     static constexpr int kStreams = 4;
+    // After a waveform stop, stream 1 still carries the blocks that were on
+    // their way. They go to the waveform parser, and the next record waits,
+    // until the stream has been quiet this long (or, for a drive that missed
+    // the stop and streams until its keep-alive check ends it, at most
+    // kDrainMaxMs), so that no block byte is taken for the next reply.
+    static constexpr int kDrainQuietMs = 50;
+    static constexpr int kDrainMaxMs = 1200;
 
     LinkEngine(LinkEvents &events, LinkClock &clock);
 
@@ -96,6 +103,7 @@ public:
     void pass();
     bool waveformMode() const { return m_waveMode; }
     void clearWaveformMode() { m_waveMode = false; }
+    bool drainingWaveform() const { return m_draining; }
     int queuedRecords();
     // Messages of stream 1 to 4 gathered and not yet taken.
     int waitingMessages(int stream) const;
@@ -113,6 +121,8 @@ private:
     void transmitStep(qint64 now);
     void receiveStep();
     void takeWaveform(const QByteArray &bytes);
+    // Takes what stream 1 brought since the stop; ends the drain once it is quiet.
+    void drainWaveform(qint64 now);
     // A record taken from the queue is on its way out.
     bool midExchange() const;
     bool takeQueued(Queued *out);
@@ -165,4 +175,7 @@ private:
     ReplyMatcher m_matcher;
     WaveStreamParser m_parser;
     bool m_waveMode = false;
+    bool m_draining = false;
+    qint64 m_drainStart = 0;
+    qint64 m_lastStreamInput = 0; // last bytes on stream 1
 };

@@ -404,6 +404,78 @@ private slots:
         QCOMPARE(rig.events.received.last(), 4u);
     }
 
+    // A drive streaming a block every 3 ms answers the stop `latencyMs` after
+    // it went out: everything scheduled up to then still arrives, the last of
+    // it a block cut in half. A query queued right behind the stop must wait
+    // for the stream to end and then get its answer at the first send.
+    void queryRightAfterTheStopIsNotConfusedWithTheLastBlocks_data()
+    {
+        QTest::addColumn<bool>("obeysStop");
+        QTest::newRow("drive stops at once") << true;
+        QTest::newRow("drive missed the stop and streams until its keep-alive check") << false;
+    }
+
+    void queryRightAfterTheStopIsNotConfusedWithTheLastBlocks()
+    {
+        QFETCH(bool, obeysStop);
+        const int latencyMs = 8;
+        Rig rig;
+        qint64 lastKeepAlive = 0;
+        qint64 stoppedAt = 0;
+        qint64 lastBlockDue = 0;
+        auto streamBlock = [&](qint64 due, const QByteArray &bytes) { rig.transport.deliver(due, bytes, 1); };
+        rig.transport.onFrame = [&](const QByteArray &f) {
+            const QByteArray command = f.mid(1, 2).toHex();
+            const qint64 t = rig.clock.t;
+            if (command == "0a04") {
+                rig.transport.deliver(t + 2, echo(f));
+                lastKeepAlive = t;
+                for (int k = 0; k < 1000; ++k)
+                    streamBlock(t + 20 + 3 * k, block(k));
+            } else if (command == "0a06") {
+                lastKeepAlive = t;
+            } else if (command == "0a05") {
+                // Whatever is due after the drive stopped never comes; the
+                // drive that missed the stop ends a second after the last keep-alive.
+                const qint64 cutoff = obeysStop ? t + latencyMs : lastKeepAlive + 1000;
+                while (!rig.transport.input.empty() && rig.transport.input.back().due > cutoff)
+                    rig.transport.input.pop_back();
+                QVERIFY(!rig.transport.input.empty());
+                rig.transport.input.back().chunk.bytes.truncate(100);
+                stoppedAt = t;
+                lastBlockDue = rig.transport.input.back().due;
+            } else if (command == "0e01") {
+                rig.transport.deliver(t + 2, echo(f));
+            }
+        };
+        rig.queue(Cmd::WaveStart);
+        QVERIFY(rig.runUntil([&] { return rig.events.samples.size() >= 200 * 50; }));
+        rig.queue(Cmd::WaveStop);
+        rig.queue(Cmd::IdleQuery);
+        QVERIFY(rig.runUntil([&] { return rig.events.replies.size() == 2; }, 3000));
+        rig.runFor(100);
+
+        QCOMPARE(rig.events.replies, (QList<int>{Cmd::WaveStart, Cmd::IdleQuery}));
+        QVERIFY(rig.events.errors.isEmpty());
+        QVERIFY(!rig.engine.exitRequested());
+        QVERIFY(!rig.engine.drainingWaveform());
+        // The query went out once, after the stream had been quiet for a while.
+        QList<qint64> queries;
+        for (const auto &w : rig.transport.writes)
+            if (w.bytes.mid(1, 2) == QByteArray::fromHex("0E01"))
+                queries.append(w.at);
+        QCOMPARE(queries.size(), 1);
+        QVERIFY(queries.first() >= lastBlockDue + LinkEngine::kDrainQuietMs);
+        QVERIFY(queries.first() <= qMax(stoppedAt + latencyMs, lastBlockDue) + LinkEngine::kDrainQuietMs + 5);
+        // Every whole block the drive sent was taken as a block, the cut one
+        // was dropped, and both replies were counted.
+        const int wholeBlocks = rig.events.samples.size() / 200;
+        QCOMPARE(rig.events.samples.size() % 200, 0);
+        for (int k = 0; k < wholeBlocks; ++k)
+            QCOMPARE(rig.events.samples.mid(200 * k, 200), block(k).mid(4, 200));
+        QCOMPARE(rig.events.received.last(), quint32(wholeBlocks + 2));
+    }
+
     void idleIsSignalledASecondAfterTheLastTransmission()
     {
         Rig rig;
