@@ -1,4 +1,6 @@
 #include "app/settingsfiles.h"
+#include "app/applog.h"
+#include "app/inifile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -12,6 +14,17 @@ bool flag(const QSettings &settings, const char *key)
 {
     const QString value = settings.value(QLatin1String(key)).toString().trimmed().toLower();
     return value == QLatin1String("true") || value == QLatin1String("1");
+}
+
+// Whether QSettings may read the file; a file it must not read is logged and
+// treated as holding none of its keys.
+bool readable(const QString &path)
+{
+    QString reason;
+    if (IniFile::check(path, IniFile::kMaxSettingsSize, &reason) != IniFile::Access::Refused)
+        return true;
+    qCWarning(lcWindow) << "settings file ignored:" << path << reason;
+    return false;
 }
 
 QString twoDigits(int value)
@@ -31,6 +44,8 @@ Config readConfig(const QString &path)
     if (!QFileInfo::exists(path))
         return config;
     config.exists = true;
+    if (!readable(path))
+        return config;
     QSettings settings(path, QSettings::IniFormat);
     settings.setIniCodec("UTF-8");
     config.title = settings.value(QStringLiteral("Other/mainwindow_title")).toString();
@@ -46,6 +61,8 @@ AppSettings readAppSettings(const QString &path)
     if (!QFileInfo::exists(path))
         return app;
     app.exists = true;
+    if (!readable(path))
+        return app;
     QSettings settings(path, QSettings::IniFormat);
     settings.setIniCodec("UTF-8");
     app.waveFormRate10Khz = flag(settings, "Func/WaveFormRate10Khz");
@@ -57,7 +74,7 @@ AppSettings readAppSettings(const QString &path)
 Version readVersion(const QString &versionPath, const QString &patchPath)
 {
     Version v;
-    if (QFileInfo::exists(versionPath)) {
+    if (QFileInfo::exists(versionPath) && readable(versionPath)) {
         QSettings settings(versionPath, QSettings::IniFormat);
         settings.setIniCodec("UTF-8");
         const auto number = [&](const char *key) { return settings.value(QLatin1String(key), 0).toInt(); };
@@ -69,7 +86,7 @@ Version readVersion(const QString &versionPath, const QString &patchPath)
         v.month = number("Version/Mouth");
         v.day = number("Version/Date");
     }
-    if (QFileInfo::exists(patchPath)) {
+    if (QFileInfo::exists(patchPath) && readable(patchPath)) {
         QSettings settings(patchPath, QSettings::IniFormat);
         settings.setIniCodec("UTF-8");
         v.patch = settings.value(QStringLiteral("Version/Patch"), 0).toInt();
@@ -85,6 +102,19 @@ bool saveLanguage(const QString &path, const QString &language)
         QFile file(path);
         if (!file.open(QIODevice::ReadWrite))
             return false;
+    }
+    // QSettings reads the file before it writes it back; and it writes back
+    // only what it understood, so a file it cannot parse is left as it is.
+    if (!readable(path))
+        return false;
+    {
+        QSettings probe(path, QSettings::IniFormat);
+        probe.setIniCodec("UTF-8");
+        probe.allKeys(); // sections are parsed when first needed
+        if (probe.status() != QSettings::NoError) {
+            qCWarning(lcWindow) << "settings file not rewritten, it does not parse:" << path;
+            return false;
+        }
     }
     QSettings settings(path, QSettings::IniFormat);
     settings.setIniCodec("UTF-8");

@@ -3,7 +3,8 @@
 // The INI files beside the program: config.ini (the user's settings),
 // appsetting.ini (feature switches), version.ini and patchVer.ini (the
 // tool's own version). All are UTF-8; a missing file or key gives the
-// default, never an error.
+// default, never an error. A file that QSettings must not read (too large, or
+// able to spell a serialized value, see app/inifile.h) counts as holding no keys.
 
 #include <QString>
 
@@ -36,7 +37,8 @@ AppSettings readAppSettings(const QString &path);
 Version readVersion(const QString &versionPath, const QString &patchPath);
 
 // Sets Basic/Language and keeps every other key the user has. Creates the
-// file when it is missing. Returns false when it could not be written.
+// file when it is missing. Returns false when it could not be written, or
+// when the file there may not be read.
 bool saveLanguage(const QString &path, const QString &language);
 
 // "V1.1.9.23080501", "2023/08/05"; the patch text is left to the caller,

@@ -7,7 +7,6 @@
 #include "definitions/definitions.h"
 #include "mainwindow/paramfile.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 
@@ -42,8 +41,6 @@ FUZZ_TARGET(fuzz_paramfile)
     Fuzz::setUp();
     const Definitions &shipped = shippedDefinitions();
 
-    // QSettings keeps the files it has read by name and reads one again only
-    // when its size or time differs: every input gets a time of its own.
     static const QString folder = [] {
         const QString path = Fuzz::scratchDir() + QStringLiteral("/ParameterCompare");
         QDir().mkpath(path);
@@ -51,17 +48,8 @@ FUZZ_TARGET(fuzz_paramfile)
     }();
     static const QString name = QStringLiteral("input.conf");
     static const QString path = folder + QLatin1Char('/') + name;
-    static qint64 serial = 0;
     Fuzz::writeFile(path, Fuzz::bytesOf(data, size));
-    {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadWrite)
-            || !file.setFileTime(QDateTime::fromSecsSinceEpoch(1000000000 + ++serial, Qt::UTC),
-                                 QFileDevice::FileModificationTime)) {
-            std::fprintf(stderr, "cannot set the time of %s: %s\n", qPrintable(path), qPrintable(file.errorString()));
-            std::abort();
-        }
-    }
+    Fuzz::stampFresh(path);
 
     const ParamFile::Contents contents = ParamFile::read(path);
 

@@ -1,6 +1,7 @@
 #include "fuzz/fuzzsupport.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -92,6 +93,18 @@ void writeFile(const QString &path, const QByteArray &bytes)
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()) {
         std::fprintf(stderr, "cannot write %s: %s\n", qPrintable(path), qPrintable(file.errorString()));
+        std::abort();
+    }
+}
+
+void stampFresh(const QString &path)
+{
+    static qint64 serial = 0;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite)
+        || !file.setFileTime(QDateTime::fromSecsSinceEpoch(1000000000 + ++serial, Qt::UTC),
+                             QFileDevice::FileModificationTime)) {
+        std::fprintf(stderr, "cannot set the time of %s: %s\n", qPrintable(path), qPrintable(file.errorString()));
         std::abort();
     }
 }

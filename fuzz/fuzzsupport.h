@@ -48,6 +48,11 @@ QString scratchDir();
 // Writes `bytes` to `path`, replacing what was there; aborts when it cannot.
 void writeFile(const QString &path, const QByteArray &bytes);
 
+// QSettings keeps the files it has read by name and reads one again only
+// when its size or time differs: this gives the file at `path` a time no
+// earlier input of this process had.
+void stampFresh(const QString &path);
+
 inline QByteArray bytesOf(const uint8_t *data, size_t size)
 {
     return QByteArray(reinterpret_cast<const char *>(data), int(size));

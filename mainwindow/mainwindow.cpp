@@ -240,11 +240,13 @@ void MainWindow::updateServoLabels()
     ui->label_ServoVer->setText(tr("版本号：") + (deviceVersion.isEmpty() ? tr("无") : deviceVersion));
 }
 
-void MainWindow::iniSave()
+bool MainWindow::iniSave()
 {
     // Only Basic/Language changes; the user's other settings stay.
-    if (!SettingsFiles::saveLanguage(settingsPath, langCode))
-        qCWarning(lcWindow) << "cannot write" << settingsPath;
+    if (SettingsFiles::saveLanguage(settingsPath, langCode))
+        return true;
+    qCWarning(lcWindow) << "cannot write" << settingsPath;
+    return false;
 }
 
 void MainWindow::saveFile()
@@ -256,8 +258,8 @@ void MainWindow::saveFile()
         if (!file.open(QIODevice::ReadWrite))
             return; // cannot be created: nothing is written, nothing emitted
     }
-    iniSave();
-    emit putSavePath(settingsPath);
+    if (iniSave())
+        emit putSavePath(settingsPath);
 }
 
 // --- Language ---------------------------------------------------------------

@@ -128,7 +128,7 @@ public slots:
     void showAbout();
     void openChmFile();
     void numCheck(QString text);
-    void iniSave();
+    bool iniSave();
     void saveFile();
 
     // Language.

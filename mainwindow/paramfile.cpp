@@ -1,6 +1,7 @@
 #include "mainwindow/paramfile.h"
 
 #include "app/applog.h"
+#include "app/inifile.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,24 +21,6 @@ void forEachParam(const Definitions &defs, Visit visit)
     for (const ParamGroup &group : defs.paramGroups)
         for (const ParamRecord &p : group)
             visit(p);
-}
-
-// QSettings reads a value starting with "@Variant(" or "@DateTime(" as a
-// serialized object of whatever type its bytes name: a few bytes naming a
-// list of two thousand million entries make it allocate until the program
-// aborts. A parameter file holds numbers and names and never such a value; a
-// file in which an '@' can appear, as itself or as a numeric escape ("\x40",
-// "\100"), is not read.
-bool maySpellSerializedValue(const QByteArray &bytes)
-{
-    if (bytes.contains('@'))
-        return true;
-    for (int i = bytes.indexOf('\\'); i >= 0 && i + 1 < bytes.size(); i = bytes.indexOf('\\', i + 2)) {
-        const char next = bytes.at(i + 1);
-        if (next == 'x' || (next >= '0' && next <= '7'))
-            return true;
-    }
-    return false;
 }
 
 } // namespace
@@ -66,21 +49,10 @@ bool write(const QString &path, const Definitions &defs, const QString &model, c
 Contents read(const QString &path)
 {
     Contents contents;
-    const QFileInfo info(path);
-    if (!info.isFile() || info.size() > kMaxFileSize) {
-        qCDebug(lcWindow) << "not a parameter file:" << path;
+    QString reason;
+    if (IniFile::check(path, kMaxFileSize, &reason) != IniFile::Access::Readable) {
+        qCDebug(lcWindow) << "not a parameter file:" << path << reason;
         return contents;
-    }
-    {
-        // Opened once by hand, so that an unreadable file is told apart from
-        // an empty one.
-        QFile probe(path);
-        if (!probe.open(QIODevice::ReadOnly))
-            return contents;
-        if (maySpellSerializedValue(probe.readAll())) {
-            qCDebug(lcWindow) << "not a parameter file (serialized value):" << path;
-            return contents;
-        }
     }
     QSettings settings(path, QSettings::IniFormat);
     settings.setIniCodec("UTF-8");

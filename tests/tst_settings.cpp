@@ -1,12 +1,16 @@
 // The settings and version files: defaults for what is missing or malformed,
-// the spellings that switch widgets on, the version texts, and a language
-// save that keeps the user's other settings.
+// the spellings that switch widgets on, the version texts, a language save
+// that keeps the user's other settings, and the guard that keeps QSettings
+// from deserializing what a file spells.
 
+#include "app/inifile.h"
 #include "app/settingsfiles.h"
 #include "mainwindow/mainwindow.h"
 #include "testsupport.h"
 
 #include <QPushButton>
+#include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QtTest>
@@ -105,6 +109,119 @@ private slots:
         QCOMPARE(config.value(QStringLiteral("Other/mainwindow_title")).toString(), QStringLiteral("My bench"));
         QCOMPARE(config.value(QStringLiteral("Other/waveform_import")).toString(), QStringLiteral("Show"));
         QCOMPARE(config.value(QStringLiteral("Mine/note")).toString(), QStringLiteral("keep me"));
+    }
+
+    // A QVariant holding the int 5 as QDataStream writes it, spelled with
+    // escapes the way it could sit in an INI file.
+    static QByteArray serializedInt() { return QByteArrayLiteral("\\0\\0\\0\\x2\\0\\0\\0\\x5)"); }
+
+    void serializedValuesAreRefusedInEveryDisguise_data()
+    {
+        QTest::addColumn<QByteArray>("value");
+        const QByteArray tail = serializedInt();
+        QTest::newRow("plain") << "@Variant(" + tail;
+        QTest::newRow("date-time form") << "@DateTime(" + tail;
+        QTest::newRow("quoted, blanks before") << " \t\"@Variant(" + tail + "\"";
+        QTest::newRow("second item of a list") << "a, @Variant(" + tail;
+        QTest::newRow("'@' as hex escape") << "\\x40Variant(" + tail;
+        QTest::newRow("'@' as long hex escape") << "\\x10040Variant(" + tail;
+        QTest::newRow("'@' as octal escape") << "\\100Variant(" + tail;
+        QTest::newRow("letters as escapes") << "@\\x56\\x61riant(" + tail;
+        QTest::newRow("dropped escape first") << "\\q@Variant(" + tail;
+        QTest::newRow("split by quotes") << "\"@Var\"  \"iant(" + tail + "\"";
+        QTest::newRow("after an escaped line break") << "\\\n@Variant(" + tail;
+    }
+
+    void serializedValuesAreRefusedInEveryDisguise()
+    {
+        QFETCH(QByteArray, value);
+        WorkDir dir(false);
+        const QByteArray bytes = "[Other]\nmainwindow_title=" + value + "\n[Basic]\nLanguage=en_US\n";
+        dir.write(QStringLiteral("config.ini"), bytes);
+        const QString path = dir.path(QStringLiteral("config.ini"));
+        {
+            // The disguise is real: QSettings would not hand back text.
+            QSettings raw(path, QSettings::IniFormat);
+            const QVariant title = raw.value(QStringLiteral("Other/mainwindow_title"));
+            QVERIFY2(title.type() != QVariant::String && title.type() != QVariant::StringList, title.typeName());
+        }
+        QString reason;
+        QCOMPARE(IniFile::check(path, IniFile::kMaxSettingsSize, &reason), IniFile::Access::Refused);
+        QVERIFY(!reason.isEmpty());
+        const SettingsFiles::Config config = SettingsFiles::readConfig(path);
+        QVERIFY(config.exists);
+        QVERIFY(config.language.isEmpty());
+        QVERIFY(!SettingsFiles::saveLanguage(path, QStringLiteral("zh_CN")));
+        QCOMPARE(dir.read(QStringLiteral("config.ini")), bytes);
+    }
+
+    // Whatever text QSettings itself wrote, '@' anywhere included, is read
+    // back and survives a language save.
+    void textsWrittenByQSettingsAreReadBack()
+    {
+        WorkDir dir(false);
+        const QString path = dir.path(QStringLiteral("config.ini"));
+        const QStringList pieces{QStringLiteral("@"), QStringLiteral("@@"), QStringLiteral("Variant("),
+                                 QStringLiteral("DateTime("), QStringLiteral("String("), QStringLiteral(","),
+                                 QStringLiteral("\""), QStringLiteral("\\"), QStringLiteral(" "),
+                                 QStringLiteral("="), QStringLiteral(";"), QStringLiteral("\t"),
+                                 QStringLiteral("\n"), QString(QChar(0)), QStringLiteral("\x01"),
+                                 QStringLiteral("伺服"), QStringLiteral("x40"), QStringLiteral("100"),
+                                 QStringLiteral("Bench 3")};
+        const QRegularExpression spellsAfterSeparator(QStringLiteral("[=,] *@(Variant|DateTime)\\("));
+        int refused = 0;
+        QRandomGenerator random(20261206);
+        for (int round = 0; round < 300; ++round) {
+            QString title;
+            for (int n = random.bounded(1, 8); n > 0; --n)
+                title += pieces.at(random.bounded(pieces.size()));
+            const QStringList list{title, pieces.at(random.bounded(pieces.size())) + title};
+            QFile::remove(path);
+            {
+                QSettings settings(path, QSettings::IniFormat);
+                settings.setIniCodec("UTF-8");
+                settings.setValue(QStringLiteral("Other/mainwindow_title"), title);
+                settings.setValue(QStringLiteral("Mine/list"), list);
+            }
+            // The one thing given up: a serialized form right after '=' or
+            // ',' is refused even inside quotes, where it is only text.
+            if (spellsAfterSeparator.match(title + QLatin1Char('\n') + list.join(QLatin1Char('\n'))).hasMatch()) {
+                QCOMPARE(IniFile::check(path, IniFile::kMaxSettingsSize), IniFile::Access::Refused);
+                ++refused;
+                continue;
+            }
+            QCOMPARE(IniFile::check(path, IniFile::kMaxSettingsSize), IniFile::Access::Readable);
+            QCOMPARE(SettingsFiles::readConfig(path).title, title);
+            QVERIFY(SettingsFiles::saveLanguage(path, QStringLiteral("en_US")));
+            const SettingsFiles::Config after = SettingsFiles::readConfig(path);
+            QCOMPARE(after.title, title);
+            QCOMPARE(after.language, QStringLiteral("en_US"));
+            QSettings settings(path, QSettings::IniFormat);
+            settings.setIniCodec("UTF-8");
+            QCOMPARE(settings.value(QStringLiteral("Mine/list")).toStringList(), list);
+        }
+        QVERIFY(refused < 30);
+    }
+
+    void fileThatDoesNotParseIsNotRewritten()
+    {
+        WorkDir dir(false);
+        // A line that is neither a section nor a key; QSettings would drop it.
+        const QByteArray bytes("[Other]\nmainwindow_title=My bench\nno equals sign here\n");
+        dir.write(QStringLiteral("config.ini"), bytes);
+        QVERIFY(!SettingsFiles::saveLanguage(dir.path(QStringLiteral("config.ini")), QStringLiteral("en_US")));
+        QCOMPARE(dir.read(QStringLiteral("config.ini")), bytes);
+    }
+
+    void oversizedSettingsFilesAreNotRead()
+    {
+        WorkDir dir(false);
+        QByteArray bytes("[Basic]\nLanguage=en_US\n");
+        bytes.append(QByteArray(int(IniFile::kMaxSettingsSize), ';'));
+        dir.write(QStringLiteral("config.ini"), bytes);
+        dir.write(QStringLiteral("appsetting.ini"), "[Func]\nUseCompare=true\n" + bytes);
+        QVERIFY(SettingsFiles::readConfig(dir.path(QStringLiteral("config.ini"))).language.isEmpty());
+        QVERIFY(!SettingsFiles::readAppSettings(dir.path(QStringLiteral("appsetting.ini"))).useCompare);
     }
 
     void languageSaveCreatesAMissingConfig()
