@@ -242,7 +242,10 @@ void LinkEngine::awaitReply(qint64 now)
     } else {
         const QByteArray chunk = incoming.takeFirst();
         m_events.traffic(chunk, 1);
-        if (m_matcher.match(chunk, m_current.record, now) == ReplyMatcher::Accepted) {
+        const ReplyMatcher::Result result = m_current.record.index == Cmd::WaveStart
+            ? m_matcher.findReply(chunk, m_current.record, now)
+            : m_matcher.match(chunk, m_current.record, now);
+        if (result == ReplyMatcher::Accepted) {
             acceptReply();
             return;
         }

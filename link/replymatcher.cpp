@@ -40,6 +40,33 @@ ReplyMatcher::Result ReplyMatcher::match(const QByteArray &chunk, const Frame &s
     return result;
 }
 
+ReplyMatcher::Result ReplyMatcher::findReply(const QByteArray &chunk, const Frame &sent, qint64 nowMs)
+{
+    m_called = true;
+    m_lastCall = nowMs;
+    m_pending.append(chunk);
+    const int expected = qMax<int>(sent.rxLen, FrameFormat::kOverhead);
+    const char header[FrameFormat::kHeaderSize] = {char(FrameFormat::kHead), char(sent.cmd), char(sent.subCmd),
+                                                   char(sent.rxLen)};
+    const QByteArray head = QByteArray::fromRawData(header, FrameFormat::kHeaderSize);
+    for (int at = m_pending.indexOf(head); at >= 0 && at + expected <= m_pending.size();
+         at = m_pending.indexOf(head, at + 1)) {
+        const auto *bytes = reinterpret_cast<const uint8_t *>(m_pending.constData()) + at;
+        if (crc16(bytes, expected - 2) == quint16(bytes[expected - 2] << 8 | bytes[expected - 1])) {
+            if (at > 0)
+                qCDebug(lcLink) << "reply found after" << at << "other bytes";
+            m_reply = m_pending.mid(at, expected);
+            m_pending.remove(0, at + expected);
+            return Accepted;
+        }
+    }
+    // Only a reply that has not fully arrived can start in the last
+    // expected - 1 bytes; anything before them is no part of it.
+    if (m_pending.size() > expected - 1)
+        m_pending.remove(0, m_pending.size() - (expected - 1));
+    return Incomplete;
+}
+
 const uint8_t *ReplyMatcher::replyPayload() const
 {
     if (m_reply.size() < FrameFormat::kOverhead)

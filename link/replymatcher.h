@@ -25,6 +25,15 @@ public:
 
     Result match(const QByteArray &chunk, const Frame &sent, qint64 nowMs);
 
+    // For the acknowledgement of a waveform start only: when the drive took
+    // an earlier start whose acknowledgement was lost, its blocks are already
+    // streaming and the acknowledgement of the resent start comes somewhere
+    // among them. Looks for the whole reply (head, command, sub-command,
+    // length and checksum) anywhere in the bytes gathered; what comes before
+    // it is dropped, what follows waits in pending(). Until it is found only
+    // the bytes that could begin it are kept.
+    Result findReply(const QByteArray &chunk, const Frame &sent, qint64 nowMs);
+
     // Payload of the last accepted reply. It stays valid and unchanged until
     // the next reply is accepted or the matcher is cleared.
     const uint8_t *replyPayload() const;

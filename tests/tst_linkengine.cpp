@@ -404,6 +404,37 @@ private slots:
         QCOMPARE(rig.events.received.last(), 4u);
     }
 
+    // The acknowledgement of a start is lost, but the drive took the start
+    // and streams. The start goes out again after 200 ms, and its
+    // acknowledgement, which comes between two blocks, is still found.
+    void startAcknowledgedAmongBlocksOfAnEarlierStart()
+    {
+        Rig rig;
+        int starts = 0;
+        rig.transport.onFrame = [&](const QByteArray &f) {
+            if (f.mid(1, 2).toHex() != "0a04")
+                return;
+            const qint64 t = rig.clock.t;
+            if (++starts == 1) {
+                for (int k = 0; k < 200; ++k)
+                    rig.transport.deliver(t + 2 + 3 * k, block(k), 1);
+            } else {
+                // The drive starts afresh: the block on its way is cut short.
+                rig.transport.input.clear();
+                rig.transport.deliver(t + 1, block(0).right(50) + echo(f) + block(1).left(20), 1);
+            }
+        };
+        rig.queue(Cmd::WaveStart);
+        QVERIFY(rig.runUntil([&] { return !rig.events.replies.isEmpty(); }, 1000));
+        QCOMPARE(starts, 2);
+        QVERIFY(!rig.engine.exitRequested());
+        QVERIFY(rig.engine.waveformMode());
+        // The block begun behind the acknowledgement goes on in the stream.
+        rig.transport.deliver(rig.clock.t + 1, block(1).mid(20) + block(2), 1);
+        rig.runFor(20);
+        QVERIFY(rig.events.samples.endsWith(block(1).mid(4, 200) + block(2).mid(4, 200)));
+    }
+
     // A drive streaming a block every 3 ms answers the stop `latencyMs` after
     // it went out: everything scheduled up to then still arrives, the last of
     // it a block cut in half. A query queued right behind the stop must wait

@@ -124,6 +124,29 @@ private slots:
         QCOMPARE(m.match(whole, sent, 1000 + 100000), ReplyMatcher::Accepted);
     }
 
+    // Searching for a start's acknowledgement among stream bytes: a false
+    // head with a bad checksum is passed over, a reply split at any byte is
+    // found once whole, what follows it waits, and junk is not hoarded.
+    void startAcknowledgementIsFoundAmongOtherBytes()
+    {
+        const Frame sent = recordFor(0x0A, 0x04, 8);
+        const QByteArray ack = reply(0x0A, 0x04, QByteArray::fromHex("0000"));
+        QByteArray falseHead = ack;
+        falseHead[7] = char(falseHead.at(7) ^ 1);
+        const QByteArray stream = QByteArray(300, '\x33') + falseHead + QByteArray(5, '\x44') + ack + "after";
+        for (int split = 1; split < stream.size(); split += 7) {
+            ReplyMatcher m;
+            QByteArray rest = stream.mid(split);
+            if (m.findReply(stream.left(split), sent, 0) != ReplyMatcher::Accepted) {
+                QVERIFY(m.pending().size() < ack.size());
+                QCOMPARE(m.findReply(rest, sent, 1), ReplyMatcher::Accepted);
+                rest.clear();
+            }
+            QCOMPARE(m.lastReply(), ack);
+            QCOMPARE(m.pending() + rest, QByteArray("after"));
+        }
+    }
+
     void floodOfJunkNeverGrowsTheAccumulatorWithoutBound()
     {
         ReplyMatcher m;
