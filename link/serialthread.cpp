@@ -29,12 +29,14 @@ public:
     {
         // The signal carries a pointer. It points at a copy of its own that
         // stays unchanged until every queued receiver in the GUI thread has
-        // run: the copy goes with an event posted after the signal's events,
-        // whether that event runs or is discarded at exit.
-        auto snapshot = std::make_shared<QByteArray>(bytes.constData(), bytes.size());
-        emit q->connectComTRData(reinterpret_cast<uint8_t *>(const_cast<char *>(snapshot->constData())),
-                                 uint8_t(snapshot->size()), direction);
-        QMetaObject::invokeMethod(q, [snapshot] {}, Qt::QueuedConnection);
+        // run: the copy travels as the argument of a signal queued after that
+        // one, and is freed with its event whether the event runs or is
+        // discarded at exit. Qt copies the argument itself, so a thread
+        // checker sees the copy made and let go inside Qt's own event queue.
+        const QByteArray copy(bytes.constData(), bytes.size());
+        emit q->connectComTRData(reinterpret_cast<uint8_t *>(const_cast<char *>(copy.constData())),
+                                 uint8_t(copy.size()), direction);
+        emit q->trafficCopyReleased(copy);
     }
 
 private:
@@ -47,6 +49,7 @@ SerialThread::SerialThread(QObject *parent)
     , m_engine(std::make_unique<LinkEngine>(*m_events, m_clock))
 {
     connect(this, &QThread::finished, this, &SerialThread::restartIfPending, Qt::QueuedConnection);
+    connect(this, &SerialThread::trafficCopyReleased, this, [](const QByteArray &) {}, Qt::QueuedConnection);
 }
 
 SerialThread::~SerialThread()

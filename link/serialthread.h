@@ -51,6 +51,9 @@ signals:
     void updateProgressbar(uint32_t done, uint32_t total);
     void hexFileTxCmpt(bool ok);
     void debugDataReturn(QString text);
+    // Internal: carries the copy that a connectComTRData pointer points at to
+    // the GUI thread, queued behind that signal's events, where it is let go.
+    void trafficCopyReleased(QByteArray copy);
 
 protected:
     void run() override;
