@@ -39,7 +39,7 @@ bool MainWindow::writeWaveFile(const QString &path, QString *error)
 
 void MainWindow::waveDataSave()
 {
-    if (m_wave.raw(0).isEmpty()) {
+    if (m_wave.longest() == 0) {
         Prompt::warning(this, tr("无法保存"), tr("波形点数为0！"));
         return;
     }
@@ -59,12 +59,12 @@ void MainWindow::waveDataSave()
         return;
     }
     Prompt::information(this, tr("数据保存结果"),
-                        tr("保存成功！<br/>波形点数：%1<br/>保存到:%2").arg(m_wave.count()).arg(path));
+                        tr("保存成功！<br/>波形点数：%1<br/>保存到:%2").arg(m_wave.longest()).arg(path));
 }
 
 void MainWindow::waveDataSaveAs()
 {
-    if (m_wave.raw(0).isEmpty()) {
+    if (m_wave.longest() == 0) {
         Prompt::warning(this, tr("无法保存"), tr("波形点数为0！"));
         return;
     }
@@ -79,12 +79,12 @@ void MainWindow::waveDataSaveAs()
         Prompt::critical(this, tr("数据保存结果"), tr("保存失败！<br/>%1<br/>%2").arg(path, error));
         return;
     }
-    Prompt::information(this, tr("数据保存结果"), tr("保存成功！<br/>波形点数：%1").arg(m_wave.count()));
+    Prompt::information(this, tr("数据保存结果"), tr("保存成功！<br/>波形点数：%1").arg(m_wave.longest()));
 }
 
 void MainWindow::exportDocument()
 {
-    if (m_wave.raw(0).isEmpty()) {
+    if (m_wave.longest() == 0) {
         Prompt::warning(this, tr("无法保存"), tr("波形点数为0！"));
         return;
     }

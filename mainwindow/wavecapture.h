@@ -44,6 +44,14 @@ public:
     void clear();
     const QVector<QPointF> &raw(int channel) const { return m_raw[size_t(channel)]; }
     int count() const { return m_raw[0].size(); }
+    // Points of the longest channel: after an import the channels may differ.
+    int longest() const
+    {
+        int n = 0;
+        for (const auto &channel : m_raw)
+            n = qMax(n, channel.size());
+        return n;
+    }
 
     // The points as the curve shows them: (x, scale * y + offset).
     static QVector<QPointF> displayed(const QVector<QPointF> &raw, float scale, int offset, Span *span);

@@ -21,14 +21,21 @@ bool write(const QString &path, const QStringList &names, const QString &model, 
     for (int c = 0; c < kChannels; ++c)
         out << names.value(c) << ',';
     out << "#Model=" << model << ',' << "#Version=" << version << ',' << ',' << '\n';
-    const int n = raw[0].size();
-    for (int i = 0; i < n; ++i) {
-        for (const QVector<QPointF> &channel : raw) {
-            if (channel.isEmpty())
-                continue;
-            // A channel with fewer points leaves its field empty: no value is made up.
-            if (i < channel.size())
-                out << channel[i].y();
+    // A line per point of the longest channel, and a field per channel up to
+    // the last one with points, so that every value stays in its channel's
+    // column: a channel with fewer points, or none, leaves its field empty
+    // and no value is made up.
+    int rows = 0;
+    int fields = 0;
+    for (int c = 0; c < kChannels; ++c) {
+        rows = qMax(rows, raw[size_t(c)].size());
+        if (!raw[size_t(c)].isEmpty())
+            fields = c + 1;
+    }
+    for (int i = 0; i < rows; ++i) {
+        for (int c = 0; c < fields; ++c) {
+            if (i < raw[size_t(c)].size())
+                out << raw[size_t(c)][i].y();
             out << ',';
         }
         out << '\n';

@@ -1,8 +1,10 @@
 #pragma once
 
 // Waveform files: comma-separated text, a header line with the four channel
-// names, the drive's model and version, then one line per point with one
-// value per channel that has points. Every field is followed by a comma.
+// names, the drive's model and version, then one line per point of the
+// longest channel with a field per channel up to the last one that has
+// points (empty where a channel has no point). Every field is followed by a
+// comma.
 
 #include <QPointF>
 #include <QString>
