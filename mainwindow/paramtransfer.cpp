@@ -245,7 +245,10 @@ QStringList ParamTransfer::decodeDownload(const QByteArray &payload, Definitions
         case 4: reason = tr(": 所属参数为停机设置类（当前为开机状态不允许设置）"); break;
         case 8: reason = tr(": 所设置参数不存在"); break;
         case 16: reason = tr(": 所设置的参数不允许设置（只读、内部保留）"); break;
-        default: break;
+        // Any other code is no acceptance either: it is counted and shown as a
+        // failure, so a write the drive did not take is never summed up as
+        // "设置失败：0个".
+        default: reason = tr(": 设置失败（应答代码 %1）").arg(result); break;
         }
         if (!reason.isEmpty()) {
             ++fail;

@@ -1417,6 +1417,10 @@ Please check whether the factory settings have been restored!</translation>
         <source>&lt;br/&gt;详细信息：&lt;br/&gt;</source>
         <translation>&lt;br/&gt;Details:&lt;br/&gt;</translation>
     </message>
+    <message>
+        <source>: 设置失败（应答代码 %1）</source>
+        <translation>: not set (reply code %1)</translation>
+    </message>
 </context>
 <context>
     <name>SerialThread</name>
