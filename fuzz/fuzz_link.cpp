@@ -1,4 +1,5 @@
-// The reply matcher and the waveform stream parser on arbitrary bytes in
+// The reply matcher (judging replies in turn, and searching for one among
+// other bytes) and the waveform stream parser on arbitrary bytes in
 // arbitrary deliveries.
 //
 // Input: a header that says which replies are awaited and how the rest is cut
@@ -104,6 +105,44 @@ void runMatcher(const QVector<Frame> &awaited, const QVector<QByteArray> &chunks
     FUZZ_CHECK(matcher.replyPayload() == nullptr && matcher.lastReply().isEmpty());
 }
 
+// The search for a start's acknowledgement among other bytes: it accepts
+// only a whole reply with the awaited header and a good checksum, the first
+// one the bytes hold, whatever the split; until then it keeps fewer bytes
+// than a reply has; after it, the rest waits.
+void runSearch(const Frame &sent, const QVector<QByteArray> &chunks)
+{
+    const int expected = qMax<int>(sent.rxLen, FrameFormat::kOverhead);
+    ReplyMatcher whole;
+    QByteArray stream;
+    for (const QByteArray &chunk : chunks)
+        stream += chunk;
+    const bool found = whole.findReply(stream, sent, 0) == ReplyMatcher::Accepted;
+
+    ReplyMatcher matcher;
+    QByteArray after;
+    bool accepted = false;
+    for (const QByteArray &chunk : chunks) {
+        if (accepted) {
+            after += chunk;
+            continue;
+        }
+        accepted = matcher.findReply(chunk, sent, 1) == ReplyMatcher::Accepted;
+        if (!accepted)
+            FUZZ_CHECK(matcher.pending().size() < expected);
+    }
+    FUZZ_CHECK(accepted == found);
+    if (!accepted)
+        return;
+    const QByteArray reply = matcher.lastReply();
+    FUZZ_CHECK(reply == whole.lastReply());
+    FUZZ_CHECK(matcher.pending() + after == whole.pending());
+    FUZZ_CHECK(reply.size() == expected && stream.contains(reply));
+    const auto *bytes = reinterpret_cast<const uint8_t *>(reply.constData());
+    FUZZ_CHECK(bytes[0] == FrameFormat::kHead && bytes[1] == sent.cmd && bytes[2] == sent.subCmd
+               && bytes[3] == sent.rxLen);
+    FUZZ_CHECK(crc16(bytes, expected - 2) == quint16(bytes[expected - 2] << 8 | bytes[expected - 1]));
+}
+
 // The parser over every delivery: it never holds a whole block or junk, a
 // block's samples are reported only when its sum agrees, and the split of
 // the stream does not change what comes out.
@@ -179,6 +218,7 @@ FUZZ_TARGET(fuzz_link)
     }
 
     runMatcher(awaited, chunks, times);
+    runSearch(awaited[0], chunks);
     runParser(stream, chunks);
     return 0;
 }
