@@ -6,6 +6,7 @@
 
 #include "app/mainclass.h"
 #include "dialogs/prompt.h"
+#include "link/frame.h"
 #include "mainwindow/mainwindow.h"
 #include "sim/ptydriveserver.h"
 
@@ -20,6 +21,8 @@
 #include <QList>
 #include <QStringList>
 #include <QTemporaryDir>
+
+#include <algorithm>
 
 // Records every box and file request the code under test makes and answers
 // them: boxes with the queued answers, else their first button; file requests
@@ -49,6 +52,16 @@ public:
     {
         Prompt::setBoxHandler({});
         Prompt::setFileHandler({});
+    }
+
+    // Whether a box with this text, or this title, has been shown.
+    bool hasText(const QString &text) const
+    {
+        return std::any_of(boxes.cbegin(), boxes.cend(), [&](const Prompt::Box &b) { return b.text == text; });
+    }
+    bool hasTitle(const QString &title) const
+    {
+        return std::any_of(boxes.cbegin(), boxes.cend(), [&](const Prompt::Box &b) { return b.title == title; });
     }
 
     QList<Prompt::Box> boxes;
@@ -120,6 +133,8 @@ private:
 class DriveFixture
 {
 protected:
+    std::unique_ptr<WorkDir> dir;
+    std::unique_ptr<PromptRecorder> prompts;
     std::unique_ptr<DriveEndpoint> drive;
     std::unique_ptr<PtyDriveServer> server;
     std::unique_ptr<MainClass> app;
@@ -158,11 +173,22 @@ protected:
             [&] { return widget<QLabel>("communicateState")->text() == QStringLiteral("通信正常"); }, 5000);
     }
 
-    void stopAll()
+    // A case starts in a fresh working folder, with boxes recorded and the
+    // command table as the program starts with it.
+    void openCase()
+    {
+        dir = std::make_unique<WorkDir>();
+        prompts = std::make_unique<PromptRecorder>();
+        resetCommandTable();
+    }
+    // Ends the program, then the drive, then the case.
+    void closeCase()
     {
         app.reset();
         server.reset();
         drive.reset();
         qunsetenv("SERVO_EXTRA_PORTS");
+        prompts.reset();
+        dir.reset();
     }
 };

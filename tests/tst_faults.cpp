@@ -18,18 +18,9 @@ class TestFaults : public QObject, private DriveFixture
     Q_OBJECT
 
 private:
-    std::unique_ptr<WorkDir> dir;
-    std::unique_ptr<PromptRecorder> prompts;
 
     QString text(const char *label) const { return widget<QLabel>(label)->text(); }
     int counter(const char *label) const { return text(label).mid(3).toInt(); }
-    bool boxShown(const QString &body) const
-    {
-        for (const Prompt::Box &box : prompts->boxes)
-            if (box.text == body)
-                return true;
-        return false;
-    }
     void setFaults(const QString &name, const QString &value)
     {
         QString error;
@@ -59,7 +50,7 @@ private:
     {
         prompts->boxes.clear();
         window()->on_pushButton_ReadAllParam_clicked();
-        QTRY_VERIFY_WITH_TIMEOUT(boxShown(QStringLiteral("参数读取成功")), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(prompts->hasText(QStringLiteral("参数读取成功")), 30000);
         QVERIFY(!window()->isParamTransferBusy());
     }
     // Compares the counters with the drive's: every frame the tool sent
@@ -77,18 +68,8 @@ private:
     }
 
 private slots:
-    void init()
-    {
-        dir = std::make_unique<WorkDir>();
-        prompts = std::make_unique<PromptRecorder>();
-        resetCommandTable();
-    }
-    void cleanup()
-    {
-        stopAll();
-        prompts.reset();
-        dir.reset();
-    }
+    void init() { openCase(); }
+    void cleanup() { closeCase(); }
 
     void transfersAndMonitorSurviveABadLine_data()
     {
@@ -199,7 +180,7 @@ private slots:
         window()->on_pushButton_ReadAllParam_clicked();
         QTRY_VERIFY_WITH_TIMEOUT(window()->linkState() != 1, 10000);
         QTRY_VERIFY_WITH_TIMEOUT(!window()->isParamTransferBusy(), 10000);
-        QVERIFY(!boxShown(QStringLiteral("参数读取成功")));
+        QVERIFY(!prompts->hasText(QStringLiteral("参数读取成功")));
         verifyValuesFromTheDrive(false);
 
         // It comes back on a new line; connecting again works and the read completes.

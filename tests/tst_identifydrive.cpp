@@ -15,8 +15,6 @@ class TestIdentifyDrive : public QObject, private DriveFixture
     Q_OBJECT
 
 private:
-    std::unique_ptr<WorkDir> dir;
-    std::unique_ptr<PromptRecorder> prompts;
 
     bool start(const DriveIdentity &identity = DriveIdentity())
     {
@@ -27,31 +25,14 @@ private:
         return connectToDrive();
     }
     ParamLoadSelDialog *loadDialog() const { return window()->paramLoadDialog(); }
-    bool boxShown(const QString &text) const
-    {
-        for (const Prompt::Box &box : prompts->boxes)
-            if (box.text == text)
-                return true;
-        return false;
-    }
     qint64 driveValue(int group, int index)
     {
         return drive->withModel([&](DriveModel &m) { return m.parameters().value(group, index); });
     }
 
 private slots:
-    void init()
-    {
-        dir = std::make_unique<WorkDir>();
-        prompts = std::make_unique<PromptRecorder>();
-        resetCommandTable();
-    }
-    void cleanup()
-    {
-        stopAll();
-        prompts.reset();
-        dir.reset();
-    }
+    void init() { openCase(); }
+    void cleanup() { closeCase(); }
 
     void connectIdentifyReadExportImportDownload()
     {
@@ -67,14 +48,14 @@ private slots:
         // Read everything from the drive.
         drive->withModel([](DriveModel &m) { m.parameters().setValue(1, 0, 777); });
         loadDialog()->findChild<QPushButton *>(QStringLiteral("pushButton_OK"))->click();
-        QTRY_VERIFY_WITH_TIMEOUT(boxShown(QStringLiteral("参数读取成功")), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(prompts->hasText(QStringLiteral("参数读取成功")), 10000);
         QCOMPARE(window()->definitions().findParam(QStringLiteral("P01_00"))->currentValue, QStringLiteral("777"));
 
         // Export, change a value in the file, import it and download it.
         const QString path = dir->path(QStringLiteral("drive.conf"));
         prompts->fileAnswers.append(path);
         window()->on_pushButton_paramExportFile_clicked();
-        QVERIFY(boxShown(QStringLiteral("导出成功！")));
+        QVERIFY(prompts->hasText(QStringLiteral("导出成功！")));
         ParamFile::Contents saved = ParamFile::read(path);
         QCOMPARE(saved.model, QStringLiteral("VMR-A1-0A02"));
         QCOMPARE(saved.values.value(QStringLiteral("P01_00")), QStringLiteral("777"));
@@ -84,8 +65,8 @@ private slots:
 
         prompts->fileAnswers.append(path);
         window()->on_pushButton_paramImportFile_clicked();
-        QVERIFY(boxShown(QStringLiteral("机型名称:VMR-A1-0A02<br/>固件版本:V1.04")));
-        QVERIFY(boxShown(QStringLiteral("共有：1个值被修改")));
+        QVERIFY(prompts->hasText(QStringLiteral("机型名称:VMR-A1-0A02<br/>固件版本:V1.04")));
+        QVERIFY(prompts->hasText(QStringLiteral("共有：1个值被修改")));
         QCOMPARE(driveValue(1, 0), 777); // an import never touches the drive
 
         // Downloads go out for the group on show: all of them.
@@ -95,7 +76,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(driveValue(1, 0), 612, 5000);
         QTRY_VERIFY(!window()->isParamTransferBusy());
         // The drive's EEPROM matches its defaults: no warning.
-        QVERIFY(!boxShown(QStringLiteral("请点击恢复出厂设置")));
+        QVERIFY(!prompts->hasText(QStringLiteral("请点击恢复出厂设置")));
     }
 
     void otherDrivesAndStamps()
@@ -108,7 +89,7 @@ private slots:
         QCOMPARE(loadDialog()->deviceInfo(0), QStringLiteral("未知型号，机型代码:0001-0B99-0003-0068"));
         QCOMPARE(window()->deviceModelText(), QStringLiteral("Unknown Device(Code:0001-0B99-0003-0068)"));
         // Version stamps that differ ask for a factory reset, once per identification.
-        QTRY_VERIFY(boxShown(QStringLiteral("请点击恢复出厂设置")));
+        QTRY_VERIFY(prompts->hasText(QStringLiteral("请点击恢复出厂设置")));
         loadDialog()->findChild<QRadioButton *>(QStringLiteral("radioButton_noLoad"))->setChecked(true);
         loadDialog()->findChild<QPushButton *>(QStringLiteral("pushButton_OK"))->click();
         QVERIFY(!window()->paramLoadDialog());
@@ -125,7 +106,7 @@ private slots:
         QTRY_VERIFY(window()->deviceModelText() == QStringLiteral("VMR-A1-0A02"));
         QTRY_VERIFY(!window()->isParamTransferBusy());
         window()->on_pushButton_ParamCompare_clicked();
-        QTRY_VERIFY_WITH_TIMEOUT(boxShown(QStringLiteral("当前参数为：\r\nVMR-A1-0A02_V1.04\r\n差异部分详见参数列表")), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(prompts->hasText(QStringLiteral("当前参数为：\r\nVMR-A1-0A02_V1.04\r\n差异部分详见参数列表")), 10000);
     }
 };
 

@@ -36,8 +36,6 @@ class TestMainWindow : public QObject, private DriveFixture
     Q_OBJECT
 
 private:
-    std::unique_ptr<WorkDir> dir;
-    std::unique_ptr<PromptRecorder> prompts;
     QStringList systemPorts;
 
     QString text(const char *label) const { return widget<QLabel>(label)->text(); }
@@ -46,21 +44,16 @@ private:
 private slots:
     void init()
     {
-        dir = std::make_unique<WorkDir>();
-        prompts = std::make_unique<PromptRecorder>();
+        openCase();
         systemPorts.clear();
         Platform::setSystemPortLister([this] { return systemPorts; });
-        resetCommandTable();
     }
 
     void cleanup()
     {
-        stopAll();
+        closeCase();
         HidStandIn::reset();
         Platform::setSystemPortLister({});
-        qunsetenv("SERVO_EXTRA_PORTS");
-        prompts.reset();
-        dir.reset();
     }
 
     void connectingShowsTheGreenLampAndCountsTraffic()

@@ -30,13 +30,6 @@ private:
         return window->findChild<T *>(QString::fromLatin1(name));
     }
 
-    bool boxWithTitle(const PromptRecorder &prompts, const QString &title) const
-    {
-        for (const Prompt::Box &box : prompts.boxes)
-            if (box.title == title)
-                return true;
-        return false;
-    }
 
     void editViaDialog(const QString &code, const QString &value)
     {
@@ -89,7 +82,7 @@ private slots:
 
         // Read all: every value equals the drive's.
         widget<QPushButton>("pushButton_ReadAllParam")->click();
-        QTRY_VERIFY_WITH_TIMEOUT(boxWithTitle(prompts, QStringLiteral("结果")), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(prompts.hasTitle(QStringLiteral("结果")), 10000);
         const auto driveValue = [&](const QString &code) {
             int g, i;
             Codes::splitNumbers(code, &g, &i);
@@ -137,7 +130,7 @@ private slots:
 
         prompts.boxes.clear();
         widget<QPushButton>("pushButton_DownLoadParam")->click();
-        QTRY_VERIFY_WITH_TIMEOUT(boxWithTitle(prompts, QStringLiteral("参数设置结果")), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(prompts.hasTitle(QStringLiteral("参数设置结果")), 10000);
         QCOMPARE(prompts.boxes.last().icon, Prompt::Icon::Information);
         QVERIFY2(prompts.boxes.last().text.contains(QStringLiteral("</font>3个")), qPrintable(prompts.boxes.last().text));
         for (int i = 0; i < 3; ++i)
@@ -148,7 +141,7 @@ private slots:
             defs.findParam(code)->currentValue.clear();
         prompts.boxes.clear();
         widget<QPushButton>("pushButton_ReadAllParam")->click();
-        QTRY_VERIFY_WITH_TIMEOUT(boxWithTitle(prompts, QStringLiteral("结果")), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(prompts.hasTitle(QStringLiteral("结果")), 10000);
         for (int i = 0; i < 3; ++i) {
             const ParamRecord *p = defs.findParam(edited.at(i));
             QCOMPARE(p->currentValue, values.at(i));
@@ -207,7 +200,7 @@ private slots:
         widget<QPushButton>("pushButton")->click();
         QTRY_COMPARE(widget<QLabel>("communicateState")->text(), QStringLiteral("通信正常"));
         widget<QPushButton>("pushButton_DownLoadParam")->click();
-        QTRY_VERIFY_WITH_TIMEOUT(boxWithTitle(prompts, QStringLiteral("参数设置结果")), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(prompts.hasTitle(QStringLiteral("参数设置结果")), 10000);
         const Prompt::Box &box = prompts.boxes.last();
         QCOMPARE(box.icon, Prompt::Icon::Critical);
         QVERIFY(box.text.contains(stopOnly + QStringLiteral(": 所属参数为停机设置类")));

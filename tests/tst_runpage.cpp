@@ -22,16 +22,6 @@ class TestRunPage : public QObject, private DriveFixture
     Q_OBJECT
 
 private:
-    std::unique_ptr<WorkDir> dir;
-    std::unique_ptr<PromptRecorder> prompts;
-
-    bool asked(const QString &title) const
-    {
-        for (const Prompt::Box &box : prompts->boxes)
-            if (box.title == title)
-                return true;
-        return false;
-    }
     qint64 paramByName(const char *name) const
     {
         // The drive's parameters by name, read through the window's definitions.
@@ -54,7 +44,7 @@ private:
         widget<QListWidget>("listWidget")->setCurrentRow(MainWindow::RunPage);
         QTRY_VERIFY(widget<QPushButton>("pushButton_ManualRunServoON")->isEnabled());
         widget<QPushButton>("pushButton_ManualRunServoON")->click();
-        QVERIFY(asked(QStringLiteral("确定运行？")));
+        QVERIFY(prompts->hasTitle(QStringLiteral("确定运行？")));
         QTRY_VERIFY(drive->withModel([](DriveModel &m) { return m.servoOn(); }));
         QTRY_COMPARE(widget<QLabel>("label_ManualRun_Mode")->text(), QStringLiteral("位置模式"));
     }
@@ -62,8 +52,7 @@ private:
 private slots:
     void init()
     {
-        dir = std::make_unique<WorkDir>();
-        prompts = std::make_unique<PromptRecorder>();
+        openCase();
         QVERIFY(startDrive(dir->path(QStringLiteral("ParameterFile/zh_CN_Parameter.xml"))));
         Platform::setSystemPortLister([] { return QStringList(); });
         startApp();
@@ -72,10 +61,8 @@ private slots:
 
     void cleanup()
     {
-        stopAll();
+        closeCase();
         Platform::setSystemPortLister({});
-        prompts.reset();
-        dir.reset();
     }
 
     void periodicMonitorQuery()
@@ -121,7 +108,7 @@ private slots:
         servoOn();
         QTRY_VERIFY(widget<QPushButton>("pushButton_ManualRunInnerID")->isEnabled());
         widget<QPushButton>("pushButton_ManualRunInnerID")->click();
-        QTRY_VERIFY_WITH_TIMEOUT(asked(QStringLiteral("惯量识别完成")), 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(prompts->hasTitle(QStringLiteral("惯量识别完成")), 15000);
         QTRY_COMPARE(paramByName("负载惯量比"), qint64(286));
         auto *results = widget<QTableWidget>("tableWidget_InertiaResult");
         QCOMPARE(results->item(0, 1)->text(), QStringLiteral("286"));
@@ -130,7 +117,7 @@ private slots:
         QVERIFY(widget<QPushButton>("pushButton_ManualRunNextStep")->isEnabled());
         widget<QPushButton>("pushButton_ManualRunNextStep")->click();
         widget<QPushButton>("pushButton_ManualRunAutoParamTest")->click();
-        QTRY_VERIFY_WITH_TIMEOUT(asked(QStringLiteral("刚性等级测试结果")), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(prompts->hasTitle(QStringLiteral("刚性等级测试结果")), 20000);
         QTRY_COMPARE(paramByName("刚性等级"), qint64(15));
         QVERIFY(widget<QTableWidget>("tableWidget_RigidityResult")->rowCount() >= 5);
     }
@@ -143,7 +130,7 @@ private slots:
         widget<QPushButton>("pushButton_ManualRunServoON")->click();
         QTRY_COMPARE(widget<QLabel>("label_ManualRun_Mode")->text(), QStringLiteral("速度模式"));
         window()->on_pushButton_ManualRunInnerID_clicked();
-        QVERIFY(asked(QStringLiteral("无法进行惯量识别")));
+        QVERIFY(prompts->hasTitle(QStringLiteral("无法进行惯量识别")));
         QCOMPARE(window()->manualRun().state(), int(ManualRunMachine::JogState));
     }
 
@@ -153,7 +140,7 @@ private slots:
         widget<QListWidget>("listWidget")->setCurrentRow(MainWindow::RunPage);
         QTRY_VERIFY(widget<QPushButton>("pushButton_ManualRunServoON")->isEnabled());
         widget<QPushButton>("pushButton_ManualRunServoON")->click();
-        QTRY_VERIFY(asked(QStringLiteral("JOG无法运行")));
+        QTRY_VERIFY(prompts->hasTitle(QStringLiteral("JOG无法运行")));
         QCOMPARE(window()->manualRun().state(), int(ManualRunMachine::ServoOffState));
     }
 

@@ -23,8 +23,6 @@ class TestWavePage : public QObject, private DriveFixture
     Q_OBJECT
 
 private:
-    std::unique_ptr<WorkDir> dir;
-    std::unique_ptr<PromptRecorder> prompts;
     QByteArray savedHome;
 
     const WaveCapture &wave() const { return window()->waveCapture(); }
@@ -110,21 +108,18 @@ private:
 private slots:
     void init()
     {
-        dir = std::make_unique<WorkDir>();
+        openCase();
         // Quick saves go to the documents folder of this home.
         savedHome = qgetenv("HOME");
         qputenv("HOME", dir->path(QStringLiteral("home")).toLocal8Bit());
-        prompts = std::make_unique<PromptRecorder>();
         Platform::setSystemPortLister([] { return QStringList(); });
     }
 
     void cleanup()
     {
-        stopAll();
+        closeCase();
         Platform::setSystemPortLister({});
         qputenv("HOME", savedHome);
-        prompts.reset();
-        dir.reset();
     }
 
     void captureAtOneKilohertzLosesNothing()
