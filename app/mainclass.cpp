@@ -75,6 +75,7 @@ void MainClass::wire()
     connect(w, &MainWindow::putSoftWare, about, &aboutDialog::setSoftWare);                              // 10
     connect(link, &SerialThread::data_Return, w, &MainWindow::showData);                                 // 11
     connect(link, &SerialThread::waveform_putDataToShow, w, &MainWindow::waveform_recvDataFromThread);   // 12
+    connect(link, &SerialThread::waveform_gap, w, &MainWindow::waveform_gapFromThread);
     connect(link, &SerialThread::communicateState, w, &MainWindow::comStateShow);                        // 13
     connect(link, &SerialThread::communicateTx, w, &MainWindow::comTxNumShow);                           // 14
     connect(link, &SerialThread::communicateRx, w, &MainWindow::comRxNumShow);                           // 15

@@ -46,6 +46,10 @@ signals:
     void connectComTRData(uint8_t *data, uint8_t length, uint8_t direction);
     void serial_IDLE();
     void waveform_putDataToShow(QByteArray samples);
+    // Sample sets lost from the stream (a block dropped for a bad sum), in
+    // stream order with waveform_putDataToShow: the samples after it were
+    // taken that many sample periods later.
+    void waveform_gap(int sampleSets);
     void debugDataReturn(int id, QByteArray message);
     // Declared for a firmware transfer that no operation starts.
     void updateProgressbar(uint32_t done, uint32_t total);

@@ -107,6 +107,8 @@ public slots:
     void showMsg(QString message);
     void showData(int index);
     void waveform_recvDataFromThread(QByteArray samples);
+    // Sample sets the stream lost between the samples before and after.
+    void waveform_gapFromThread(int sampleSets);
     void comStateShow(uint16_t state);
     void comTxNumShow(uint32_t count);
     void comRxNumShow(uint32_t count);

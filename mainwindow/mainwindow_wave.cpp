@@ -256,6 +256,11 @@ void MainWindow::waveform_recvDataFromThread(QByteArray samples)
         appendWaveBatch(batch);
 }
 
+void MainWindow::waveform_gapFromThread(int sampleSets)
+{
+    qCDebug(lcWindow) << "waveform sample sets lost:" << sampleSets;
+}
+
 void MainWindow::appendWaveBatch(const WaveCapture::Batch &batch)
 {
     QwtPlot *plot = ui->qwtPlot;
