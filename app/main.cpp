@@ -1,5 +1,6 @@
 #include "app/langseldialog.h"
 #include "app/mainclass.h"
+#include "app/quitsignals.h"
 #include "app/workfolder.h"
 #include "mainwindow/mainwindow.h"
 
@@ -66,11 +67,16 @@ int main(int argc, char *argv[])
 
     MainClass mainClass;
     QApplication::setFont(QFont(QStringLiteral("Microsoft Sans Serif")));
+    // The window closes only once the drive is stopped; then the program ends.
+    QObject::connect(mainClass.mainWindow, &MainWindow::closedSafely, &app, &QApplication::quit, Qt::QueuedConnection);
+    QuitSignals::install(mainClass.mainWindow);
 
     if (!mainClass.langSel->langFound())
         mainClass.langSel->exec();
     else
         emit mainClass.langSel->LanguageChange(mainClass.langSel->curLang(), false);
+    if (QuitSignals::received())
+        return 0; // ended while the language was being chosen
 
     mainClass.mainWindow->show();
     if (parser.isSet(QStringLiteral("port")))

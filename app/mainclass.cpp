@@ -71,7 +71,9 @@ void MainClass::wire()
     connect(w, &MainWindow::connectPara, link, &SerialThread::transaction);                              // 6
     connect(link, &SerialThread::serror, w, &MainWindow::showError);                                     // 7
     connect(link, &SerialThread::threadInfo, w, &MainWindow::showMsg);                                   // 8
-    connect(connectionSetup, &ConnectionSetup::connectPara, link, &SerialThread::transaction);           // 9
+    // The dialog's choice goes through the window, which stops the drive on
+    // a link that is up before it connects anew.
+    connect(connectionSetup, &ConnectionSetup::connectPara, w, &MainWindow::connectFromSetup);           // 9
     connect(w, &MainWindow::putSoftWare, about, &aboutDialog::setSoftWare);                              // 10
     connect(link, &SerialThread::data_Return, w, &MainWindow::showData);                                 // 11
     connect(link, &SerialThread::waveform_putDataToShow, w, &MainWindow::waveform_recvDataFromThread);   // 12

@@ -78,7 +78,8 @@ MainWindow::MainWindow(QWidget *parent)
     connect(ui->CLink, &QAction::triggered, this, &MainWindow::showConnectSetup);
     connect(ui->CSerialData, &QAction::triggered, this, &MainWindow::showConnectData);
     connect(ui->CAbout, &QAction::triggered, this, &MainWindow::showAbout);
-    connect(ui->actionDisconnect, &QAction::triggered, this, &MainWindow::comDisConnect);
+    connect(ui->actionDisconnect, &QAction::triggered, this, &MainWindow::disconnectDrive);
+    connect(ui->actionQuit, &QAction::triggered, this, &QWidget::close);
     connect(ui->CWrongDia, &QAction::triggered, this, &MainWindow::showWrongDia);
     connect(ui->actionHelp, &QAction::triggered, this, &MainWindow::openChmFile);
     connect(ui->pushButton_Language, &QPushButton::clicked, this, &MainWindow::showLangSelDlgReg);

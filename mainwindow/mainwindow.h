@@ -20,6 +20,7 @@
 #include <QStringList>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 class FastCurve;
@@ -100,6 +101,8 @@ signals:
     void putSavePath(QString path);
     // Emitted with true before a tuning result question and false after it.
     void commTestPause(bool paused);
+    // The window has closed, after the drive was stopped and the link ended.
+    void closedSafely();
 
 public slots:
     // Link worker.
@@ -117,6 +120,11 @@ public slots:
 
     // Command layer.
     void on_pushButton_clicked();
+    // Disconnect from the menu: the drive is stopped first, then the link ends.
+    void disconnectDrive();
+    // A connection chosen in the connection set-up dialog: a link that is
+    // up is ended safely first.
+    void connectFromSetup(const QString &port, uint32_t baud, uint8_t dataBits, uint8_t parity, uint8_t stopBits);
     void comNumReset();
     void searchComPort();
     void SerialDataQueryTimeOutDeal();
@@ -242,8 +250,18 @@ public:
     // Where quick saves go: "vemar" under the user's documents folder.
     static QString quickSaveFolder();
 
+    // Stops whatever the tool set moving (a capture, a JOG, the servo) and
+    // calls `done` once the drive has answered, at most about a second
+    // later, or at once when nothing runs or the link is down.
+    void stopDriveThen(std::function<void()> done);
+    bool isStoppingDrive() const { return m_stop.active; }
+    // Whether the drive confirmed the last stop.
+    bool lastStopConfirmed() const { return m_stop.confirmed; }
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    // Closing stops the drive first; the window closes once it has answered.
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     // --- Command layer (mainwindow_link.cpp) -----------------------------
@@ -254,6 +272,9 @@ private:
     // queues it.
     void sendCommand(int index, const QByteArray &payload, int rxLen = -1);
     void ControlMode_Query();
+    // Ends the stop begun by stopDriveThen once nothing it waits for is due.
+    void checkDriveStopped();
+    void finishDriveStop(bool confirmed);
     // A reply for the page that asked (records 1 to 6); the handler
     // acknowledges it.
     void pageReply(int index, const QByteArray &payload);
@@ -290,6 +311,7 @@ private:
     void monitorReply(const QByteArray &payload);
 
     // --- Manual run (mainwindow_run.cpp) -----------------------------------
+    void releaseJogSoon();
     friend class ManualRunPage;
     void setupRunPage();
     void manualRunEvent(ManualRunMachine::Source source, int event, bool locked);
@@ -359,6 +381,16 @@ private:
     std::array<std::array<uint8_t, FrameFormat::kMaxLength>, Cmd::Count> m_txBuffers{};
     QList<PortScan::HidDevice> m_hidDevices;
     QTimer *m_scanTimer = nullptr;
+    // Replies due per command: requests queued and not yet answered.
+    std::array<int, Cmd::Count> m_awaiting{};
+    struct DriveStop {
+        bool active = false;
+        bool confirmed = true;
+        bool servoOff = false; // the stop switched the servo off
+        QList<std::function<void()>> done;
+        QTimer *deadline = nullptr;
+    } m_stop;
+    bool m_closeReady = false;
     BusyWatchdog m_monitorWatchdog;
     BusyWatchdog m_transferWatchdog;
 

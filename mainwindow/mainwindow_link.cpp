@@ -30,6 +30,8 @@ void MainWindow::sendCommand(int index, const QByteArray &payload, int rxLen)
     record.txLen = uint8_t(length + FrameFormat::kOverhead);
     if (rxLen >= 0)
         record.rxLen = uint8_t(rxLen);
+    if (index != Cmd::WaveStop && index != Cmd::WaveKeepAlive)
+        ++m_awaiting[size_t(index)];
     emit put(index);
 }
 
@@ -41,6 +43,9 @@ void MainWindow::showData(int index)
     const ReplyDispatch::AckBy ack = ReplyDispatch::ackBy(index);
     if (ack == ReplyDispatch::AckBy::Ignored || ack == ReplyDispatch::AckBy::Nobody)
         return;
+    if (m_awaiting[size_t(index)] > 0)
+        --m_awaiting[size_t(index)];
+    checkDriveStopped();
     if (ack == ReplyDispatch::AckBy::Handler) {
         pageReply(index, ReplyDispatch::copyPayload(commandTable[index]));
         return;
@@ -122,6 +127,7 @@ void MainWindow::showLamp(bool green)
 void MainWindow::comStateShow(uint16_t state)
 {
     if (state == 1) {
+        const bool cameUp = isCommunicateSetUp != 1;
         isCommunicateSetUp = 1;
         ui->communicateState->setText(tr("通信正常"));
         // Also when the link was opened from the connection set-up dialog:
@@ -142,9 +148,15 @@ void MainWindow::comStateShow(uint16_t state)
             queryModeAfterReconnect = false;
             ControlMode_Query();
         }
+        // The manual run page asks the drive whether the servo is on.
+        if (cameUp)
+            m_manualRun->handle(ManualRunMachine::Link, ManualRunMachine::LinkUp);
         return;
     }
     isCommunicateSetUp = state;
+    // Whatever was on its way is gone with the link.
+    m_awaiting.fill(0);
+    checkDriveStopped();
     ui->communicateState->setText(state != 0 ? tr("通信超时") : tr("通信断开"));
     m_manualRun->handle(ManualRunMachine::Link, ManualRunMachine::LinkLost);
     m_versionCheckPending = false;
@@ -224,12 +236,14 @@ void MainWindow::on_pushButton_clicked()
         }
         ui->pushButton->setText(tr("断开连接"));
     } else {
+        if (m_stop.active)
+            return; // the disconnect asked for is under way
         queryModeAfterReconnect = true;
         if (isCommunicateSetUp == 1)
             qCDebug(lcWindow) << "点击了断开设备";
-        emit comDisConnect();
-        if (waveRecording)
-            stopWaveRecording();
+        // The drive is stopped first (capture, JOG, servo); the link ends
+        // when it has answered.
+        disconnectDrive();
         ui->pushButton->setText(tr("连接设备"));
     }
     updateServoLabels();

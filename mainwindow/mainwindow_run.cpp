@@ -38,6 +38,44 @@ QStringList wordsText(const std::array<quint16, 8> &words)
     return texts;
 }
 
+// Stops a JOG whenever its button can no longer see the release: the focus
+// went elsewhere, the button was hidden or disabled, or the window lost
+// activation. Qt's buttons report most of these as a release already; this
+// also covers a button held without the focus (pressed in a window that was
+// not active) and the page being left. Watches the two JOG buttons and the
+// main window.
+class JogGuard : public QObject
+{
+public:
+    JogGuard(QObject *parent, std::function<void()> release)
+        : QObject(parent)
+        , m_release(std::move(release))
+    {
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        switch (event->type()) {
+        case QEvent::FocusOut:
+        case QEvent::Hide:
+        case QEvent::WindowDeactivate:
+            m_release();
+            break;
+        case QEvent::EnabledChange:
+            if (auto *widget = qobject_cast<QWidget *>(watched); widget && !widget->isEnabled())
+                m_release();
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> m_release;
+};
+
 } // namespace
 
 // --- The page as the state machine sees it ---------------------------------------
@@ -167,6 +205,24 @@ bool ManualRunPage::faultStops(quint16 code)
     return it != w->defs.faultTable.constEnd() && it->FaultWarmOperate == QLatin1String("STOP");
 }
 
+bool ManualRunPage::inertiaRatioRange(qint64 *min, qint64 *max)
+{
+    // The parameter is found by its name, which the definition files of
+    // every model give alike (per language).
+    static const QStringList names = {QStringLiteral("负载惯量比"), QStringLiteral("Load inertia ratio")};
+    for (const ParamGroup &group : w->defs.paramGroups) {
+        for (const ParamRecord &p : group) {
+            if (!names.contains(p.parametername.trimmed(), Qt::CaseInsensitive))
+                continue;
+            bool okMin = false, okMax = false;
+            *min = p.MinValue.toLongLong(&okMin);
+            *max = p.MaxValue.toLongLong(&okMax);
+            return okMin && okMax && *min <= *max;
+        }
+    }
+    return false;
+}
+
 ManualRunView::Inputs ManualRunPage::inputs()
 {
     Inputs in;
@@ -225,6 +281,25 @@ void MainWindow::setupRunPage()
           ManualRunView::NextStepButton})
         m_runView->setEnabled(c, false);
     ui->stackedWidget_MaunalRun->setCurrentIndex(0);
+
+    auto *guard = new JogGuard(this, [this] { releaseJogSoon(); });
+    ui->pushButton_ManualRunRotateCW->installEventFilter(guard);
+    ui->pushButton_ManualRunRotateCCW->installEventFilter(guard);
+    installEventFilter(guard);
+    connect(ui->stackedWidget, &QStackedWidget::currentChanged, this, [this](int page) {
+        if (page != RunPage)
+            releaseJogSoon();
+    });
+}
+
+void MainWindow::releaseJogSoon()
+{
+    // Queued: these events also come from inside the state machine (a
+    // button it disables, a box that takes the focus).
+    QTimer::singleShot(0, this, [this] {
+        if (m_manualRun->jogging())
+            manualRunEvent(ManualRunMachine::User, ManualRunMachine::CwReleased, true);
+    });
 }
 
 void MainWindow::nameResultRows()
@@ -300,12 +375,14 @@ void MainWindow::manualRunEvent(ManualRunMachine::Source source, int event, bool
 void MainWindow::manualRunReply(const QByteArray &payload)
 {
     qCDebug(lcWindow) << "读取手动运行数据收到下位机应答";
+    // The worker is released first: a warning or question the reply brings
+    // must not hold the link (the servo off it may send, the keep-alive).
+    emit funcEnd();
     m_manualRun->reply().decode(payload);
     m_manualRun->replyArrived();
     if (payload.size() >= 10)
         showFaultCode(m_manualRun->reply().faultCode);
     manualRunEvent(ManualRunMachine::Link, ManualRunMachine::DataReply, false);
-    emit funcEnd();
 }
 
 void MainWindow::showControlMode(quint16 mode)

@@ -77,7 +77,11 @@ bool ManualRunMachine::send(quint16 code, quint16 v1, quint16 v2, quint16 v3)
 
 void ManualRunMachine::handle(Source source, int event)
 {
-    // Servo off and a lost link end whatever runs.
+    if (source == User && (event == ServoOn || event == ServoOff))
+        m_adoptOnReply = false;
+    // Servo off and a lost link end whatever runs. A link lost while the
+    // servo was on leaves the drive as it was: nothing can tell it to stop.
+    const bool leftEnergised = source == Link && event == LinkLost && servoOn();
     if ((source == User && event == ServoOff) || (source == Link && event == LinkLost))
         m_state = ServoOffState;
 
@@ -97,11 +101,28 @@ void ManualRunMachine::handle(Source source, int event)
     default:
         break;
     }
+    if (leftEnergised)
+        m_view.warn(tr("通信中断"), tr("通信中断时伺服处于使能状态，驱动器可能仍在通电运行！\n"
+                                     "请在驱动器上确认，或重新连接后关闭伺服。"));
+}
+
+bool ManualRunMachine::stopBeforeDisconnect()
+{
+    bool sent = false;
+    if (m_jogging)
+        sent = send(JogStop);
+    m_jogging = false;
+    if (m_state != ServoOffState) {
+        switchServoOff();
+        sent = true;
+    }
+    return sent;
 }
 
 void ManualRunMachine::switchServoOff()
 {
     send(CodeServoOff);
+    m_jogging = false;
     m_view.setTimerRunning(false);
     m_view.setServoStyles(false, true);
     m_view.setInertiaButton(false);
@@ -137,7 +158,18 @@ void ManualRunMachine::stateServoOff(Source source, int event)
         m_view.setEnabled(ManualRunView::ServoOffButton, true);
         m_view.setEnabled(ManualRunView::QueryButton, true);
         m_view.setEnabled(ManualRunView::Sliders, true);
+    } else if (source == Link && event == LinkUp) {
+        // What the drive reports decides how the page starts: a drive still
+        // energised from before shows as on, with servo off at hand. Only
+        // the answer to this query counts: a poll answered after a servo
+        // off still tells of the servo as it was.
+        m_adoptOnReply = send(ReadData);
+    } else if (source == Link && event == DataReply) {
+        if (m_adoptOnReply && m_reply.energised())
+            adoptServoOn();
+        m_adoptOnReply = false;
     } else if (source == Link && event == LinkLost) {
+        m_jogging = false;
         m_view.setTimerRunning(false);
         m_view.setServoStyles(false, false);
         for (ManualRunView::Control c :
@@ -151,6 +183,32 @@ void ManualRunMachine::stateServoOff(Source source, int event)
         m_measuring = false;
         m_replyPending = false;
     }
+}
+
+void ManualRunMachine::adoptServoOn()
+{
+    qCDebug(lcWindow) << "drive reports the servo on, state" << m_reply.driveState;
+    m_view.setTimerRunning(true);
+    m_view.setServoStyles(true, false);
+    m_view.setEnabled(ManualRunView::ServoOffButton, true);
+    m_view.setEnabled(ManualRunView::CwButton, true);
+    m_view.setEnabled(ManualRunView::CcwButton, true);
+    m_view.setEnabled(ManualRunView::QueryButton, false);
+    m_view.setEnabled(ManualRunView::ServoOnButton, false);
+    m_view.showValues(&m_reply);
+    m_faultCheck = false;
+    m_replyCount = 0;
+    m_state = JogState;
+}
+
+void ManualRunMachine::releaseJog()
+{
+    // Release, focus loss, a hidden or disabled button all end up here; the
+    // drive hears one stop per JOG.
+    if (!m_jogging)
+        return;
+    m_jogging = false;
+    send(JogStop);
 }
 
 void ManualRunMachine::poll()
@@ -177,14 +235,14 @@ void ManualRunMachine::stateJog(Source source, int event)
     if (source == User) {
         switch (event) {
         case CwPressed:
-            send(JogCw);
+            m_jogging = send(JogCw) || m_jogging;
             break;
         case CcwPressed:
-            send(JogCcw);
+            m_jogging = send(JogCcw) || m_jogging;
             break;
         case CwReleased:
         case CcwReleased:
-            send(JogStop);
+            releaseJog();
             break;
         case InertiaIdentification:
             startIdentificationRun(true);
@@ -202,17 +260,18 @@ void ManualRunMachine::stateJog(Source source, int event)
 void ManualRunMachine::jogReply()
 {
     m_replyCount = saturatingIncrement(m_replyCount);
+    // The servo goes off first; the warning comes when the drive has been told.
     if (!m_reply.ready() && m_faultCheck) {
         m_faultCheck = false;
-        m_view.warn(tr("JOG无法运行"), tr("系统当前非就绪状态！"));
         switchServoOff();
+        m_view.warn(tr("JOG无法运行"), tr("系统当前非就绪状态！"));
         return;
     }
     if (m_reply.faultCode != 0 && m_faultCheck && m_view.faultStops(m_reply.faultCode)) {
         qCDebug(lcWindow) << "伺服有故障，故障码：" << m_reply.faultCode << "需要执行的操作:" << "STOP";
         m_faultCheck = false;
-        m_view.warn(tr("JOG无法运行"), tr("系统当前有故障"));
         switchServoOff();
+        m_view.warn(tr("JOG无法运行"), tr("系统当前有故障"));
         return;
     }
     if (m_replyCount > 2) {
@@ -226,6 +285,7 @@ void ManualRunMachine::startIdentificationRun(bool first)
     if (first) {
         // The drive is told to stop first; the start follows on the next tick.
         send(CodeServoOff);
+        m_jogging = false;
         m_identifyStartPending = true;
         m_view.setEnabled(ManualRunView::ServoOnButton, false);
         m_view.setEnabled(ManualRunView::CwButton, false);
@@ -298,11 +358,31 @@ void ManualRunMachine::identifyReply()
     if (!m_inertiaWritePending)
         return;
     m_inertiaWritePending = false;
+    // The ratio travels as a 16-bit word and must fit the drive's parameter:
+    // a value outside is refused, never cut to 16 bits.
+    qint64 low = 0, high = 0xFFFF;
+    qint64 paramLow, paramHigh;
+    if (m_view.inertiaRatioRange(&paramLow, &paramHigh)) {
+        low = qMax(low, paramLow);
+        high = qMin(high, paramHigh);
+    }
+    const double ratio = double(m_reply.inertiaRatio);
+    const QString ratioText = QString::number(ratio, 'f', 0);
+    if (!(ratio > double(low) - 0.5 && ratio < double(high) + 0.5)) {
+        m_view.warn(tr("惯量识别完成"), tr("识别的负载惯量比 %1 超出参数范围 %2～%3，不能写入驱动器。")
+                                          .arg(std::isfinite(ratio) ? ratioText : QStringLiteral("--"))
+                                          .arg(low)
+                                          .arg(high));
+        return;
+    }
+    const quint16 value = quint16(std::lround(ratio));
     m_view.pauseComm(true);
-    const auto answer = m_view.ask(tr("惯量识别完成"), tr("是否写入到驱动器？<br/>点击Yes写入，点击No则不写入"),
+    const auto answer = m_view.ask(tr("惯量识别完成"),
+                                   tr("负载惯量比：%1<br/>是否写入到驱动器？<br/>点击Yes写入，点击No则不写入").arg(value),
                                    QMessageBox::Yes | QMessageBox::No);
-    if (answer == QMessageBox::Yes)
-        send(WriteInertia, 0, quint16(std::lround(m_reply.inertiaRatio)), 0);
+    // While the question was open the servo may have gone off or the link down.
+    if (answer == QMessageBox::Yes && m_state == IdentifyState)
+        send(WriteInertia, 0, value, 0);
     m_view.pauseComm(false);
 }
 
@@ -354,10 +434,12 @@ void ManualRunMachine::measureReply()
         m_view.showLevelParams(m_levels.value(quint16(m_reply.level - 2)));
     m_measuring = false;
     m_view.setMeasureButton(false);
+    // Taken now: replies that come while the question is open replace m_reply.
+    const quint16 level = quint16(backTwo ? m_reply.level - 2 : m_reply.level);
     m_view.pauseComm(true);
     const auto answer = m_view.ask(tr("刚性等级测试结果"), tr("测试完成！是否更新参数到驱动器？"),
                                    QMessageBox::Save | QMessageBox::Cancel);
-    if (answer == QMessageBox::Save)
-        send(WriteLevel, quint16(backTwo ? m_reply.level - 2 : m_reply.level));
+    if (answer == QMessageBox::Save && m_state == MeasureState)
+        send(WriteLevel, level);
     m_view.pauseComm(false);
 }

@@ -35,6 +35,8 @@ struct ManualRunReply {
     bool identificationAllowed() const { return status & 0x10; }
     // Drive states below 4 other than 2 are not ready for JOG.
     bool ready() const { return driveState >= 4 || driveState == 2; }
+    // State 4 is ready with the servo off; 5 and above run with the servo on.
+    bool energised() const { return driveState >= 5; }
 };
 
 using LevelResults = QMap<quint16, std::array<quint16, 8>>;
@@ -72,6 +74,9 @@ public:
     virtual void pauseComm(bool paused) = 0;
     // Whether a fault code's operation is "STOP".
     virtual bool faultStops(quint16 code) = 0;
+    // The range of the drive's load inertia ratio parameter, when the loaded
+    // definitions have it.
+    virtual bool inertiaRatioRange(qint64 *min, qint64 *max) = 0;
     virtual Inputs inputs() = 0;
 };
 
@@ -86,6 +91,8 @@ public:
         LinkNormal = 0,
         LinkLost = 1,
         DataReply = 2,
+        // The link has just come up (after a connect or a reconnect).
+        LinkUp = 3,
         // Timer
         Tick = 0,
         // User
@@ -135,10 +142,22 @@ public:
     bool measuring() const { return m_measuring; }
     bool measurementDone() const { return m_measureDone; }
     const LevelResults &levels() const { return m_levels; }
+    // A JOG button is held and the drive was told to turn.
+    bool jogging() const { return m_jogging; }
+    // Whether the servo is on as far as the tool knows.
+    bool servoOn() const { return m_state != ServoOffState || m_jogging; }
+
+    // Before the link ends: stops a running JOG and switches the servo off,
+    // as far as they run. Returns whether any command went out.
+    bool stopBeforeDisconnect();
 
 private:
     bool send(quint16 code, quint16 v1 = 0, quint16 v2 = 0, quint16 v3 = 0);
     void switchServoOff();
+    // The drive reports the servo on while the page shows it off (a drive
+    // left energised by an earlier session): the page follows the drive.
+    void adoptServoOn();
+    void releaseJog();
     void poll();
     void stateServoOff(Source source, int event);
     void stateJog(Source source, int event);
@@ -158,6 +177,8 @@ private:
     bool m_fillSettings = false;
     quint16 m_controlMode = 0;
     bool m_faultCheck = false;
+    bool m_jogging = false;
+    bool m_adoptOnReply = false;
     quint16 m_replyCount = 0;
 
     bool m_identifyStartPending = false;

@@ -26,6 +26,7 @@ public:
                                     QMessageBox::StandardButtons buttons) override;
     void pauseComm(bool paused) override;
     bool faultStops(quint16 code) override;
+    bool inertiaRatioRange(qint64 *min, qint64 *max) override;
     Inputs inputs() override;
 
 private:

@@ -103,6 +103,9 @@ void DriveDynamics::advance(qint64 nowUs)
 bool DriveDynamics::command(quint16 code, quint16 v1, quint16 v2, quint16 v3, qint64 nowUs)
 {
     advance(nowUs);
+    if (m_commandLog.size() >= 256)
+        m_commandLog.removeFirst();
+    m_commandLog.append(code);
     switch (code) {
     case 0x0001: // read data
         return true;

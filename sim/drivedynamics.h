@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QMap>
 #include <QString>
+#include <QVector>
 #include <array>
 
 class DriveDynamics
@@ -66,6 +67,9 @@ public:
     bool ready() const { return m_ready; }
     void setFaultCode(quint16 code) { m_faultCode = code; }
     quint16 faultCode() const { return m_faultCode; }
+    // The manual-run commands taken, oldest first (the last 256).
+    const QVector<quint16> &commandLog() const { return m_commandLog; }
+    int jogDirection() const { return m_jogDirection; }
     bool identifying() const { return m_identifyStartUs >= 0 && !m_identifyDone; }
     bool measuring() const { return m_measureStartUs >= 0 && !m_measureDone; }
 
@@ -110,4 +114,5 @@ private:
     std::array<quint16, 8> m_levelWords{};
     qint64 m_writtenRatio = -1;
     qint64 m_writtenLevel = -1;
+    QVector<quint16> m_commandLog;
 };

@@ -23,6 +23,7 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <functional>
 
 // Records every box and file request the code under test makes and answers
 // them: boxes with the queued answers, else their first button; file requests
@@ -34,6 +35,8 @@ public:
     {
         Prompt::setBoxHandler([this](const Prompt::Box &box) {
             boxes.append(box);
+            if (onBox)
+                onBox(box); // while the box would be open
             if (!answers.isEmpty())
                 return answers.takeFirst();
             for (int bit = 0; bit < 32; ++bit) {
@@ -65,6 +68,7 @@ public:
     }
 
     QList<Prompt::Box> boxes;
+    std::function<void(const Prompt::Box &)> onBox;
     QList<Prompt::FileRequest> files;
     QList<QMessageBox::StandardButton> answers;
     QStringList fileAnswers;

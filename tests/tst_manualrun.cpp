@@ -6,6 +6,9 @@
 
 #include <QtTest>
 
+#include <cmath>
+#include <limits>
+
 namespace {
 
 struct Sent {
@@ -36,14 +39,25 @@ public:
     void showInertiaResults(const ManualRunReply &) override { ++inertiaShows; }
     void showLevels(const LevelResults &levels) override { shownLevels = levels; }
     void showLevelParams(const std::array<quint16, 8> &words) override { levelParams = words; }
-    void warn(const QString &title, const QString &text) override { warnings.append(title + QLatin1Char('|') + text); }
-    QMessageBox::StandardButton ask(const QString &title, const QString &, QMessageBox::StandardButtons) override
+    void warn(const QString &title, const QString &text) override
+    {
+        warnings.append(title + QLatin1Char('|') + text);
+        sentBeforeWarning = codes();
+    }
+    QMessageBox::StandardButton ask(const QString &title, const QString &text, QMessageBox::StandardButtons) override
     {
         asked.append(title);
+        askedText = text;
         return answers.isEmpty() ? QMessageBox::No : answers.takeFirst();
     }
     void pauseComm(bool paused) override { pauses.append(paused); }
     bool faultStops(quint16 code) override { return stopCodes.contains(code); }
+    bool inertiaRatioRange(qint64 *min, qint64 *max) override
+    {
+        *min = ratioRange.first;
+        *max = ratioRange.second;
+        return ratioRange.first <= ratioRange.second;
+    }
     Inputs inputs() override { return in; }
 
     QList<quint16> codes() const
@@ -66,6 +80,9 @@ public:
     LevelResults shownLevels;
     std::array<quint16, 8> levelParams{};
     QStringList warnings, asked;
+    QString askedText;
+    QList<quint16> sentBeforeWarning;
+    QPair<qint64, qint64> ratioRange{0, 12000};
     QList<QMessageBox::StandardButton> answers;
     QList<bool> pauses;
     QList<quint16> stopCodes;
@@ -135,18 +152,22 @@ private slots:
         QVERIFY(!rig.machine.takeFillSettings());
     }
 
-    void servoOffFromEveryState_data()
+    // Servo off and a lost link end whatever runs, from every state.
+    void servoOffOrLinkLossFromEveryState_data()
     {
         QTest::addColumn<int>("from");
-        QTest::newRow("servo off") << 0;
-        QTest::newRow("jog") << 1;
-        QTest::newRow("identification") << 2;
-        QTest::newRow("measurement") << 3;
+        QTest::addColumn<bool>("linkLost");
+        const char *states[] = {"servo off", "jog", "identification", "measurement"};
+        for (int from = 0; from < 4; ++from) {
+            QTest::addRow("%s, servo off", states[from]) << from << false;
+            QTest::addRow("%s, link lost", states[from]) << from << true;
+        }
     }
 
-    void servoOffFromEveryState()
+    void servoOffOrLinkLossFromEveryState()
     {
         QFETCH(int, from);
+        QFETCH(bool, linkLost);
         Rig rig;
         if (from == 1)
             rig.toJog();
@@ -156,42 +177,36 @@ private slots:
             rig.toMeasure();
         QCOMPARE(rig.machine.state(), from);
         rig.view.sent.clear();
-        rig.user(M::ServoOff);
+        if (linkLost) {
+            rig.view.linked = false;
+            rig.machine.handle(M::Link, M::LinkLost);
+        } else {
+            rig.user(M::ServoOff);
+        }
         QCOMPARE(rig.machine.state(), int(M::ServoOffState));
-        QCOMPARE(rig.view.codes(), QList<quint16>{0x0004});
         QVERIFY(!rig.view.timer);
-        QVERIFY(rig.view.offActive);
         QVERIFY(!rig.view.inertiaRunning && !rig.view.measureRunning);
-        QVERIFY(!rig.view.enabled[ManualRunView::CwButton] && rig.view.enabled[ManualRunView::QueryButton]);
+        QVERIFY(!rig.view.enabled[ManualRunView::CwButton]);
+        if (linkLost) {
+            QVERIFY(rig.view.sent.isEmpty());
+            QVERIFY(!rig.view.enabled[ManualRunView::ServoOnButton]);
+            QVERIFY(!rig.machine.replyPending());
+            // Nothing could tell the drive to stop: the engineer is told it
+            // may still be energised.
+            QCOMPARE(rig.view.warnings.size(), from == 0 ? 0 : 1);
+            if (from != 0)
+                QVERIFY(rig.view.warnings.first().startsWith(QStringLiteral("通信中断|")));
+            rig.view.linked = true;
+            rig.machine.handle(M::Link, M::LinkNormal);
+            QVERIFY(rig.view.enabled[ManualRunView::ServoOnButton]);
+        } else {
+            QCOMPARE(rig.view.codes(), QList<quint16>{0x0004});
+            QVERIFY(rig.view.offActive);
+            QVERIFY(rig.view.enabled[ManualRunView::QueryButton]);
+        }
         // And servo on works again.
         rig.user(M::ServoOn);
         QCOMPARE(rig.machine.state(), int(M::JogState));
-    }
-
-    void linkLossFromEveryState_data() { servoOffFromEveryState_data(); }
-
-    void linkLossFromEveryState()
-    {
-        QFETCH(int, from);
-        Rig rig;
-        if (from == 1)
-            rig.toJog();
-        else if (from == 2)
-            rig.toIdentify();
-        else if (from == 3)
-            rig.toMeasure();
-        rig.view.sent.clear();
-        rig.view.linked = false;
-        rig.machine.handle(M::Link, M::LinkLost);
-        QCOMPARE(rig.machine.state(), int(M::ServoOffState));
-        QVERIFY(rig.view.sent.isEmpty());
-        QVERIFY(!rig.view.timer);
-        QVERIFY(!rig.view.enabled[ManualRunView::ServoOnButton] && !rig.view.enabled[ManualRunView::CwButton]);
-        QVERIFY(!rig.machine.replyPending());
-        // Back on line, servo on is offered again.
-        rig.view.linked = true;
-        rig.machine.handle(M::Link, M::LinkNormal);
-        QVERIFY(rig.view.enabled[ManualRunView::ServoOnButton]);
     }
 
     void jogPressAndReleaseSendOneCommandEach()
@@ -200,9 +215,12 @@ private slots:
         rig.toJog();
         rig.user(M::CwPressed);
         rig.user(M::CwReleased);
+        rig.user(M::CwReleased); // a focus loss after the release
         rig.user(M::CcwPressed);
+        QVERIFY(rig.machine.jogging());
         rig.user(M::CcwReleased);
         QCOMPARE(rig.view.codes(), (QList<quint16>{0x0008, 0x0018, 0x0010, 0x0018}));
+        QVERIFY(!rig.machine.jogging());
         // Without the servo on, JOG sends nothing.
         Rig off;
         off.user(M::CwPressed);
@@ -240,7 +258,8 @@ private slots:
         rig.user(M::ServoOn);
         rig.reply(1);
         QCOMPARE(rig.view.warnings, QStringList{QStringLiteral("JOG无法运行|系统当前非就绪状态！")});
-        QCOMPARE(rig.view.sent.last().code, quint16(0x0004));
+        // The servo off went out before the warning was shown.
+        QCOMPARE(rig.view.sentBeforeWarning.last(), quint16(0x0004));
         QCOMPARE(rig.machine.state(), int(M::ServoOffState));
     }
 
@@ -254,6 +273,7 @@ private slots:
         QCOMPARE(rig.machine.state(), int(M::JogState));
         rig.reply(5, 0, 101);
         QCOMPARE(rig.view.warnings, QStringList{QStringLiteral("JOG无法运行|系统当前有故障")});
+        QCOMPARE(rig.view.sentBeforeWarning.last(), quint16(0x0004));
         QCOMPARE(rig.machine.state(), int(M::ServoOffState));
 
         // The check stays armed while the servo is on: a fault that comes
@@ -305,14 +325,26 @@ private slots:
     void identificationResultIsWrittenOnYes_data()
     {
         QTest::addColumn<bool>("yes");
-        QTest::newRow("Yes") << true;
-        QTest::newRow("No") << false;
+        QTest::addColumn<float>("ratio");
+        QTest::addColumn<qint64>("max");  // the parameter's upper limit; -1: no such parameter
+        QTest::addColumn<bool>("offered");
+        QTest::newRow("Yes") << true << 286.4f << qint64(12000) << true;
+        QTest::newRow("No") << false << 286.4f << qint64(12000) << true;
+        QTest::newRow("at the limit") << true << 12000.4f << qint64(12000) << true;
+        QTest::newRow("above the parameter") << true << 12000.6f << qint64(12000) << false;
+        QTest::newRow("beyond 16 bits") << true << 70000.0f << qint64(-1) << false;
+        QTest::newRow("negative") << true << -3.0f << qint64(12000) << false;
+        QTest::newRow("not a number") << true << std::numeric_limits<float>::quiet_NaN() << qint64(12000) << false;
     }
 
     void identificationResultIsWrittenOnYes()
     {
         QFETCH(bool, yes);
+        QFETCH(float, ratio);
+        QFETCH(qint64, max);
+        QFETCH(bool, offered);
         Rig rig;
+        rig.view.ratioRange = {max < 0 ? 1 : 0, max};
         rig.toIdentify();
         rig.view.answers = {yes ? QMessageBox::Yes : QMessageBox::No};
         rig.reply();
@@ -323,22 +355,102 @@ private slots:
         QVERIFY(rig.view.asked.isEmpty());
         rig.tick();
         rig.view.sent.clear();
-        rig.reply(5, 0x02, 0, 0, 286.4f); // finished
-        QCOMPARE(rig.view.asked, QStringList{QStringLiteral("惯量识别完成")});
-        QCOMPARE(rig.view.pauses, (QList<bool>{true, false}));
+        rig.reply(5, 0x02, 0, 0, ratio); // finished
         QVERIFY(!rig.view.timer);
         QVERIFY(!rig.view.inertiaRunning);
         QVERIFY(rig.view.enabled[ManualRunView::MeasureButton]);
+        QCOMPARE(rig.machine.state(), int(M::IdentifyState));
+        if (!offered) {
+            // Refused with a message, never wrapped into 16 bits.
+            QVERIFY(rig.view.asked.isEmpty());
+            QVERIFY(rig.view.sent.isEmpty());
+            QCOMPARE(rig.view.warnings.size(), 1);
+            QVERIFY(rig.view.warnings.first().startsWith(QStringLiteral("惯量识别完成|识别的负载惯量比")));
+            return;
+        }
+        QCOMPARE(rig.view.asked, QStringList{QStringLiteral("惯量识别完成")});
+        const quint16 value = quint16(std::lround(ratio));
+        QVERIFY(rig.view.askedText.contains(QString::number(value)));
+        QCOMPARE(rig.view.pauses, (QList<bool>{true, false}));
         if (yes) {
             QCOMPARE(rig.view.codes(), QList<quint16>{0x0040});
-            QCOMPARE(rig.view.sent[0].v2, quint16(286));
+            QCOMPARE(rig.view.sent[0].v2, value);
         } else {
             QVERIFY(rig.view.sent.isEmpty());
         }
-        QCOMPARE(rig.machine.state(), int(M::IdentifyState));
         // The question comes once per identification.
-        rig.reply(5, 0x02, 0, 0, 286.4f);
+        rig.reply(5, 0x02, 0, 0, ratio);
         QCOMPARE(rig.view.asked.size(), 1);
+    }
+
+    // What the drive reports when the link comes up decides how the page
+    // starts; before the link ends, the tool stops what it set moving.
+    void driveStateAfterReconnect_data()
+    {
+        QTest::addColumn<quint8>("driveState");
+        QTest::addColumn<bool>("servoOffFirst"); // a servo off clicked before the answer came
+        QTest::addColumn<bool>("shownOn");
+        QTest::newRow("still energised") << quint8(5) << false << true;
+        QTest::newRow("ready, servo off") << quint8(4) << false << false;
+        QTest::newRow("not ready") << quint8(1) << false << false;
+        QTest::newRow("servo off clicked meanwhile") << quint8(5) << true << false;
+    }
+
+    void driveStateAfterReconnect()
+    {
+        QFETCH(quint8, driveState);
+        QFETCH(bool, servoOffFirst);
+        QFETCH(bool, shownOn);
+        Rig rig;
+        rig.machine.handle(M::Link, M::LinkNormal);
+        rig.machine.handle(M::Link, M::LinkUp);
+        QCOMPARE(rig.view.codes(), QList<quint16>{0x0001});
+        if (servoOffFirst)
+            rig.user(M::ServoOff);
+        rig.reply(driveState, 0x10);
+        QCOMPARE(rig.machine.servoOn(), shownOn);
+        QCOMPARE(rig.view.onActive, shownOn);
+        QCOMPARE(rig.view.enabled[ManualRunView::ServoOffButton], true);
+        QCOMPARE(rig.view.enabled[ManualRunView::CwButton], shownOn);
+        QCOMPARE(rig.view.timer, shownOn);
+        // A later poll answer does not switch a page shown off to on.
+        rig.reply(5, 0x10);
+        QCOMPARE(rig.machine.servoOn(), shownOn);
+    }
+
+    void stopBeforeDisconnect_data()
+    {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<bool>("jog");
+        QTest::addColumn<QList<quint16>>("codes");
+        QTest::newRow("servo off") << 0 << false << QList<quint16>{};
+        QTest::newRow("servo on") << 1 << false << QList<quint16>{0x0004};
+        QTest::newRow("jogging") << 1 << true << QList<quint16>{0x0018, 0x0004};
+        QTest::newRow("identification") << 2 << false << QList<quint16>{0x0004};
+        QTest::newRow("measurement") << 3 << false << QList<quint16>{0x0004};
+    }
+
+    void stopBeforeDisconnect()
+    {
+        QFETCH(int, from);
+        QFETCH(bool, jog);
+        QFETCH(QList<quint16>, codes);
+        Rig rig;
+        if (from == 1)
+            rig.toJog();
+        else if (from == 2)
+            rig.toIdentify();
+        else if (from == 3)
+            rig.toMeasure();
+        if (jog)
+            rig.user(M::CwPressed);
+        rig.view.sent.clear();
+        QCOMPARE(rig.machine.stopBeforeDisconnect(), !codes.isEmpty());
+        QCOMPARE(rig.view.codes(), codes);
+        QVERIFY(!rig.machine.servoOn());
+        // The link loss that follows warns of nothing.
+        rig.machine.handle(M::Link, M::LinkLost);
+        QVERIFY(rig.view.warnings.isEmpty());
     }
 
     void identificationThatNeverStartsReturnsToServoOff()
@@ -357,14 +469,22 @@ private slots:
         QVERIFY(!rig.view.inertiaRunning);
     }
 
+    void measurementSavesTheLevelTwoBelowTheLast_data()
+    {
+        QTest::addColumn<bool>("save");
+        QTest::newRow("Save") << true;
+        QTest::newRow("Cancel") << false;
+    }
+
     void measurementSavesTheLevelTwoBelowTheLast()
     {
+        QFETCH(bool, save);
         Rig rig;
         rig.toMeasure();
         QCOMPARE(rig.machine.state(), int(M::MeasureState));
         QCOMPARE(rig.view.codes(), (QList<quint16>{0x0004, 0x0080}));
         QVERIFY(rig.view.measureRunning);
-        rig.view.answers = {QMessageBox::Save};
+        rig.view.answers = {save ? QMessageBox::Save : QMessageBox::Cancel};
         // Two replies before the levels: not stored.
         rig.reply(5, 0x04, 0, 7);
         rig.reply(5, 0x04, 0, 8);
@@ -379,24 +499,15 @@ private slots:
         rig.view.sent.clear();
         rig.reply(5, 0x08, 0, 3);
         QCOMPARE(rig.view.asked, QStringList{QStringLiteral("刚性等级测试结果")});
-        QCOMPARE(rig.view.codes(), QList<quint16>{0x0100});
-        QCOMPARE(rig.view.sent[0].v1, quint16(1));
         QCOMPARE(rig.view.levelParams[0], quint16(1));
         QVERIFY(rig.machine.measurementDone());
         QVERIFY(!rig.view.measureRunning);
-    }
-
-    void measurementCancelledWritesNothing()
-    {
-        Rig rig;
-        rig.toMeasure();
-        rig.view.answers = {QMessageBox::Cancel};
-        for (int t = 0; t < 6; ++t)
-            rig.tick();
-        rig.view.sent.clear();
-        rig.reply(5, 0x08, 0, 12);
-        QCOMPARE(rig.view.asked.size(), 1);
-        QVERIFY(rig.view.sent.isEmpty());
+        if (!save) {
+            QVERIFY(rig.view.sent.isEmpty());
+            return;
+        }
+        QCOMPARE(rig.view.codes(), QList<quint16>{0x0100});
+        QCOMPARE(rig.view.sent[0].v1, quint16(1));
     }
 
     void measurementWithoutAnswerIsReported()
@@ -413,29 +524,6 @@ private slots:
         QVERIFY(rig.machine.measuring());
         rig.user(M::AutoMeasurement);
         QCOMPARE(rig.view.warnings.last(), QStringLiteral("无法执行操作|参数测量中，待测试完毕后再试"));
-    }
-
-    void shortRepliesLeaveTheFieldsTheyLack()
-    {
-        ManualRunReply r;
-        r.faultCode = 77;
-        r.level = 9;
-        r.decode(QByteArray::fromHex("0511000000000005"));
-        QCOMPARE(int(r.driveState), 5);
-        QCOMPARE(int(r.status), 0x11);
-        QCOMPARE(r.value, qint32(5));
-        QCOMPARE(r.faultCode, quint16(77));
-        QCOMPARE(r.level, quint16(9));
-        QByteArray full(52, '\0');
-        full[10] = char(0x43); // 286.5f = 0x438F4000
-        full[11] = char(0x8F);
-        full[12] = char(0x40);
-        full[34] = 0;
-        full[35] = 12;
-        r.decode(full);
-        QCOMPARE(r.inertiaRatio, 286.5f);
-        QCOMPARE(r.level, quint16(12));
-        QVERIFY(!r.ready() || r.driveState >= 4);
     }
 };
 

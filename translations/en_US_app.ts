@@ -1184,6 +1184,16 @@ Please check whether the factory settings have been restored!</translation>
         <source>无法打开帮助文件：%1</source>
         <translation>Cannot open the help file: %1</translation>
     </message>
+    <message>
+        <source>退出</source>
+        <translation>Quit</translation>
+    </message>
+    <message>
+        <source>驱动器没有确认伺服关闭，可能仍在通电运行！
+请在驱动器上确认。</source>
+        <translation>The drive did not confirm the servo off; it may still be energised!
+Check it at the drive.</translation>
+    </message>
 </context>
 <context>
     <name>ManualRunMachine</name>
@@ -1212,10 +1222,6 @@ Please check whether the factory settings have been restored!</translation>
         <translation>Inertia Identification Complete</translation>
     </message>
     <message>
-        <source>是否写入到驱动器？&lt;br/&gt;点击Yes写入，点击No则不写入</source>
-        <translation>Write to the drive?&lt;br/&gt;Click Yes to write, No to skip.</translation>
-    </message>
-    <message>
         <source>参数测量中，待测试完毕后再试</source>
         <translation>Parameter measurement is in progress; try again when it has finished.</translation>
     </message>
@@ -1230,6 +1236,24 @@ Please check whether the factory settings have been restored!</translation>
     <message>
         <source>测试完成！是否更新参数到驱动器？</source>
         <translation>Test complete! Write the parameters to the drive?</translation>
+    </message>
+    <message>
+        <source>通信中断</source>
+        <translation>Link lost</translation>
+    </message>
+    <message>
+        <source>通信中断时伺服处于使能状态，驱动器可能仍在通电运行！
+请在驱动器上确认，或重新连接后关闭伺服。</source>
+        <translation>The servo was on when the link was lost; the drive may still be energised!
+Check it at the drive, or reconnect and switch the servo off.</translation>
+    </message>
+    <message>
+        <source>识别的负载惯量比 %1 超出参数范围 %2～%3，不能写入驱动器。</source>
+        <translation>The identified load inertia ratio %1 lies outside the parameter range %2 to %3 and cannot be written to the drive.</translation>
+    </message>
+    <message>
+        <source>负载惯量比：%1&lt;br/&gt;是否写入到驱动器？&lt;br/&gt;点击Yes写入，点击No则不写入</source>
+        <translation>Load inertia ratio: %1&lt;br/&gt;Write it to the drive?&lt;br/&gt;Click Yes to write, No to skip.</translation>
     </message>
 </context>
 <context>
