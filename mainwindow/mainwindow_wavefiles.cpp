@@ -102,7 +102,8 @@ void MainWindow::exportDocument()
         return;
     QString error;
     if (!PlotExport::save(ui->qwtPlot, path, QSizeF(300, 200), 85, &error)) {
-        Prompt::critical(this, tr("截图结果"), tr("截图保存失败：%1<br/>%2").arg(path, error));
+        Prompt::critical(this, tr("截图结果"),
+                         tr("截图保存失败：%1<br/>%2").arg(path.toHtmlEscaped(), error.toHtmlEscaped()));
         return;
     }
     Prompt::information(this, tr("截图结果"), tr("截图保存成功"));

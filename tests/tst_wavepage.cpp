@@ -358,16 +358,20 @@ private slots:
             QVERIFY2(QFileInfo(path).size() > 0, ext);
             QCOMPARE(lastText(QStringLiteral("截图结果")), QStringLiteral("截图保存成功"));
         }
-        QCOMPARE(QImage(dir->path(QStringLiteral("shot.png"))).width(), qRound(300 / 25.4 * 85));
 
-        // An existing file is replaced only when the user agrees.
+        // An existing file is replaced only when the user agrees; files
+        // beside it are none of the export's business.
         const QString png = dir->path(QStringLiteral("shot.png"));
         dir->write(QStringLiteral("shot.png"), "keep");
-        prompts->fileAnswers << png;
-        prompts->answers << QMessageBox::No;
+        dir->write(QStringLiteral("shot.png.part"), "mine");
+        prompts->fileAnswers << png << png;
+        prompts->answers << QMessageBox::No << QMessageBox::Yes;
         window()->exportDocument();
         QCOMPARE(lastText(QStringLiteral("文件已存在")), QStringLiteral("是否覆盖?"));
         QCOMPARE(dir->read(QStringLiteral("shot.png")), QByteArray("keep"));
+        window()->exportDocument();
+        QCOMPARE(QImage(png).width(), qRound(300 / 25.4 * 85));
+        QCOMPARE(dir->read(QStringLiteral("shot.png.part")), QByteArray("mine"));
     }
 };
 
