@@ -308,6 +308,10 @@ private:
     void applyWaveSelection(int which);
     void startWaveRecording();
     void appendWaveBatch(const WaveCapture::Batch &batch);
+    // Plots the sample sets still waiting below the batch threshold.
+    void flushWaveBuffer();
+    // The link state changed to something other than up.
+    void waveLinkDown(uint16_t state);
     void clearWavePoints();
     void redisplayChannel(int channel);
     void autoScaleValueAxis();

@@ -145,6 +145,7 @@ void MainWindow::comStateShow(uint16_t state)
         return;
     }
     isCommunicateSetUp = state;
+    waveLinkDown(state);
     ui->communicateState->setText(state != 0 ? tr("通信超时") : tr("通信断开"));
     m_manualRun->handle(ManualRunMachine::Link, ManualRunMachine::LinkLost);
     m_versionCheckPending = false;

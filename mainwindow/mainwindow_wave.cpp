@@ -110,6 +110,8 @@ void MainWindow::setupWavePage()
     for (int c = 0; c < WaveCapture::kChannels; ++c) {
         m_curves[size_t(c)] = new FastCurve(titles[c]);
         m_curves[size_t(c)]->setPen(QPen(colours[c], 2, Qt::SolidLine));
+        // Lost sample sets leave a break in the line.
+        m_curves[size_t(c)]->setMaxStep(1.5 * double(m_samplePeriod));
         m_curves[size_t(c)]->setPoints(m_wave.raw(c));
         m_curves[size_t(c)]->attach(plot);
         m_curves[size_t(c)]->setVisible(true);
@@ -232,6 +234,10 @@ void MainWindow::startWaveRecording()
 void MainWindow::stopWaveRecording()
 {
     const bool wasRecording = waveRecording;
+    // Every sample set received so far belongs to the capture, also those
+    // still waiting below the batch threshold.
+    if (wasRecording)
+        flushWaveBuffer();
     waveRecording = false;
     if (isCommunicateSetUp != 1 && !wasRecording)
         Prompt::critical(this, tr("错误"), tr("通信未建立，请先连接设备！"));
@@ -259,6 +265,26 @@ void MainWindow::waveform_recvDataFromThread(QByteArray samples)
 void MainWindow::waveform_gapFromThread(int sampleSets)
 {
     qCDebug(lcWindow) << "waveform sample sets lost:" << sampleSets;
+    if (!waveRecording)
+        return;
+    // The bytes still waiting came before the loss.
+    flushWaveBuffer();
+    m_wave.gap(sampleSets);
+}
+
+void MainWindow::flushWaveBuffer()
+{
+    WaveCapture::Batch batch;
+    if (m_wave.takeBuffered(&batch))
+        appendWaveBatch(batch);
+}
+
+void MainWindow::waveLinkDown(uint16_t state)
+{
+    // A capture the link ended is over: the drive no longer hears us, so
+    // there is no stop command to send and nothing to refuse.
+    if (state == 0 && waveRecording)
+        stopWaveRecording();
 }
 
 void MainWindow::appendWaveBatch(const WaveCapture::Batch &batch)
@@ -267,7 +293,7 @@ void MainWindow::appendWaveBatch(const WaveCapture::Batch &batch)
     m_wave.append(batch);
     double lower, upper;
     if (WaveCapture::scrollTimeAxis(axisLower(plot, QwtPlot::xBottom), axisUpper(plot, QwtPlot::xBottom),
-                                    m_wave.count(), m_samplePeriod, &lower, &upper))
+                                    m_wave.length(), m_samplePeriod, &lower, &upper))
         setWaveAxis(QwtPlot::xBottom, lower, upper);
     for (int c = 0; c < WaveCapture::kChannels; ++c) {
         if (m_shown[size_t(c)])

@@ -34,7 +34,7 @@ bool MainWindow::writeWaveFile(const QString &path, QString *error)
         names.append(channelList(c)->currentText());
         raw[size_t(c)] = m_wave.raw(c);
     }
-    return WaveFile::write(path, names, deviceModel, deviceVersion, raw, error);
+    return WaveFile::write(path, names, deviceModel, deviceVersion, raw, m_samplePeriod, error);
 }
 
 void MainWindow::waveDataSave()
@@ -157,7 +157,7 @@ void MainWindow::importWaveData(QString sFilePath)
         const QVector<double> &values = file.values[size_t(c)];
         list.reserve(values.size());
         for (int k = 0; k < values.size(); ++k)
-            list.append(QPointF(k * double(m_samplePeriod), values[k]));
+            list.append(QPointF(file.positions[size_t(c)][k] * double(m_samplePeriod), values[k]));
         m_wave.setPoints(c, list);
         qCDebug(lcWindow) << QStringLiteral("ch%1points size =").arg(c + 1) << list.size();
     }
@@ -194,7 +194,7 @@ void MainWindow::importWaveData(QString sFilePath)
         redisplayChannel(c);
         setCurveTitle(c);
     }
-    setWaveAxis(QwtPlot::xBottom, 0, qMax(points, 400) * double(m_samplePeriod));
+    setWaveAxis(QwtPlot::xBottom, 0, qMax(m_wave.length(), 400) * double(m_samplePeriod));
     autoScaleValueAxis();
     ui->qwtPlot->replot();
 }
