@@ -37,6 +37,29 @@ bool MainWindow::writeWaveFile(const QString &path, QString *error)
     return WaveFile::write(path, names, deviceModel, deviceVersion, raw, m_samplePeriod, error);
 }
 
+namespace {
+
+// A quick-save name of its own: the time, and a number after it when a file
+// of that time is already there. The empty file made here holds the name
+// until the waveform replaces it.
+QString claimQuickSaveName(const QString &folder, QString *error)
+{
+    const QString stem =
+        folder + QLatin1Char('/') + QDateTime::currentDateTime().toString(QStringLiteral("yyyy_MM_dd hh_mm_ss"));
+    for (int n = 1; n <= 1000; ++n) {
+        const QString path = stem + (n > 1 ? QStringLiteral("_%1").arg(n) : QString()) + QStringLiteral(".csv");
+        QFile claim(path);
+        if (claim.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            return path;
+        *error = claim.errorString();
+        if (!QFileInfo::exists(path))
+            break;
+    }
+    return QString();
+}
+
+} // namespace
+
 void MainWindow::waveDataSave()
 {
     if (m_wave.longest() == 0) {
@@ -48,18 +71,20 @@ void MainWindow::waveDataSave()
         Prompt::warning(this, tr("无法保存"), folder + tr("不存在！"));
         return;
     }
-    const QString path =
-        folder + QLatin1Char('/') + QDateTime::currentDateTime().toString(QStringLiteral("yyyy_MM_dd hh_mm_ss"))
-        + QStringLiteral(".csv");
     QString error;
+    const QString path = claimQuickSaveName(folder, &error);
     // Success is told only once every line is written and the file is in place.
-    if (!writeWaveFile(path, &error)) {
+    if (path.isEmpty() || !writeWaveFile(path, &error)) {
         qCDebug(lcWindow) << "Cannot open file for writing" << error;
-        Prompt::critical(this, tr("数据保存结果"), tr("保存失败！<br/>%1<br/>%2").arg(path, error));
+        if (!path.isEmpty())
+            QFile::remove(path);
+        Prompt::critical(this, tr("数据保存结果"),
+                         tr("保存失败！<br/>%1<br/>%2").arg((path.isEmpty() ? folder : path).toHtmlEscaped(),
+                                                           error.toHtmlEscaped()));
         return;
     }
     Prompt::information(this, tr("数据保存结果"),
-                        tr("保存成功！<br/>波形点数：%1<br/>保存到:%2").arg(m_wave.longest()).arg(path));
+                        tr("保存成功！<br/>波形点数：%1<br/>保存到:%2").arg(m_wave.longest()).arg(path.toHtmlEscaped()));
 }
 
 void MainWindow::waveDataSaveAs()
@@ -76,7 +101,8 @@ void MainWindow::waveDataSaveAs()
     QString error;
     if (!writeWaveFile(path, &error)) {
         qCDebug(lcWindow) << "Cannot open file for writing" << error;
-        Prompt::critical(this, tr("数据保存结果"), tr("保存失败！<br/>%1<br/>%2").arg(path, error));
+        Prompt::critical(this, tr("数据保存结果"),
+                         tr("保存失败！<br/>%1<br/>%2").arg(path.toHtmlEscaped(), error.toHtmlEscaped()));
         return;
     }
     Prompt::information(this, tr("数据保存结果"), tr("保存成功！<br/>波形点数：%1").arg(m_wave.longest()));
