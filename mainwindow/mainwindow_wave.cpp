@@ -132,8 +132,11 @@ void MainWindow::setupWavePage()
 
 void MainWindow::fillChannelLists()
 {
-    for (int c = 0; c < WaveCapture::kChannels; ++c)
+    std::array<int, WaveCapture::kChannels> selected;
+    for (int c = 0; c < WaveCapture::kChannels; ++c) {
+        selected[size_t(c)] = channelList(c)->currentIndex();
         channelList(c)->clear();
+    }
     for (int k = 0; k <= 256; ++k) {
         auto it = defs.waveChannels.constFind(QString::number(k));
         if (it == defs.waveChannels.constEnd() || it->WaveChName.isEmpty())
@@ -146,7 +149,31 @@ void MainWindow::fillChannelLists()
                 list->addItem(it->WaveChName);
         }
     }
-    applyWaveSelection(0);
+    // A running capture keeps its channels (the drive streams what it was
+    // started with) and its scales; only the texts change.
+    if (!waveRecording) {
+        applyWaveSelection(0);
+        return;
+    }
+    for (int c = 0; c < WaveCapture::kChannels; ++c) {
+        if (selected[size_t(c)] < channelList(c)->count())
+            channelList(c)->setCurrentIndex(selected[size_t(c)]);
+    }
+}
+
+void MainWindow::retranslateWavePage()
+{
+    ui->pushButton_waveformRec->setText(waveRecording ? tr("停止采样") : tr("开始采样"));
+    ui->qwtPlot->setAxisTitle(QwtPlot::xBottom, tr("单位:秒"));
+    // The form's own texts have just put every switch back to "ON".
+    for (int c = 0; c < WaveCapture::kChannels; ++c)
+        channelButton(c)->setText(m_shown[size_t(c)] ? QStringLiteral("ON") : QStringLiteral("OFF"));
+}
+
+QString MainWindow::waveName(int channel) const
+{
+    const QString &name = m_waveNames[size_t(channel)];
+    return name.isEmpty() ? channelList(channel)->currentText() : name;
 }
 
 void MainWindow::applyWaveSelection(int which)
@@ -203,6 +230,12 @@ void MainWindow::startWaveRecording()
 {
     waveRecording = true;
     clearWavePoints();
+    // What the points are, for the legend and for saving, whatever the lists
+    // show later.
+    for (int c = 0; c < WaveCapture::kChannels; ++c)
+        m_waveNames[size_t(c)] = channelList(c)->currentText();
+    m_waveModel = deviceModel;
+    m_waveVersion = deviceVersion;
     // Bytes left from an earlier capture are not part of this one.
     m_wave.clearReceiveBuffer();
     // Every capture starts at the same zoom, also when the dials already
@@ -326,7 +359,7 @@ void MainWindow::redisplayChannel(int channel)
 
 void MainWindow::setCurveTitle(int channel)
 {
-    m_curves[size_t(channel)]->setTitle(channelList(channel)->currentText() + QStringLiteral("\nRate: 1 : ")
+    m_curves[size_t(channel)]->setTitle(waveName(channel) + QStringLiteral("\nRate: 1 : ")
                                         + QString::number(double(m_scale[size_t(channel)]), 'g') + QLatin1Char(' '));
 }
 
@@ -350,7 +383,7 @@ void MainWindow::toggleChannel(int channel)
 {
     QToolButton *button = channelButton(channel);
     FastCurve *curve = m_curves[size_t(channel)];
-    if (button->text() == QLatin1String("OFF")) {
+    if (!m_shown[size_t(channel)]) {
         curve->setVisible(true);
         m_shown[size_t(channel)] = true;
         button->setText(QStringLiteral("ON"));
@@ -392,7 +425,7 @@ void MainWindow::changeScale(int channel, const QString &text)
     m_scale[size_t(channel)] = scale;
     redisplayChannel(channel);
     autoScaleValueAxis();
-    m_curves[size_t(channel)]->setTitle(channelList(channel)->currentText()
+    m_curves[size_t(channel)]->setTitle(waveName(channel)
                                         + QStringLiteral("\nRate: 1 : %1 ").arg(QString::number(double(scale), 'g')));
     ui->qwtPlot->replot();
 }

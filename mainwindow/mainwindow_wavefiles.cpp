@@ -31,10 +31,10 @@ bool MainWindow::writeWaveFile(const QString &path, QString *error)
     QStringList names;
     std::array<QVector<QPointF>, WaveCapture::kChannels> raw;
     for (int c = 0; c < WaveCapture::kChannels; ++c) {
-        names.append(channelList(c)->currentText());
+        names.append(waveName(c));
         raw[size_t(c)] = m_wave.raw(c);
     }
-    return WaveFile::write(path, names, deviceModel, deviceVersion, raw, m_samplePeriod, error);
+    return WaveFile::write(path, names, m_waveModel, m_waveVersion, raw, m_samplePeriod, error);
 }
 
 namespace {
@@ -135,32 +135,40 @@ void MainWindow::exportDocument()
     Prompt::information(this, tr("截图结果"), tr("截图保存成功"));
 }
 
+bool MainWindow::waveImportRefused()
+{
+    // File points and captured points never share the plot.
+    if (!waveRecording)
+        return false;
+    Prompt::warning(this, tr("导入波形"), tr("正在采样，请先停止采样再导入波形。"));
+    return true;
+}
+
 void MainWindow::on_waveDataImport_clicked()
 {
+    if (waveImportRefused())
+        return;
     importWaveData(Prompt::getOpenFileName(this, tr("导入波形"), QString(), QStringLiteral("Excel(*.csv)")));
 }
 
 void MainWindow::importWaveData(QString sFilePath)
 {
-    if (sFilePath.isEmpty())
+    if (sFilePath.isEmpty() || waveImportRefused())
         return;
     const WaveFile::Content file = WaveFile::read(sFilePath, m_sampleCapacity);
     if (!file.opened) {
-        Prompt::warning(this, tr("导入波形"), tr("文件无法打开：%1").arg(file.error));
+        const QFileInfo info(sFilePath);
+        if (info.exists() && !info.isFile())
+            Prompt::warning(this, tr("导入波形"),
+                            tr("不是普通文件（管道或设备），无法导入：<br/>%1").arg(sFilePath.toHtmlEscaped()));
+        else
+            Prompt::warning(this, tr("导入波形"), tr("文件无法打开：%1").arg(file.error));
         return;
     }
     qCDebug(lcWindow) << "title:" << file.names;
-    if (file.fields >= 6 && (file.model != deviceModel || file.version != deviceVersion)) {
-        const auto answer = Prompt::question(
-            this, tr("导入波形"),
-            tr("检测到导入的波形图文件中的型号或版本号和软件中的不一致，是否确认放弃参数数据并更新参数"));
-        if (answer != QMessageBox::Yes)
-            return;
-        deviceModel = file.model;
-        deviceVersion = file.version;
-        loadModelDefinitions(file.model);
-        updateServoLabels();
-    }
+    // A file of another drive model or version is a waveform like any other:
+    // the connected drive, its definitions and its identity stay as they are;
+    // only the plot's channel names, and what a save writes, follow the file.
 
     int channels = 0;
     int points = 0;
@@ -205,6 +213,10 @@ void MainWindow::importWaveData(QString sFilePath)
             Prompt::information(this, tr("未命名通道"), tr("ch %1: %2").arg(c + 1).arg(name));
         }
     }
+    for (int c = 0; c < WaveCapture::kChannels; ++c)
+        m_waveNames[size_t(c)] = file.names.value(c).isEmpty() ? channelList(c)->currentText() : file.names.value(c);
+    m_waveModel = file.fields >= 6 ? file.model : deviceModel;
+    m_waveVersion = file.fields >= 6 ? file.version : deviceVersion;
     for (int c = 0; c < WaveCapture::kChannels; ++c) {
         const int n = file.values[size_t(c)].size();
         if (n != 0 && n != points)
@@ -223,14 +235,6 @@ void MainWindow::importWaveData(QString sFilePath)
     setWaveAxis(QwtPlot::xBottom, 0, qMax(m_wave.length(), 400) * double(m_samplePeriod));
     autoScaleValueAxis();
     ui->qwtPlot->replot();
-}
-
-void MainWindow::loadModelDefinitions(const QString &model)
-{
-    // The definition file of another model, when the table of models
-    // knows it; otherwise the current one again.
-    findFilebyTypeName(model, paramFileName);
-    reloadDefinitions();
 }
 
 bool MainWindow::waveDropAllowed(const QEvent *event) const

@@ -18,6 +18,8 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 class TestWavePage : public QObject, private DriveFixture
 {
     Q_OBJECT
@@ -176,6 +178,7 @@ private slots:
         startOnWavePage();
         QVERIFY(connectToDrive());
         widget<QPushButton>("pushButton_WF_Sel_Spd")->click();
+        widget<QComboBox>("comboBox_WF_CH3_Scale")->setCurrentText(QStringLiteral("10"));
         const QString a = widget<QComboBox>("Channel_A")->currentText();
         const QString d = widget<QComboBox>("Channel_D")->currentText();
         widget<QPushButton>("pushButton_waveformRec")->click();
@@ -187,6 +190,20 @@ private slots:
         // The lists are locked while the capture runs.
         QVERIFY(!widget<QComboBox>("Channel_A")->isEnabled());
         QVERIFY(!widget<QPushButton>("pushButton_WF_Sel_Pos")->isEnabled());
+
+        // Another language meanwhile: the capture keeps its channels, scales,
+        // names and switches.
+        widget<QToolButton>("toolButton_CHB_OnOff")->click();
+        QTRY_VERIFY(wave().count() > 0);
+        const QString title = curve(0)->title().text();
+        window()->LoadTranslation(QStringLiteral("en_US"), false);
+        QCOMPARE(widget<QComboBox>("Channel_A")->currentIndex(), 1);
+        QCOMPARE(widget<QComboBox>("Channel_B")->currentIndex(), 0);
+        QCOMPARE(widget<QComboBox>("comboBox_WF_CH3_Scale")->currentText(), QStringLiteral("10"));
+        QCOMPARE(widget<QToolButton>("toolButton_CHB_OnOff")->text(), QStringLiteral("OFF"));
+        const int before = wave().count();
+        QTRY_VERIFY(wave().count() > before);
+        QCOMPARE(curve(0)->title().text(), title);
         widget<QPushButton>("pushButton_waveformRec")->click();
         QTRY_VERIFY(!drive->withModel([](DriveModel &m) { return m.streaming(); }));
     }
@@ -229,6 +246,11 @@ private slots:
         window()->waveform_gapFromThread(25);
         window()->waveform_recvDataFromThread(ramp(30, 60));
         window()->waveform_recvDataFromThread(ramp(90, 7));
+
+        // File points never join a running capture.
+        importFile("速度反馈,速度指令,转矩指令,转矩反馈,\n1,2,3,4,\n");
+        QCOMPARE(lastText(QStringLiteral("导入波形")), QStringLiteral("正在采样，请先停止采样再导入波形。"));
+        QVERIFY(window()->isRecording());
 
         // The stop plots the 7 sets still below the threshold.
         widget<QPushButton>("pushButton_waveformRec")->click();
@@ -351,27 +373,37 @@ private slots:
         QVERIFY(wave().raw(1).isEmpty());
         QCOMPARE(lastText(QStringLiteral("导入完成")), QStringLiteral("共导入1通道，每通道2点。"));
 
+        // A FIFO in place of a file is refused at once, and said so.
+        QCOMPARE(::mkfifo(QFile::encodeName(dir->path(QStringLiteral("pipe.csv"))).constData(), 0600), 0);
+        window()->importWaveData(dir->path(QStringLiteral("pipe.csv")));
+        QVERIFY(lastText(QStringLiteral("导入波形")).contains(QStringLiteral("pipe.csv")));
+        QCOMPARE(wave().raw(0).size(), 2);
+
         // A file that holds no waveform replaces nothing.
         importFile("a,b,c,d,\nx,y,z,w,\n");
         QCOMPARE(wave().raw(0).size(), 2);
         QVERIFY(!lastText(QStringLiteral("导入波形")).isEmpty());
     }
 
-    void aForeignModelIsImportedOnlyWhenConfirmed()
+    void aForeignFileLeavesTheDriveAlone()
     {
         startOnWavePage();
-        importFile("速度反馈,速度指令,转矩指令,转矩反馈,#Model=,#Version=,,\n1,1,1,1,\n");
-        QCOMPARE(wave().count(), 1);
-        prompts->answers << QMessageBox::No;
-        importFile("速度反馈,速度指令,转矩指令,转矩反馈,#Model=VS-999,#Version=9.9,,\n7,7,7,7,\n8,8,8,8,\n");
-        QCOMPARE(boxesTitled(QStringLiteral("导入波形")), 1);
-        QCOMPARE(wave().count(), 1);
-        QCOMPARE(wave().raw(0).first().y(), 1.0);
-
-        prompts->answers << QMessageBox::Yes;
-        importFile("速度反馈,速度指令,转矩指令,转矩反馈,#Model=VS-999,#Version=9.9,,\n7,7,7,7,\n8,8,8,8,\n");
+        QVERIFY(connectToDrive());
+        QTRY_VERIFY(!window()->deviceModelText().isEmpty());
+        const auto drive = [this] {
+            return QStringList{window()->deviceModelText(), window()->deviceVersionText(),
+                               window()->definitionFileName(), widget<QLabel>("label_ServoType")->text()};
+        };
+        const QStringList before = drive();
+        const QByteArray header = "甲,乙,转矩指令,转矩反馈,#Model=VS-999,#Version=9.9,,\n";
+        importFile(header + "7,7,7,7,\n8,8,8,8,\n");
         QCOMPARE(wave().count(), 2);
-        QVERIFY(widget<QLabel>("label_ServoType")->text().contains(QStringLiteral("VS-999")));
+        QCOMPARE(drive(), before);
+        // The plot names the channels as the file does, and so does a save.
+        QVERIFY(curve(0)->title().text().startsWith(QStringLiteral("甲\n")));
+        prompts->fileAnswers << dir->path(QStringLiteral("again.csv"));
+        window()->waveDataSaveAs();
+        QVERIFY(dir->read(QStringLiteral("again.csv")).startsWith(header));
     }
 
     void droppingAFileImportsIt()
