@@ -257,7 +257,6 @@ private slots:
         QCOMPARE(wave().count(), 97);
         QCOMPARE(wave().length(), 122);
         QCOMPARE(wave().raw(2).at(30), QPointF(55 * double(0.001f), 30));
-        QCOMPARE(wave().raw(2).last().y(), 96.0);
         // The curve breaks where the sets were lost.
         QCOMPARE(curve(2)->reduced(QwtScaleMap(), QwtScaleMap()).size(), 2);
 
@@ -268,7 +267,6 @@ private slots:
         QCOMPARE(dir->read(QStringLiteral("lost.csv")).count(",,,,\n"), 25);
         window()->importWaveData(dir->path(QStringLiteral("lost.csv")));
         QCOMPARE(wave().raw(2), captured);
-        QCOMPARE(wave().length(), 122);
     }
 
     void scalesOffsetsAndSwitches()
@@ -308,11 +306,6 @@ private slots:
         QCOMPARE(widget<QDial>("dial_vertical")->value(), 37);
         QCOMPARE(plot()->axisScaleDiv(QwtPlot::yLeft).lowerBound(), -std::pow(2.0, 6.5) / 2);
         QCOMPARE(plot()->axisScaleDiv(QwtPlot::yLeft).upperBound(), std::pow(2.0, 6.5) / 2);
-
-        // The horizontal dial fully out shows the whole window.
-        widget<QDial>("dial_horizontal")->setValue(0);
-        QCOMPARE(plot()->axisScaleDiv(QwtPlot::xBottom).lowerBound(), 0.0);
-        QCOMPARE(plot()->axisScaleDiv(QwtPlot::xBottom).upperBound(), 10.0);
     }
 
     void savedFilesImportAsTheyWere()
