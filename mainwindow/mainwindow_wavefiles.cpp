@@ -166,9 +166,6 @@ void MainWindow::importWaveData(QString sFilePath)
         return;
     }
     qCDebug(lcWindow) << "title:" << file.names;
-    // A file of another drive model or version is a waveform like any other:
-    // the connected drive, its definitions and its identity stay as they are;
-    // only the plot's channel names, and what a save writes, follow the file.
 
     int channels = 0;
     int points = 0;
@@ -213,6 +210,9 @@ void MainWindow::importWaveData(QString sFilePath)
             Prompt::information(this, tr("未命名通道"), tr("ch %1: %2").arg(c + 1).arg(name));
         }
     }
+    // A file of another drive model or version is a waveform like any other:
+    // the connected drive, its definitions and its identity stay as they are;
+    // only the plot's channel names, and what a save writes, follow the file.
     for (int c = 0; c < WaveCapture::kChannels; ++c)
         m_waveNames[size_t(c)] = file.names.value(c).isEmpty() ? channelList(c)->currentText() : file.names.value(c);
     m_waveModel = file.fields >= 6 ? file.model : deviceModel;
