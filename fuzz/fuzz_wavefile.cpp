@@ -14,10 +14,15 @@ void check(const WaveFile::Content &c, int limit, bool empty)
     FUZZ_CHECK(c.opened);
     FUZZ_CHECK(c.names.size() == (empty ? 0 : WaveFile::kChannels));
     FUZZ_CHECK(c.skippedLines >= 0);
-    for (const QVector<double> &channel : c.values) {
-        FUZZ_CHECK(channel.size() <= limit);
+    for (int ch = 0; ch < WaveFile::kChannels; ++ch) {
+        const QVector<double> &channel = c.values[size_t(ch)];
+        const QVector<int> &at = c.positions[size_t(ch)];
+        FUZZ_CHECK(channel.size() <= limit && at.size() == channel.size());
         for (double v : channel)
             FUZZ_CHECK(std::isfinite(v) && std::abs(v) <= WaveFile::kMaxMagnitude);
+        // Each value has a sample position of its own, inside the limit.
+        for (int i = 0; i < at.size(); ++i)
+            FUZZ_CHECK(at[i] >= (i ? at[i - 1] + 1 : 0) && at[i] < limit);
     }
 }
 
@@ -39,6 +44,6 @@ FUZZ_TARGET(fuzz_wavefile)
     FUZZ_CHECK(few.skippedLines == full.skippedLines);
     // Without a point over the limit, the limit made no difference.
     if (!few.truncated)
-        FUZZ_CHECK(few.values == full.values);
+        FUZZ_CHECK(few.values == full.values && few.positions == full.positions);
     return 0;
 }

@@ -20,11 +20,11 @@ void FastCurve::setPoints(const QVector<QPointF> &points)
     setSamples(points); // shares the data; the base class serves legends and pickers
 }
 
-QPolygonF FastCurve::reduced(const QwtScaleMap &xMap, const QwtScaleMap &yMap) const
+QVector<QPolygonF> FastCurve::reduced(const QwtScaleMap &xMap, const QwtScaleMap &yMap) const
 {
-    QPolygonF out;
+    QVector<QPolygonF> pieces;
     if (m_points.isEmpty())
-        return out;
+        return pieces;
     const double lowX = qMin(xMap.s1(), xMap.s2());
     const double highX = qMax(xMap.s1(), xMap.s2());
     const auto byX = [](const QPointF &p, double x) { return p.x() < x; };
@@ -33,6 +33,7 @@ QPolygonF FastCurve::reduced(const QwtScaleMap &xMap, const QwtScaleMap &yMap) c
     // One point beyond each edge, so that the line reaches the border.
     begin = qMax(0, begin - 1);
     end = qMin(int(m_points.size()), end + 1);
+    QPolygonF out;
     out.reserve(4 * (int(std::abs(xMap.p2() - xMap.p1())) + 4));
 
     bool open = false;
@@ -47,6 +48,13 @@ QPolygonF FastCurve::reduced(const QwtScaleMap &xMap, const QwtScaleMap &yMap) c
             out.append(QPointF(column, last));
     };
     for (int i = begin; i < end; ++i) {
+        if (m_maxStep > 0 && i > begin && m_points[i].x() - m_points[i - 1].x() > m_maxStep) {
+            if (open)
+                flush();
+            open = false;
+            pieces.append(out);
+            out = QPolygonF();
+        }
         const double px = std::floor(xMap.transform(m_points[i].x()));
         const double py = yMap.transform(m_points[i].y());
         if (!open || px != column) {
@@ -63,14 +71,15 @@ QPolygonF FastCurve::reduced(const QwtScaleMap &xMap, const QwtScaleMap &yMap) c
     }
     if (open)
         flush();
-    return out;
+    pieces.append(out);
+    return pieces;
 }
 
 void FastCurve::drawSeries(QPainter *painter, const QwtScaleMap &xMap, const QwtScaleMap &yMap, const QRectF &, int,
                            int) const
 {
-    const QPolygonF line = reduced(xMap, yMap);
-    if (line.size() < 1)
+    const QVector<QPolygonF> pieces = reduced(xMap, yMap);
+    if (pieces.isEmpty())
         return;
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing, false);
@@ -78,10 +87,16 @@ void FastCurve::drawSeries(QPainter *painter, const QwtScaleMap &xMap, const Qwt
     const bool wide = thin.widthF() > 1.5;
     thin.setWidth(1);
     painter->setPen(thin);
-    painter->drawPolyline(line);
-    if (wide) {
-        painter->translate(0, 1);
-        painter->drawPolyline(line);
+    for (int pass = 0; pass < (wide ? 2 : 1); ++pass) {
+        if (pass > 0)
+            painter->translate(0, 1);
+        // A lone sample between two breaks is still seen.
+        for (const QPolygonF &piece : pieces) {
+            if (piece.size() == 1)
+                painter->drawPoint(piece.first());
+            else
+                painter->drawPolyline(piece);
+        }
     }
     painter->restore();
 }

@@ -9,7 +9,9 @@
 // highest and last, so the drawn shape is exact while the cost follows the
 // plot's width. A curve that should look two pixels wide is stroked twice
 // with one-pixel lines, one pixel apart, which costs a fraction of a wide pen.
-// The points are expected in increasing x, as captured samples are.
+// The points are expected in increasing x, as captured samples are; points
+// further apart than the largest step are not joined, so a stretch of lost
+// samples shows as a break in the line.
 class FastCurve : public QwtPlotCurve
 {
 public:
@@ -17,9 +19,12 @@ public:
 
     void setPoints(const QVector<QPointF> &points);
     const QVector<QPointF> &points() const { return m_points; }
+    // The largest x step that is still drawn as a line; 0 joins every point.
+    void setMaxStep(double step) { m_maxStep = step; }
 
-    // The polyline the painter gets for one drawing, in device coordinates.
-    QPolygonF reduced(const QwtScaleMap &xMap, const QwtScaleMap &yMap) const;
+    // The polylines the painter gets for one drawing, in device coordinates:
+    // one per stretch without a break.
+    QVector<QPolygonF> reduced(const QwtScaleMap &xMap, const QwtScaleMap &yMap) const;
 
 protected:
     void drawSeries(QPainter *painter, const QwtScaleMap &xMap, const QwtScaleMap &yMap, const QRectF &canvasRect,
@@ -27,4 +32,5 @@ protected:
 
 private:
     QVector<QPointF> m_points;
+    double m_maxStep = 0;
 };

@@ -343,8 +343,7 @@ void MainWindow::retranslatePageTexts()
     m_runView->setInertiaButton(m_manualRun->state() == ManualRunMachine::IdentifyState);
     m_runView->setMeasureButton(m_manualRun->measuring());
     showControlMode(m_manualRun->controlMode());
-    ui->pushButton_waveformRec->setText(waveRecording ? tr("停止采样") : tr("开始采样"));
-    ui->qwtPlot->setAxisTitle(QwtPlot::xBottom, tr("单位:秒"));
+    retranslateWavePage();
     nameResultRows();
     fitParamColumns();
     showFaultCode(m_faultCode);

@@ -330,6 +330,14 @@ private:
     void applyWaveSelection(int which);
     void startWaveRecording();
     void appendWaveBatch(const WaveCapture::Batch &batch);
+    // Plots the sample sets still waiting below the batch threshold.
+    void flushWaveBuffer();
+    // The link state changed to something other than up.
+    void waveLinkDown(uint16_t state);
+    void retranslateWavePage();
+    // The name the points of a channel carry: the channel they were
+    // captured or imported as, else what the channel list selects.
+    QString waveName(int channel) const;
     void clearWavePoints();
     void redisplayChannel(int channel);
     void autoScaleValueAxis();
@@ -345,7 +353,8 @@ private:
     QComboBox *scaleList(int channel) const;
     QSpinBox *offsetBox(int channel) const;
     bool writeWaveFile(const QString &path, QString *error);
-    void loadModelDefinitions(const QString &model);
+    // Refuses an import with a box while a capture runs.
+    bool waveImportRefused();
     bool waveDropAllowed(const QEvent *event) const;
 
     // --- Identification (mainwindow_identify.cpp) ------------------------
@@ -441,6 +450,10 @@ private:
     std::array<bool, WaveCapture::kChannels> m_shown{{true, true, true, true}};
     std::array<float, WaveCapture::kChannels> m_scale{{1, 1, 1, 1}};
     std::array<int, WaveCapture::kChannels> m_offset{};
+    // What the stored points are: channel names, drive model and version.
+    std::array<QString, WaveCapture::kChannels> m_waveNames;
+    QString m_waveModel;
+    QString m_waveVersion;
     int m_previousHorizontal = 0;
     int m_previousVertical = 0;
     QString m_waveIdleStyle;

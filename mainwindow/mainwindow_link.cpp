@@ -157,6 +157,7 @@ void MainWindow::comStateShow(uint16_t state)
     // Whatever was on its way is gone with the link.
     m_awaiting.fill(0);
     checkDriveStopped();
+    waveLinkDown(state);
     ui->communicateState->setText(state != 0 ? tr("通信超时") : tr("通信断开"));
     m_manualRun->handle(ManualRunMachine::Link, ManualRunMachine::LinkLost);
     m_versionCheckPending = false;

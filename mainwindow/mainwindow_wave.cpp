@@ -110,6 +110,8 @@ void MainWindow::setupWavePage()
     for (int c = 0; c < WaveCapture::kChannels; ++c) {
         m_curves[size_t(c)] = new FastCurve(titles[c]);
         m_curves[size_t(c)]->setPen(QPen(colours[c], 2, Qt::SolidLine));
+        // Lost sample sets leave a break in the line.
+        m_curves[size_t(c)]->setMaxStep(1.5 * double(m_samplePeriod));
         m_curves[size_t(c)]->setPoints(m_wave.raw(c));
         m_curves[size_t(c)]->attach(plot);
         m_curves[size_t(c)]->setVisible(true);
@@ -130,8 +132,11 @@ void MainWindow::setupWavePage()
 
 void MainWindow::fillChannelLists()
 {
-    for (int c = 0; c < WaveCapture::kChannels; ++c)
+    std::array<int, WaveCapture::kChannels> selected;
+    for (int c = 0; c < WaveCapture::kChannels; ++c) {
+        selected[size_t(c)] = channelList(c)->currentIndex();
         channelList(c)->clear();
+    }
     for (int k = 0; k <= 256; ++k) {
         auto it = defs.waveChannels.constFind(QString::number(k));
         if (it == defs.waveChannels.constEnd() || it->WaveChName.isEmpty())
@@ -144,7 +149,31 @@ void MainWindow::fillChannelLists()
                 list->addItem(it->WaveChName);
         }
     }
-    applyWaveSelection(0);
+    // A running capture keeps its channels (the drive streams what it was
+    // started with) and its scales; only the texts change.
+    if (!waveRecording) {
+        applyWaveSelection(0);
+        return;
+    }
+    for (int c = 0; c < WaveCapture::kChannels; ++c) {
+        if (selected[size_t(c)] < channelList(c)->count())
+            channelList(c)->setCurrentIndex(selected[size_t(c)]);
+    }
+}
+
+void MainWindow::retranslateWavePage()
+{
+    ui->pushButton_waveformRec->setText(waveRecording ? tr("停止采样") : tr("开始采样"));
+    ui->qwtPlot->setAxisTitle(QwtPlot::xBottom, tr("单位:秒"));
+    // The form's own texts have just put every switch back to "ON".
+    for (int c = 0; c < WaveCapture::kChannels; ++c)
+        channelButton(c)->setText(m_shown[size_t(c)] ? QStringLiteral("ON") : QStringLiteral("OFF"));
+}
+
+QString MainWindow::waveName(int channel) const
+{
+    const QString &name = m_waveNames[size_t(channel)];
+    return name.isEmpty() ? channelList(channel)->currentText() : name;
 }
 
 void MainWindow::applyWaveSelection(int which)
@@ -201,6 +230,12 @@ void MainWindow::startWaveRecording()
 {
     waveRecording = true;
     clearWavePoints();
+    // What the points are, for the legend and for saving, whatever the lists
+    // show later.
+    for (int c = 0; c < WaveCapture::kChannels; ++c)
+        m_waveNames[size_t(c)] = channelList(c)->currentText();
+    m_waveModel = deviceModel;
+    m_waveVersion = deviceVersion;
     // Bytes left from an earlier capture are not part of this one.
     m_wave.clearReceiveBuffer();
     // Every capture starts at the same zoom, also when the dials already
@@ -232,6 +267,10 @@ void MainWindow::startWaveRecording()
 void MainWindow::stopWaveRecording()
 {
     const bool wasRecording = waveRecording;
+    // Every sample set received so far belongs to the capture, also those
+    // still waiting below the batch threshold.
+    if (wasRecording)
+        flushWaveBuffer();
     waveRecording = false;
     if (isCommunicateSetUp != 1 && !wasRecording)
         Prompt::critical(this, tr("错误"), tr("通信未建立，请先连接设备！"));
@@ -259,6 +298,26 @@ void MainWindow::waveform_recvDataFromThread(QByteArray samples)
 void MainWindow::waveform_gapFromThread(int sampleSets)
 {
     qCDebug(lcWindow) << "waveform sample sets lost:" << sampleSets;
+    if (!waveRecording)
+        return;
+    // The bytes still waiting came before the loss.
+    flushWaveBuffer();
+    m_wave.gap(sampleSets);
+}
+
+void MainWindow::flushWaveBuffer()
+{
+    WaveCapture::Batch batch;
+    if (m_wave.takeBuffered(&batch))
+        appendWaveBatch(batch);
+}
+
+void MainWindow::waveLinkDown(uint16_t state)
+{
+    // A capture the link ended is over: the drive no longer hears us, so
+    // there is no stop command to send and nothing to refuse.
+    if (state == 0 && waveRecording)
+        stopWaveRecording();
 }
 
 void MainWindow::appendWaveBatch(const WaveCapture::Batch &batch)
@@ -267,7 +326,7 @@ void MainWindow::appendWaveBatch(const WaveCapture::Batch &batch)
     m_wave.append(batch);
     double lower, upper;
     if (WaveCapture::scrollTimeAxis(axisLower(plot, QwtPlot::xBottom), axisUpper(plot, QwtPlot::xBottom),
-                                    m_wave.count(), m_samplePeriod, &lower, &upper))
+                                    m_wave.length(), m_samplePeriod, &lower, &upper))
         setWaveAxis(QwtPlot::xBottom, lower, upper);
     for (int c = 0; c < WaveCapture::kChannels; ++c) {
         if (m_shown[size_t(c)])
@@ -300,7 +359,7 @@ void MainWindow::redisplayChannel(int channel)
 
 void MainWindow::setCurveTitle(int channel)
 {
-    m_curves[size_t(channel)]->setTitle(channelList(channel)->currentText() + QStringLiteral("\nRate: 1 : ")
+    m_curves[size_t(channel)]->setTitle(waveName(channel) + QStringLiteral("\nRate: 1 : ")
                                         + QString::number(double(m_scale[size_t(channel)]), 'g') + QLatin1Char(' '));
 }
 
@@ -324,7 +383,7 @@ void MainWindow::toggleChannel(int channel)
 {
     QToolButton *button = channelButton(channel);
     FastCurve *curve = m_curves[size_t(channel)];
-    if (button->text() == QLatin1String("OFF")) {
+    if (!m_shown[size_t(channel)]) {
         curve->setVisible(true);
         m_shown[size_t(channel)] = true;
         button->setText(QStringLiteral("ON"));
@@ -366,7 +425,7 @@ void MainWindow::changeScale(int channel, const QString &text)
     m_scale[size_t(channel)] = scale;
     redisplayChannel(channel);
     autoScaleValueAxis();
-    m_curves[size_t(channel)]->setTitle(channelList(channel)->currentText()
+    m_curves[size_t(channel)]->setTitle(waveName(channel)
                                         + QStringLiteral("\nRate: 1 : %1 ").arg(QString::number(double(scale), 'g')));
     ui->qwtPlot->replot();
 }

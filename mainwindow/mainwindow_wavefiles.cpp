@@ -31,11 +31,34 @@ bool MainWindow::writeWaveFile(const QString &path, QString *error)
     QStringList names;
     std::array<QVector<QPointF>, WaveCapture::kChannels> raw;
     for (int c = 0; c < WaveCapture::kChannels; ++c) {
-        names.append(channelList(c)->currentText());
+        names.append(waveName(c));
         raw[size_t(c)] = m_wave.raw(c);
     }
-    return WaveFile::write(path, names, deviceModel, deviceVersion, raw, error);
+    return WaveFile::write(path, names, m_waveModel, m_waveVersion, raw, m_samplePeriod, error);
 }
+
+namespace {
+
+// A quick-save name of its own: the time, and a number after it when a file
+// of that time is already there. The empty file made here holds the name
+// until the waveform replaces it.
+QString claimQuickSaveName(const QString &folder, QString *error)
+{
+    const QString stem =
+        folder + QLatin1Char('/') + QDateTime::currentDateTime().toString(QStringLiteral("yyyy_MM_dd hh_mm_ss"));
+    for (int n = 1; n <= 1000; ++n) {
+        const QString path = stem + (n > 1 ? QStringLiteral("_%1").arg(n) : QString()) + QStringLiteral(".csv");
+        QFile claim(path);
+        if (claim.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            return path;
+        *error = claim.errorString();
+        if (!QFileInfo::exists(path))
+            break;
+    }
+    return QString();
+}
+
+} // namespace
 
 void MainWindow::waveDataSave()
 {
@@ -48,18 +71,20 @@ void MainWindow::waveDataSave()
         Prompt::warning(this, tr("无法保存"), folder + tr("不存在！"));
         return;
     }
-    const QString path =
-        folder + QLatin1Char('/') + QDateTime::currentDateTime().toString(QStringLiteral("yyyy_MM_dd hh_mm_ss"))
-        + QStringLiteral(".csv");
     QString error;
+    const QString path = claimQuickSaveName(folder, &error);
     // Success is told only once every line is written and the file is in place.
-    if (!writeWaveFile(path, &error)) {
+    if (path.isEmpty() || !writeWaveFile(path, &error)) {
         qCDebug(lcWindow) << "Cannot open file for writing" << error;
-        Prompt::critical(this, tr("数据保存结果"), tr("保存失败！<br/>%1<br/>%2").arg(path, error));
+        if (!path.isEmpty())
+            QFile::remove(path);
+        Prompt::critical(this, tr("数据保存结果"),
+                         tr("保存失败！<br/>%1<br/>%2").arg((path.isEmpty() ? folder : path).toHtmlEscaped(),
+                                                           error.toHtmlEscaped()));
         return;
     }
     Prompt::information(this, tr("数据保存结果"),
-                        tr("保存成功！<br/>波形点数：%1<br/>保存到:%2").arg(m_wave.longest()).arg(path));
+                        tr("保存成功！<br/>波形点数：%1<br/>保存到:%2").arg(m_wave.longest()).arg(path.toHtmlEscaped()));
 }
 
 void MainWindow::waveDataSaveAs()
@@ -76,7 +101,8 @@ void MainWindow::waveDataSaveAs()
     QString error;
     if (!writeWaveFile(path, &error)) {
         qCDebug(lcWindow) << "Cannot open file for writing" << error;
-        Prompt::critical(this, tr("数据保存结果"), tr("保存失败！<br/>%1<br/>%2").arg(path, error));
+        Prompt::critical(this, tr("数据保存结果"),
+                         tr("保存失败！<br/>%1<br/>%2").arg(path.toHtmlEscaped(), error.toHtmlEscaped()));
         return;
     }
     Prompt::information(this, tr("数据保存结果"), tr("保存成功！<br/>波形点数：%1").arg(m_wave.longest()));
@@ -102,38 +128,44 @@ void MainWindow::exportDocument()
         return;
     QString error;
     if (!PlotExport::save(ui->qwtPlot, path, QSizeF(300, 200), 85, &error)) {
-        Prompt::critical(this, tr("截图结果"), tr("截图保存失败：%1<br/>%2").arg(path, error));
+        Prompt::critical(this, tr("截图结果"),
+                         tr("截图保存失败：%1<br/>%2").arg(path.toHtmlEscaped(), error.toHtmlEscaped()));
         return;
     }
     Prompt::information(this, tr("截图结果"), tr("截图保存成功"));
 }
 
+bool MainWindow::waveImportRefused()
+{
+    // File points and captured points never share the plot.
+    if (!waveRecording)
+        return false;
+    Prompt::warning(this, tr("导入波形"), tr("正在采样，请先停止采样再导入波形。"));
+    return true;
+}
+
 void MainWindow::on_waveDataImport_clicked()
 {
+    if (waveImportRefused())
+        return;
     importWaveData(Prompt::getOpenFileName(this, tr("导入波形"), QString(), QStringLiteral("Excel(*.csv)")));
 }
 
 void MainWindow::importWaveData(QString sFilePath)
 {
-    if (sFilePath.isEmpty())
+    if (sFilePath.isEmpty() || waveImportRefused())
         return;
     const WaveFile::Content file = WaveFile::read(sFilePath, m_sampleCapacity);
     if (!file.opened) {
-        Prompt::warning(this, tr("导入波形"), tr("文件无法打开：%1").arg(file.error));
+        const QFileInfo info(sFilePath);
+        if (info.exists() && !info.isFile())
+            Prompt::warning(this, tr("导入波形"),
+                            tr("不是普通文件（管道或设备），无法导入：<br/>%1").arg(sFilePath.toHtmlEscaped()));
+        else
+            Prompt::warning(this, tr("导入波形"), tr("文件无法打开：%1").arg(file.error));
         return;
     }
     qCDebug(lcWindow) << "title:" << file.names;
-    if (file.fields >= 6 && (file.model != deviceModel || file.version != deviceVersion)) {
-        const auto answer = Prompt::question(
-            this, tr("导入波形"),
-            tr("检测到导入的波形图文件中的型号或版本号和软件中的不一致，是否确认放弃参数数据并更新参数"));
-        if (answer != QMessageBox::Yes)
-            return;
-        deviceModel = file.model;
-        deviceVersion = file.version;
-        loadModelDefinitions(file.model);
-        updateServoLabels();
-    }
 
     int channels = 0;
     int points = 0;
@@ -156,7 +188,7 @@ void MainWindow::importWaveData(QString sFilePath)
         const QVector<double> &values = file.values[size_t(c)];
         list.reserve(values.size());
         for (int k = 0; k < values.size(); ++k)
-            list.append(QPointF(k * double(m_samplePeriod), values[k]));
+            list.append(QPointF(file.positions[size_t(c)][k] * double(m_samplePeriod), values[k]));
         m_wave.setPoints(c, list);
         qCDebug(lcWindow) << QStringLiteral("ch%1points size =").arg(c + 1) << list.size();
     }
@@ -178,6 +210,13 @@ void MainWindow::importWaveData(QString sFilePath)
             Prompt::information(this, tr("未命名通道"), tr("ch %1: %2").arg(c + 1).arg(name));
         }
     }
+    // A file of another drive model or version is a waveform like any other:
+    // the connected drive, its definitions and its identity stay as they are;
+    // only the plot's channel names, and what a save writes, follow the file.
+    for (int c = 0; c < WaveCapture::kChannels; ++c)
+        m_waveNames[size_t(c)] = file.names.value(c).isEmpty() ? channelList(c)->currentText() : file.names.value(c);
+    m_waveModel = file.fields >= 6 ? file.model : deviceModel;
+    m_waveVersion = file.fields >= 6 ? file.version : deviceVersion;
     for (int c = 0; c < WaveCapture::kChannels; ++c) {
         const int n = file.values[size_t(c)].size();
         if (n != 0 && n != points)
@@ -193,17 +232,9 @@ void MainWindow::importWaveData(QString sFilePath)
         redisplayChannel(c);
         setCurveTitle(c);
     }
-    setWaveAxis(QwtPlot::xBottom, 0, qMax(points, 400) * double(m_samplePeriod));
+    setWaveAxis(QwtPlot::xBottom, 0, qMax(m_wave.length(), 400) * double(m_samplePeriod));
     autoScaleValueAxis();
     ui->qwtPlot->replot();
-}
-
-void MainWindow::loadModelDefinitions(const QString &model)
-{
-    // The definition file of another model, when the table of models
-    // knows it; otherwise the current one again.
-    findFilebyTypeName(model, paramFileName);
-    reloadDefinitions();
 }
 
 bool MainWindow::waveDropAllowed(const QEvent *event) const

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QPainter>
 #include <QSaveFile>
+#include <QTemporaryFile>
 
 namespace PlotExport {
 
@@ -67,8 +68,6 @@ bool save(QwtPlot *plot, const QString &path, const QSizeF &sizeMm, int dpi, QSt
         *error = QStringLiteral("unknown picture format: %1").arg(QFileInfo(path).suffix());
         return false;
     }
-    const QString part = path + QStringLiteral(".part");
-    QFile::remove(part);
     QwtPlotRenderer renderer;
     if (format == QLatin1String("ps")) {
         const QSize pixels(qRound(sizeMm.width() / 25.4 * dpi), qRound(sizeMm.height() / 25.4 * dpi));
@@ -80,24 +79,30 @@ bool save(QwtPlot *plot, const QString &path, const QSizeF &sizeMm, int dpi, QSt
         QPainter painter(&image);
         renderer.render(plot, &painter, QRectF(QPointF(0, 0), QSizeF(pixels)));
         painter.end();
-        if (!writePostScript(image, sizeMm, part, error))
-            return false;
-    } else {
-        renderer.renderDocument(plot, part, format, sizeMm, dpi);
+        return writePostScript(image, sizeMm, path, error);
     }
-    if (QFileInfo(part).size() <= 0) {
-        QFile::remove(part);
+    // The renderer writes to a file name: a private one, removed when done,
+    // so that no file of the user's is touched. The picture then replaces
+    // the target in one step.
+    QTemporaryFile drawn;
+    if (!drawn.open()) {
+        *error = drawn.errorString();
+        return false;
+    }
+    drawn.close();
+    renderer.renderDocument(plot, drawn.fileName(), format, sizeMm, dpi);
+    if (!drawn.open()) {
+        *error = drawn.errorString();
+        return false;
+    }
+    const QByteArray picture = drawn.readAll();
+    if (picture.isEmpty()) {
         *error = QStringLiteral("the picture could not be written");
         return false;
     }
-    if (QFileInfo::exists(path) && !QFile::remove(path)) {
-        QFile::remove(part);
-        *error = QStringLiteral("%1 cannot be replaced").arg(path);
-        return false;
-    }
-    if (!QFile::rename(part, path)) {
-        QFile::remove(part);
-        *error = QStringLiteral("%1 cannot be written").arg(path);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(picture) != picture.size() || !file.commit()) {
+        *error = file.errorString();
         return false;
     }
     return true;

@@ -1,9 +1,9 @@
 #pragma once
 
 // Pictures of a plot: PNG, BMP, JPEG, TIFF, PDF, SVG and PostScript, chosen
-// by the file name's extension. A picture is drawn beside its target and put
-// in place only once complete, so a failed export never destroys an
-// earlier file of that name.
+// by the file name's extension. A picture replaces its target in one step
+// once complete, so a failed export never destroys an earlier file of that
+// name, and no other file is touched.
 
 #include <QImage>
 #include <QSizeF>

@@ -27,11 +27,37 @@ WaveCapture::Batch WaveCapture::decode(const QByteArray &bytes)
 bool WaveCapture::receive(const QByteArray &bytes, int threshold, Batch *batch)
 {
     m_buffer.append(bytes);
-    if (m_buffer.size() < threshold)
-        return false;
+    return m_buffer.size() >= threshold && takeBuffered(batch);
+}
+
+bool WaveCapture::takeBuffered(Batch *batch)
+{
     *batch = decode(m_buffer);
     m_buffer.clear();
-    return true;
+    return !(*batch)[0].isEmpty();
+}
+
+int WaveCapture::dropBefore(int shift)
+{
+    if (shift <= 0)
+        return 0;
+    // Points sit at whole periods: half a period tells them apart safely.
+    const double edge = (shift - 0.5) * double(m_period);
+    const double back = shift * double(m_period);
+    int dropped = 0;
+    for (int c = 0; c < kChannels; ++c) {
+        QVector<QPointF> &list = m_raw[size_t(c)];
+        int n = 0;
+        while (n < list.size() && list[n].x() < edge)
+            ++n;
+        list.remove(0, n);
+        for (QPointF &p : list)
+            p.rx() -= back;
+        if (c == 0)
+            dropped = n;
+    }
+    m_next = qMax(0, m_next - shift);
+    return dropped;
 }
 
 int WaveCapture::append(const Batch &batch)
@@ -39,16 +65,8 @@ int WaveCapture::append(const Batch &batch)
     const int m = batch[0].size();
     // Of a batch bigger than the whole capacity only the newest points stay.
     const int skip = qMax(0, m - m_capacity);
-    int excess = qMax(0, count() + m - skip - m_capacity);
-    if (excess > 0) {
-        const double shift = double(m_period) * excess;
-        for (auto &list : m_raw) {
-            list.remove(0, qMin(excess, list.size()));
-            for (QPointF &p : list)
-                p.rx() -= shift;
-        }
-    }
-    const int before = count();
+    m_next += skip;
+    const int went = dropBefore(m_next + m - skip - m_capacity) + skip;
     for (int c = 0; c < kChannels; ++c) {
         QVector<QPointF> &list = m_raw[size_t(c)];
         const QVector<double> &values = batch[size_t(c)];
@@ -56,20 +74,36 @@ int WaveCapture::append(const Batch &batch)
         list.reserve(list.size() + qMax(0, end - skip));
         // Values are kept at single precision, as the drive sends them.
         for (int i = skip; i < end; ++i)
-            list.append(QPointF((before + i - skip) * double(m_period), double(float(values[i]))));
+            list.append(QPointF((m_next + i - skip) * double(m_period), double(float(values[i]))));
     }
-    return excess + skip;
+    m_next += m - skip;
+    return went;
+}
+
+void WaveCapture::gap(int sets)
+{
+    if (sets <= 0)
+        return;
+    // A loss longer than the window leaves nothing stored either way.
+    m_next += qMin(sets, m_capacity);
+    dropBefore(m_next - m_capacity);
 }
 
 void WaveCapture::setPoints(int channel, const QVector<QPointF> &points)
 {
     m_raw[size_t(channel)] = points;
+    m_next = 0;
+    for (const auto &list : m_raw) {
+        if (!list.isEmpty())
+            m_next = qMax(m_next, int(std::lround(list.last().x() / double(m_period))) + 1);
+    }
 }
 
 void WaveCapture::clear()
 {
     for (auto &list : m_raw)
         list.clear();
+    m_next = 0;
 }
 
 QVector<QPointF> WaveCapture::displayed(const QVector<QPointF> &raw, float scale, int offset, Span *span)
@@ -98,12 +132,12 @@ double WaveCapture::valueExtent(const std::array<Span, kChannels> &spans)
     return extent < 15 ? 15.0 : double(extent);
 }
 
-bool WaveCapture::scrollTimeAxis(double lower, double upper, int totalPoints, float period, double *newLower,
+bool WaveCapture::scrollTimeAxis(double lower, double upper, int positions, float period, double *newLower,
                                  double *newUpper)
 {
-    if (upper / double(period) >= totalPoints)
+    if (upper / double(period) >= positions)
         return false;
-    const double end = totalPoints * double(period);
+    const double end = positions * double(period);
     *newLower = end - (upper - lower);
     *newUpper = end;
     return true;

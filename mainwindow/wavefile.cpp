@@ -1,15 +1,18 @@
 #include "mainwindow/wavefile.h"
 
+#include "app/regularfile.h"
+
 #include <QFile>
 #include <QSaveFile>
 #include <QTextStream>
 
+#include <algorithm>
 #include <cmath>
 
 namespace WaveFile {
 
 bool write(const QString &path, const QStringList &names, const QString &model, const QString &version,
-           const std::array<QVector<QPointF>, kChannels> &raw, QString *error)
+           const std::array<QVector<QPointF>, kChannels> &raw, float period, QString *error)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
@@ -21,21 +24,30 @@ bool write(const QString &path, const QStringList &names, const QString &model, 
     for (int c = 0; c < kChannels; ++c)
         out << names.value(c) << ',';
     out << "#Model=" << model << ',' << "#Version=" << version << ',' << ',' << '\n';
-    // A line per point of the longest channel, and a field per channel up to
-    // the last one with points, so that every value stays in its channel's
-    // column: a channel with fewer points, or none, leaves its field empty
-    // and no value is made up.
-    int rows = 0;
+    // A line per sample position, and a field per channel up to the last one
+    // with points, so that every value stays in its channel's column and on
+    // its own position: a channel without a point there leaves its field
+    // empty and no value is made up; a position no channel has a point at
+    // (a lost sample set) is a line of empty fields.
     int fields = 0;
     for (int c = 0; c < kChannels; ++c) {
-        rows = qMax(rows, raw[size_t(c)].size());
         if (!raw[size_t(c)].isEmpty())
             fields = c + 1;
     }
-    for (int i = 0; i < rows; ++i) {
+    std::array<int, kChannels> next{};
+    const auto pending = [&] {
         for (int c = 0; c < fields; ++c) {
-            if (i < raw[size_t(c)].size())
-                out << raw[size_t(c)][i].y();
+            if (next[size_t(c)] < raw[size_t(c)].size())
+                return true;
+        }
+        return false;
+    };
+    for (qint64 row = 0; pending(); ++row) {
+        for (int c = 0; c < fields; ++c) {
+            const QVector<QPointF> &list = raw[size_t(c)];
+            int &i = next[size_t(c)];
+            if (i < list.size() && std::llround(list[i].x() / double(period)) <= row)
+                out << list[i++].y();
             out << ',';
         }
         out << '\n';
@@ -83,10 +95,8 @@ Content read(const QString &path, int limit)
 {
     Content content;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        content.error = file.errorString();
+    if (!RegularFile::openForReading(file, QIODevice::NotOpen, &content.error))
         return content;
-    }
     content.opened = true;
 
     QString line;
@@ -115,7 +125,8 @@ Content read(const QString &path, int limit)
 
     // Fields 1 to 4 go to channels 1 to 4; an empty or missing field leaves
     // its channel without a point, a field that is not a sample spoils the
-    // whole line.
+    // whole line. Each channel counts its own sample positions.
+    std::array<int, kChannels> next{};
     const auto take = [&](const QStringList &fields) {
         double values[kChannels];
         bool present[kChannels] = {};
@@ -133,15 +144,22 @@ Content read(const QString &path, int limit)
             return;
         bool full = false;
         for (int c = 0; c < kChannels; ++c)
-            full = full || (present[c] && content.values[size_t(c)].size() >= limit);
+            full = full || (present[c] && next[size_t(c)] >= limit);
         if (full) {
             content.truncated = true;
             return;
         }
         for (int c = 0; c < kChannels; ++c) {
-            if (present[c])
+            if (present[c]) {
                 content.values[size_t(c)].append(values[c]);
+                content.positions[size_t(c)].append(next[size_t(c)]++);
+            }
         }
+    };
+    // Nothing but commas (and blanks): a lost sample set.
+    const auto lostSet = [](const QString &text) {
+        return text.contains(QLatin1Char(','))
+            && std::all_of(text.cbegin(), text.cend(), [](QChar ch) { return ch == QLatin1Char(',') || ch.isSpace(); });
     };
     if (!content.hasNames && !tooLong)
         take(header);
@@ -155,6 +173,11 @@ Content read(const QString &path, int limit)
         }
         if (line.isEmpty())
             continue;
+        if (lostSet(line)) {
+            for (int &n : next)
+                n = qMin(n + 1, limit);
+            continue;
+        }
         take(line.split(QLatin1Char(',')));
     }
     return content;

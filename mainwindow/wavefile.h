@@ -1,10 +1,11 @@
 #pragma once
 
 // Waveform files: comma-separated text, a header line with the four channel
-// names, the drive's model and version, then one line per point of the
-// longest channel with a field per channel up to the last one that has
+// names, the drive's model and version, then one line per sample position
+// up to the last point, with a field per channel up to the last one that has
 // points (empty where a channel has no point). Every field is followed by a
-// comma.
+// comma. A line of nothing but empty fields stands for a sample set the
+// stream lost: it holds no point but moves the later ones on.
 
 #include <QPointF>
 #include <QString>
@@ -21,9 +22,10 @@ constexpr int kMaxLine = 1023;
 constexpr double kMaxMagnitude = 1e9;
 
 // Writes a file beside its target and moves it over the target only when
-// every line is written; false (with a reason) when that failed.
+// every line is written; false (with a reason) when that failed. A point's
+// sample position is its x divided by `period`.
 bool write(const QString &path, const QStringList &names, const QString &model, const QString &version,
-           const std::array<QVector<QPointF>, kChannels> &raw, QString *error);
+           const std::array<QVector<QPointF>, kChannels> &raw, float period, QString *error);
 
 struct Content {
     bool opened = false;
@@ -34,11 +36,15 @@ struct Content {
     QString model;           // after "=" in field 5
     QString version;         // after "=" in field 6
     std::array<QVector<double>, kChannels> values;
+    // The sample position of each value: its channel's earlier values and
+    // the lost sets before it.
+    std::array<QVector<int>, kChannels> positions;
     int skippedLines = 0;    // too long, or with a field that is not a sample
-    bool truncated = false;  // more points than `limit`
+    bool truncated = false;  // points at or beyond position `limit` left out
 };
 
-// Reads a waveform file, at most `limit` points per channel.
+// Reads a waveform file, at most `limit` sample positions per channel. Only
+// a regular file is opened: a FIFO or a device is refused at once.
 Content read(const QString &path, int limit);
 
 } // namespace WaveFile

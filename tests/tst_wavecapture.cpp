@@ -31,11 +31,6 @@ WaveCapture::Batch ramp(int from, int count)
     return batch;
 }
 
-WaveCapture::Span span(double low, double high)
-{
-    return WaveCapture::Span{false, low, high};
-}
-
 } // namespace
 
 class TestWaveCapture : public QObject
@@ -61,10 +56,13 @@ private slots:
         QCOMPARE(batch[0].last(), 49.0);
         QCOMPARE(wave.buffered(), 0);
 
-        // At 10 kHz a 400-byte delivery is not yet a batch.
-        QVERIFY(!wave.receive(bytes, 4000, &batch));
-        wave.clearReceiveBuffer();
+        // At 10 kHz a 400-byte delivery is not yet a batch, until it is
+        // taken as it stands (at a stop or a loss).
+        QVERIFY(!wave.receive(bytes + "\x01", 4000, &batch));
+        QVERIFY(wave.takeBuffered(&batch));
+        QCOMPARE(batch[0].size(), 50);
         QCOMPARE(wave.buffered(), 0);
+        QVERIFY(!wave.takeBuffered(&batch));
     }
 
     void samplesAreSignedBigEndianOnEveryChannel()
@@ -114,37 +112,28 @@ private slots:
         QCOMPARE(wave.raw(0).first(), QPointF(0, -5));
     }
 
-    void displayedPointsAreScaledThenOffset()
+    void lostSetsTakeTimeInTheWindow()
     {
-        WaveCapture::Span s;
-        const QVector<QPointF> shown =
-            WaveCapture::displayed({QPointF(0, 10), QPointF(0.001, -20)}, 0.05f, 3, &s);
-        QCOMPARE(shown.size(), 2);
-        QCOMPARE(shown[0].x(), 0.0);
-        QVERIFY(qAbs(shown[0].y() - 3.5) < 1e-6);
-        QVERIFY(qAbs(shown[1].y() - 2.0) < 1e-6);
-        QVERIFY(!s.empty);
-        QVERIFY(qAbs(s.low - 2.0) < 1e-6 && qAbs(s.high - 3.5) < 1e-6);
-
-        WaveCapture::displayed({}, 1, 0, &s);
-        QVERIFY(s.empty);
-    }
-
-    void valueAxisFitsTheLargestExtent()
-    {
-        QCOMPARE(WaveCapture::valueExtent({{span(-10, 10), span(-3, 9), {}, span(0, 0)}}), 15.0);
-        QCOMPARE(WaveCapture::valueExtent({{span(-40, 10), span(-3, 9), {}, {}}}), 40.0);
-        QCOMPARE(WaveCapture::valueExtent({{{}, {}, {}, span(2, 32767)}}), 32767.0);
-        QCOMPARE(WaveCapture::valueExtent(std::array<WaveCapture::Span, 4>()), 15.0);
-    }
-
-    void timeAxisFollowsTheNewestPoint()
-    {
-        double lo = 0, hi = 0;
-        // 0 .. 0.4 s holds 400 points at 1 kHz: nothing to scroll yet.
-        QVERIFY(!WaveCapture::scrollTimeAxis(0, 0.4, 300, 0.001f, &lo, &hi));
-        QVERIFY(WaveCapture::scrollTimeAxis(0, 0.4, 1000, 0.001f, &lo, &hi));
-        QVERIFY(qAbs(hi - 1.0) < 1e-6 && qAbs(lo - 0.6) < 1e-6);
+        // A window of 10 positions: 4 points, 3 lost sets, 2 points.
+        WaveCapture wave;
+        wave.setTiming(10, 0.001f);
+        wave.append(ramp(0, 4));
+        wave.gap(3);
+        wave.append(ramp(4, 2));
+        QCOMPARE(wave.length(), 9);
+        QCOMPARE(wave.raw(3).at(4), QPointF(7 * double(0.001f), 3004));
+        // Three more push two positions out: the time window, not the point
+        // count, decides.
+        QCOMPARE(wave.append(ramp(6, 3)), 2);
+        QCOMPARE(wave.count(), 7);
+        QCOMPARE(wave.length(), 10);
+        QCOMPARE(wave.raw(0).first(), QPointF(0, 2));
+        QCOMPARE(wave.raw(0).at(2), QPointF(5 * double(0.001f), 4));
+        // A loss as long as the window leaves nothing behind.
+        wave.gap(1000);
+        QCOMPARE(wave.count(), 0);
+        wave.append(ramp(9, 1));
+        QCOMPARE(wave.raw(0).first(), QPointF(9 * double(0.001f), 9));
     }
 
     void horizontalDialZoomsTheCapturedWindow()
@@ -210,12 +199,14 @@ private slots:
         }
         FastCurve curve;
         curve.setPoints(points);
+        curve.setMaxStep(1.5e-4);
         QwtScaleMap x, y;
         x.setPaintInterval(0, 1350);
         x.setScaleInterval(0, 10);
         y.setPaintInterval(890, 0);
         y.setScaleInterval(-32768, 32768);
-        const QPolygonF line = curve.reduced(x, y);
+        QCOMPARE(curve.reduced(x, y).size(), 1);
+        const QPolygonF line = curve.reduced(x, y).first();
         QVERIFY(line.size() <= 4 * 1351);
         for (int i : spikes) {
             const QPointF spike(std::floor(x.transform(points[i].x())), y.transform(points[i].y()));
@@ -224,10 +215,18 @@ private slots:
 
         // Zoomed in, the line still runs from border to border.
         x.setScaleInterval(2.00005, 3.00005);
-        const QPolygonF zoomed = curve.reduced(x, y);
+        const QPolygonF zoomed = curve.reduced(x, y).first();
         QVERIFY(zoomed.first().x() <= 0);
         QVERIFY(zoomed.last().x() >= 1350);
-        QVERIFY(curve.reduced(x, y).size() <= 4 * 1353);
+        QVERIFY(zoomed.size() <= 4 * 1353);
+
+        // Lost samples break the line: no stroke across 2.5 ms without points.
+        points.remove(25000, 25);
+        curve.setPoints(points);
+        const QVector<QPolygonF> broken = curve.reduced(x, y);
+        QCOMPARE(broken.size(), 2);
+        QCOMPARE(broken[0].last().x(), std::floor(x.transform(points[24999].x())));
+        QCOMPARE(broken[1].first().x(), std::floor(x.transform(points[25000].x())));
         curve.setPoints({});
         QVERIFY(curve.reduced(x, y).isEmpty());
     }

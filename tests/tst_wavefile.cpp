@@ -10,12 +10,14 @@
 namespace {
 
 using Channels = std::array<QVector<QPointF>, WaveFile::kChannels>;
+const float kPeriod = 0.001f;
 
-QVector<QPointF> points(const QVector<double> &values)
+// Points at these sample positions (one a value, in order), or at 0, 1, 2... .
+QVector<QPointF> points(const QVector<double> &values, QVector<int> at = {})
 {
     QVector<QPointF> list;
     for (int i = 0; i < values.size(); ++i)
-        list.append(QPointF(i * 0.001, values[i]));
+        list.append(QPointF(at.value(i, i) * double(kPeriod), values[i]));
     return list;
 }
 
@@ -33,10 +35,29 @@ void put(const QString &path, const QByteArray &bytes)
     file.write(bytes);
 }
 
+// What a read gives back is what was written: values and sample positions.
+void verifySame(const WaveFile::Content &back, const Channels &raw, const QString &context)
+{
+    for (int c = 0; c < WaveFile::kChannels; ++c) {
+        const QVector<QPointF> &list = raw[size_t(c)];
+        QCOMPARE(back.values[size_t(c)].size(), list.size());
+        QCOMPARE(back.positions[size_t(c)].size(), list.size());
+        for (int i = 0; i < list.size(); ++i) {
+            if (back.values[size_t(c)][i] != list[i].y()
+                || back.positions[size_t(c)][i] != qRound(list[i].x() / double(kPeriod)))
+                QFAIL(qPrintable(QStringLiteral("%1, channel %2, point %3: %4 at %5 came back as %6 at %7")
+                                     .arg(context).arg(c).arg(i).arg(list[i].y()).arg(list[i].x())
+                                     .arg(back.values[size_t(c)][i]).arg(back.positions[size_t(c)][i])));
+        }
+    }
+}
+
 const QStringList kNames = {QStringLiteral("速度反馈"), QStringLiteral("速度指令"), QStringLiteral("转矩指令"),
                             QStringLiteral("转矩反馈")};
 
 } // namespace
+
+Q_DECLARE_METATYPE(Channels)
 
 class TestWaveFile : public QObject
 {
@@ -47,80 +68,66 @@ private:
     QString path(const char *name) const { return dir.filePath(QString::fromLatin1(name)); }
 
 private slots:
-    void fourChannelsWriteAndReadBack()
+    void layoutsWriteAndReadBack_data()
     {
-        const Channels raw = {points({1, -32768, 0.5}), points({2, 32767, 1e-7}), points({3, 0, -1}),
-                              points({4, 123456, 7})};
-        QString error;
-        QVERIFY(WaveFile::write(path("four.csv"), kNames, QStringLiteral("VS-200"), QStringLiteral("1.02"), raw,
-                                &error));
-        QCOMPARE(contents(path("four.csv")),
-                 QStringLiteral("速度反馈,速度指令,转矩指令,转矩反馈,#Model=VS-200,#Version=1.02,,\n"
-                                "1,2,3,4,\n"
-                                "-32768,32767,0,123456,\n"
-                                "0.5,1e-07,-1,7,\n")
-                     .toUtf8());
+        QTest::addColumn<Channels>("raw");
+        QTest::addColumn<QByteArray>("lines");
 
-        const WaveFile::Content back = WaveFile::read(path("four.csv"), 10000);
+        QTest::newRow("four channels")
+            << Channels{{points({1, -32768, 0.5}), points({2, 32767, 1e-7}), points({3, 0, -1}), points({4, 123456, 7})}}
+            << QByteArray("1,2,3,4,\n-32768,32767,0,123456,\n0.5,1e-07,-1,7,\n");
+        QTest::newRow("one channel") << Channels{{points({5, 6}), {}, {}, {}}} << QByteArray("5,\n6,\n");
+        // A channel shorter than channel A leaves its fields empty: no value
+        // is made up.
+        QTest::newRow("shorter channel") << Channels{{points({1, 2, 3}), points({9}), {}, {}}}
+                                         << QByteArray("1,9,\n2,,\n3,,\n");
+        // After an import the channels may differ: an empty channel before
+        // one with points keeps its column, and the points of a channel
+        // longer than channel A are all written.
+        QTest::newRow("empty channel first") << Channels{{{}, points({1}), {}, points({4, 5, 6})}}
+                                             << QByteArray(",1,,4,\n,,,5,\n,,,6,\n");
+        // Lost sample sets are lines of empty fields, before the first point too.
+        QTest::newRow("lost sets")
+            << Channels{{points({1, 2, 3}, {1, 2, 5}), points({4, 5, 6}, {1, 2, 5}), {}, {}}}
+            << QByteArray(",,\n1,4,\n2,5,\n,,\n,,\n3,6,\n");
+    }
+
+    void layoutsWriteAndReadBack()
+    {
+        QFETCH(Channels, raw);
+        QFETCH(QByteArray, lines);
+        QString error;
+        QVERIFY(WaveFile::write(path("layout.csv"), kNames, QStringLiteral("VS-200"), QStringLiteral("1.02"), raw,
+                                kPeriod, &error));
+        QCOMPARE(contents(path("layout.csv")),
+                 QStringLiteral("速度反馈,速度指令,转矩指令,转矩反馈,#Model=VS-200,#Version=1.02,,\n").toUtf8() + lines);
+
+        const WaveFile::Content back = WaveFile::read(path("layout.csv"), 10000);
         QVERIFY(back.opened);
         QVERIFY(back.hasNames);
         QCOMPARE(back.names, kNames);
         QCOMPARE(back.model, QStringLiteral("VS-200"));
         QCOMPARE(back.version, QStringLiteral("1.02"));
         QCOMPARE(back.skippedLines, 0);
-        for (int c = 0; c < WaveFile::kChannels; ++c) {
-            QCOMPARE(back.values[size_t(c)].size(), 3);
-            for (int i = 0; i < 3; ++i)
-                QCOMPARE(back.values[size_t(c)][i], raw[size_t(c)][i].y());
-        }
-    }
-
-    void channelsOfDifferentLengthsKeepTheirColumns()
-    {
-        QString error;
-        QVERIFY(WaveFile::write(path("one.csv"), kNames, QString(), QString(), {points({5, 6}), {}, {}, {}},
-                                &error));
-        QCOMPARE(contents(path("one.csv")),
-                 QStringLiteral("速度反馈,速度指令,转矩指令,转矩反馈,#Model=,#Version=,,\n5,\n6,\n").toUtf8());
-        const WaveFile::Content back = WaveFile::read(path("one.csv"), 10000);
-        QCOMPARE(back.values[0], QVector<double>({5, 6}));
-        QVERIFY(back.values[1].isEmpty());
-
-        // A channel shorter than channel A leaves its fields empty: no value
-        // is made up, and it reads back with its own points only.
-        QVERIFY(WaveFile::write(path("short.csv"), kNames, QString(), QString(),
-                                {points({1, 2, 3}), points({9}), {}, {}}, &error));
-        QVERIFY(contents(path("short.csv")).endsWith("1,9,\n2,,\n3,,\n"));
-        const WaveFile::Content shorter = WaveFile::read(path("short.csv"), 10000);
-        QCOMPARE(shorter.values[0].size(), 3);
-        QCOMPARE(shorter.values[1], QVector<double>({9}));
-        QCOMPARE(shorter.skippedLines, 0);
-
-        // After an import the channels may differ: an empty channel before
-        // one with points keeps its column, and the points of a channel
-        // longer than channel A are all written.
-        QVERIFY(WaveFile::write(path("gaps.csv"), kNames, QString(), QString(),
-                                Channels{{{}, points({1}), {}, points({4, 5, 6})}}, &error));
-        QVERIFY(contents(path("gaps.csv")).endsWith("\n,1,,4,\n,,,5,\n,,,6,\n"));
-        const WaveFile::Content gaps = WaveFile::read(path("gaps.csv"), 10000);
-        QVERIFY(gaps.values[0].isEmpty());
-        QCOMPARE(gaps.values[1], QVector<double>({1}));
-        QVERIFY(gaps.values[2].isEmpty());
-        QCOMPARE(gaps.values[3], QVector<double>({4, 5, 6}));
+        verifySame(back, raw, QString());
     }
 
     void randomCapturesSurviveSaveAndImport()
     {
         // Samples are 16-bit, signed: the limits come up often, the rest at
         // random; every round writes and reads back a fresh capture. Most
-        // rounds have four equal channels, as captured; the others have
-        // channels of any length, none included, as an import can leave them.
+        // rounds have four equal channels, as captured, now and then with
+        // sample sets lost; the others have channels of any length, none
+        // included, as an import can leave them.
         const quint32 seed = QRandomGenerator::global()->generate();
         QRandomGenerator random(seed);
         const qint16 edges[] = {-32768, -32767, -1, 0, 1, 32766, 32767};
         for (int round = 0; round < 25; ++round) {
             const int captured = 1 + random.bounded(3000);
             const bool imported = random.bounded(3) == 0;
+            QVector<int> at;
+            for (int i = 0, next = 0; i < captured; ++i, ++next)
+                at.append(next += random.bounded(100) ? 0 : random.bounded(30));
             Channels raw;
             for (int c = 0; c < WaveFile::kChannels; ++c) {
                 const int count = imported ? random.bounded(4) * random.bounded(1000) : captured;
@@ -128,78 +135,67 @@ private slots:
                 for (int i = 0; i < count; ++i)
                     values.append(random.bounded(4) == 0 ? edges[random.bounded(int(std::size(edges)))]
                                                          : qint16(random.bounded(65536) - 32768));
-                raw[size_t(c)] = points(values);
+                raw[size_t(c)] = imported ? points(values) : points(values, at);
             }
             QString error;
-            QVERIFY(WaveFile::write(path("random.csv"), kNames, QStringLiteral("VMR-A1"), QStringLiteral("V1.04"), raw, &error));
+            QVERIFY(WaveFile::write(path("random.csv"), kNames, QStringLiteral("VMR-A1"), QStringLiteral("V1.04"), raw,
+                                    kPeriod, &error));
             const WaveFile::Content back = WaveFile::read(path("random.csv"), 100000);
             QCOMPARE(back.names, kNames);
             QCOMPARE(back.skippedLines, 0);
-            for (int c = 0; c < WaveFile::kChannels; ++c) {
-                const int count = raw[size_t(c)].size();
-                QCOMPARE(back.values[size_t(c)].size(), count);
-                for (int i = 0; i < count; ++i)
-                    if (back.values[size_t(c)][i] != raw[size_t(c)][i].y())
-                        QFAIL(qPrintable(QStringLiteral("seed %1, channel %2, point %3: %4 came back as %5")
-                                             .arg(seed).arg(c).arg(i).arg(raw[size_t(c)][i].y()).arg(back.values[size_t(c)][i])));
-            }
+            verifySame(back, raw, QStringLiteral("seed %1").arg(seed));
         }
     }
 
     void aFailedSaveSaysSoAndLeavesTheOldFile()
     {
-        QString error;
-        QVERIFY(!WaveFile::write(path("no/such/folder/x.csv"), kNames, QString(), QString(), {points({1})},
-                                 &error));
-        QVERIFY(!error.isEmpty());
-
         // A folder standing where the file should go.
+        QString error;
         QDir(dir.path()).mkdir(QStringLiteral("taken.csv"));
-        QVERIFY(!WaveFile::write(path("taken.csv"), kNames, QString(), QString(), {points({1})}, &error));
+        QVERIFY(!WaveFile::write(path("taken.csv"), kNames, QString(), QString(), {points({1})}, kPeriod, &error));
+        QVERIFY(!error.isEmpty());
         QVERIFY(QFileInfo(path("taken.csv")).isDir());
-    }
-
-    void aFileWithoutHeaderStartsWithPoints()
-    {
-        put(path("bare.csv"), "1,2,3,4,\n5,6,7,8,\n");
-        const WaveFile::Content file = WaveFile::read(path("bare.csv"), 10000);
-        QVERIFY(!file.hasNames);
-        QCOMPARE(file.values[0], QVector<double>({1, 5}));
-        QCOMPARE(file.values[3], QVector<double>({4, 8}));
-        QVERIFY(file.model.isEmpty());
     }
 
     void damagedFilesAreReadSafely_data()
     {
         QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<int>("pointsA");
+        QTest::addColumn<QVector<int>>("positionsA");
         QTest::addColumn<int>("skipped");
 
         const QByteArray header = "a,b,c,d,#Model=M,#Version=V,,\n";
-        QTest::newRow("empty") << QByteArray() << 0 << 0;
-        QTest::newRow("header only") << header << 0 << 0;
-        QTest::newRow("no final line feed") << header + "1,2,3,4,\n5,6,7,8" << 2 << 0;
-        QTest::newRow("crlf") << QByteArray("a,b,c,d,\r\n1,2,3,4,\r\n") << 1 << 0;
-        QTest::newRow("text in a value") << header + "1,2,3,4,\n1,x,3,4,\n2,2,3,4,\n" << 2 << 1;
-        QTest::newRow("huge and non-finite") << header + "1e300,2,3,4,\nnan,1,1,1,\ninf,1,1,1,\n7,7,7,7,\n" << 1 << 3;
-        QTest::newRow("blank lines") << header + "\n\n1,2,3,4,\n\n" << 1 << 0;
+        QTest::newRow("empty") << QByteArray() << QVector<int>() << 0;
+        QTest::newRow("header only") << header << QVector<int>() << 0;
+        QTest::newRow("no header: points from the first line") << QByteArray("1,2,3,4,\n5,6,7,8,\n")
+                                                               << QVector<int>{0, 1} << 0;
+        QTest::newRow("no final line feed") << header + "1,2,3,4,\n5,6,7,8" << QVector<int>{0, 1} << 0;
+        QTest::newRow("crlf") << QByteArray("a,b,c,d,\r\n1,2,3,4,\r\n") << QVector<int>{0} << 0;
+        QTest::newRow("text in a value") << header + "1,2,3,4,\n1,x,3,4,\n2,2,3,4,\n" << QVector<int>{0, 1} << 1;
+        QTest::newRow("huge and non-finite") << header + "1e300,2,3,4,\nnan,1,1,1,\ninf,1,1,1,\n7,7,7,7,\n"
+                                             << QVector<int>{0} << 3;
+        // Blank lines and empty fields hold no point and take no time, as
+        // they never did; a line of nothing but empty fields is a lost set.
+        QTest::newRow("blank lines") << header + "\n\n1,2,3,4,\n\n" << QVector<int>{0} << 0;
+        QTest::newRow("empty field") << header + "1,2,\n,5,\n3,6,\n" << QVector<int>{0, 1} << 0;
+        QTest::newRow("lost sets") << header + "1,2,3,4,\n,,,,\n , ,\r\n5,6,7,8,\n" << QVector<int>{0, 3} << 0;
         QTest::newRow("line longer than 1023 bytes")
-            << header + "1,2,3,4,\n" + QByteArray(3000, '7') + ",1,1,1,\n2,2,2,2,\n" << 2 << 1;
+            << header + "1,2,3,4,\n" + QByteArray(3000, '7') + ",1,1,1,\n2,2,2,2,\n" << QVector<int>{0, 1} << 1;
         QByteArray binary(4096, '\0');
         for (int i = 0; i < binary.size(); ++i)
             binary[i] = char((i * 131 + 7) & 0xFF);
-        QTest::newRow("binary") << binary << 0 << -1;
+        QTest::newRow("binary") << binary << QVector<int>() << -1;
     }
 
     void damagedFilesAreReadSafely()
     {
         QFETCH(QByteArray, bytes);
-        QFETCH(int, pointsA);
+        QFETCH(QVector<int>, positionsA);
         QFETCH(int, skipped);
         put(path("damaged.csv"), bytes);
         const WaveFile::Content file = WaveFile::read(path("damaged.csv"), 10000);
         QVERIFY(file.opened);
-        QCOMPARE(file.values[0].size(), pointsA);
+        QCOMPARE(file.positions[0], positionsA);
+        QCOMPARE(file.values[0].size(), positionsA.size());
         if (skipped >= 0)
             QCOMPARE(file.skippedLines, skipped);
         for (int c = 0; c < WaveFile::kChannels; ++c)

@@ -18,6 +18,8 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 class TestWavePage : public QObject, private DriveFixture
 {
     Q_OBJECT
@@ -84,6 +86,16 @@ private:
         QTRY_VERIFY_WITH_TIMEOUT(wave().count() >= points, 15000);
         widget<QPushButton>("pushButton_waveformRec")->click();
         QTRY_VERIFY(!drive->withModel([](DriveModel &m) { return m.streaming(); }));
+    }
+
+    // `count` sample sets counting up from `from` on every channel.
+    static QByteArray ramp(int from, int count)
+    {
+        QByteArray bytes;
+        for (int n = from; n < from + count; ++n)
+            for (int c = 0; c < WaveCapture::kChannels; ++c)
+                bytes.append(char(n >> 8)).append(char(n & 0xFF));
+        return bytes;
     }
 
     void importFile(const QByteArray &bytes)
@@ -166,6 +178,7 @@ private slots:
         startOnWavePage();
         QVERIFY(connectToDrive());
         widget<QPushButton>("pushButton_WF_Sel_Spd")->click();
+        widget<QComboBox>("comboBox_WF_CH3_Scale")->setCurrentText(QStringLiteral("10"));
         const QString a = widget<QComboBox>("Channel_A")->currentText();
         const QString d = widget<QComboBox>("Channel_D")->currentText();
         widget<QPushButton>("pushButton_waveformRec")->click();
@@ -177,6 +190,20 @@ private slots:
         // The lists are locked while the capture runs.
         QVERIFY(!widget<QComboBox>("Channel_A")->isEnabled());
         QVERIFY(!widget<QPushButton>("pushButton_WF_Sel_Pos")->isEnabled());
+
+        // Another language meanwhile: the capture keeps its channels, scales,
+        // names and switches.
+        widget<QToolButton>("toolButton_CHB_OnOff")->click();
+        QTRY_VERIFY(wave().count() > 0);
+        const QString title = curve(0)->title().text();
+        window()->LoadTranslation(QStringLiteral("en_US"), false);
+        QCOMPARE(widget<QComboBox>("Channel_A")->currentIndex(), 1);
+        QCOMPARE(widget<QComboBox>("Channel_B")->currentIndex(), 0);
+        QCOMPARE(widget<QComboBox>("comboBox_WF_CH3_Scale")->currentText(), QStringLiteral("10"));
+        QCOMPARE(widget<QToolButton>("toolButton_CHB_OnOff")->text(), QStringLiteral("OFF"));
+        const int before = wave().count();
+        QTRY_VERIFY(wave().count() > before);
+        QCOMPARE(curve(0)->title().text(), title);
         widget<QPushButton>("pushButton_waveformRec")->click();
         QTRY_VERIFY(!drive->withModel([](DriveModel &m) { return m.streaming(); }));
     }
@@ -190,15 +217,56 @@ private slots:
         QCOMPARE(widget<QPushButton>("pushButton_waveformRec")->text(), QStringLiteral("开始采样"));
         QVERIFY(widget<QComboBox>("Channel_A")->isEnabled());
 
-        // A link lost during a capture: the click just ends it, without the box.
+        // A link lost during a capture ends it, keeping what came: no stop
+        // command is queued for a drive that is gone, and no box says so.
         QVERIFY(connectToDrive());
         widget<QPushButton>("pushButton_waveformRec")->click();
-        QTRY_VERIFY(drive->withModel([](DriveModel &m) { return m.streaming(); }));
+        QTRY_VERIFY(wave().count() > 0);
+        QSignalSpy sent(window(), &MainWindow::put);
         server.reset();
-        QTRY_VERIFY_WITH_TIMEOUT(window()->linkState() != 1, 10000);
-        widget<QPushButton>("pushButton_waveformRec")->click();
-        QCOMPARE(boxesTitled(QStringLiteral("错误")), 1);
+        QTRY_VERIFY_WITH_TIMEOUT(!window()->isRecording(), 10000);
         QCOMPARE(widget<QPushButton>("pushButton_waveformRec")->text(), QStringLiteral("开始采样"));
+        QVERIFY(widget<QComboBox>("Channel_A")->isEnabled());
+        QVERIFY(wave().count() > 0);
+        QVERIFY(!sent.contains({int(Cmd::WaveStop)}));
+        QCOMPARE(boxesTitled(QStringLiteral("错误")), 1);
+    }
+
+    void lostSetsAndTheTailReachThePlotAndTheFile()
+    {
+        // Without a drive: the window hears that the link is up and gets
+        // samples and losses as the worker hands them over.
+        startOnWavePage();
+        window()->comStateShow(1);
+        widget<QPushButton>("pushButton_waveformRec")->click();
+        // At 1 kHz the page plots batches of 50 sets. 30 sets below that
+        // when 25 are lost come before the loss.
+        window()->waveform_recvDataFromThread(ramp(0, 30));
+        QCOMPARE(wave().count(), 0);
+        window()->waveform_gapFromThread(25);
+        window()->waveform_recvDataFromThread(ramp(30, 60));
+        window()->waveform_recvDataFromThread(ramp(90, 7));
+
+        // File points never join a running capture.
+        importFile("速度反馈,速度指令,转矩指令,转矩反馈,\n1,2,3,4,\n");
+        QCOMPARE(lastText(QStringLiteral("导入波形")), QStringLiteral("正在采样，请先停止采样再导入波形。"));
+        QVERIFY(window()->isRecording());
+
+        // The stop plots the 7 sets still below the threshold.
+        widget<QPushButton>("pushButton_waveformRec")->click();
+        QCOMPARE(wave().count(), 97);
+        QCOMPARE(wave().length(), 122);
+        QCOMPARE(wave().raw(2).at(30), QPointF(55 * double(0.001f), 30));
+        // The curve breaks where the sets were lost.
+        QCOMPARE(curve(2)->reduced(QwtScaleMap(), QwtScaleMap()).size(), 2);
+
+        // Saved and imported, the points keep their time.
+        const QVector<QPointF> captured = wave().raw(2);
+        prompts->fileAnswers << dir->path(QStringLiteral("lost.csv"));
+        window()->waveDataSaveAs();
+        QCOMPARE(dir->read(QStringLiteral("lost.csv")).count(",,,,\n"), 25);
+        window()->importWaveData(dir->path(QStringLiteral("lost.csv")));
+        QCOMPARE(wave().raw(2), captured);
     }
 
     void scalesOffsetsAndSwitches()
@@ -238,11 +306,6 @@ private slots:
         QCOMPARE(widget<QDial>("dial_vertical")->value(), 37);
         QCOMPARE(plot()->axisScaleDiv(QwtPlot::yLeft).lowerBound(), -std::pow(2.0, 6.5) / 2);
         QCOMPARE(plot()->axisScaleDiv(QwtPlot::yLeft).upperBound(), std::pow(2.0, 6.5) / 2);
-
-        // The horizontal dial fully out shows the whole window.
-        widget<QDial>("dial_horizontal")->setValue(0);
-        QCOMPARE(plot()->axisScaleDiv(QwtPlot::xBottom).lowerBound(), 0.0);
-        QCOMPARE(plot()->axisScaleDiv(QwtPlot::xBottom).upperBound(), 10.0);
     }
 
     void savedFilesImportAsTheyWere()
@@ -263,11 +326,18 @@ private slots:
         window()->waveDataSaveAs();
         QVERIFY(lastText(QStringLiteral("数据保存结果")).startsWith(QStringLiteral("保存失败")));
 
-        // A quick save goes to the documents folder, named by the time.
-        window()->waveDataSave();
+        // Quick saves go to the documents folder, named by the time; saves
+        // within the same second each get a file of their own.
+        QStringList told;
+        for (int i = 0; i < 3; ++i) {
+            window()->waveDataSave();
+            told << lastText(QStringLiteral("数据保存结果"));
+        }
         const QDir quick(dir->path(QStringLiteral("home/Documents/vemar")));
-        QCOMPARE(quick.entryList({QStringLiteral("*.csv")}).size(), 1);
-        QVERIFY(lastText(QStringLiteral("数据保存结果")).contains(quick.path()));
+        const QStringList files = quick.entryList({QStringLiteral("*.csv")});
+        QCOMPARE(files.size(), 3);
+        for (const QString &file : files)
+            QCOMPARE(told.filter(quick.filePath(file)).size(), 1);
 
         // Another channel selection, then the file brings back points and names.
         widget<QComboBox>("Channel_C")->setCurrentIndex(0);
@@ -296,27 +366,37 @@ private slots:
         QVERIFY(wave().raw(1).isEmpty());
         QCOMPARE(lastText(QStringLiteral("导入完成")), QStringLiteral("共导入1通道，每通道2点。"));
 
+        // A FIFO in place of a file is refused at once, and said so.
+        QCOMPARE(::mkfifo(QFile::encodeName(dir->path(QStringLiteral("pipe.csv"))).constData(), 0600), 0);
+        window()->importWaveData(dir->path(QStringLiteral("pipe.csv")));
+        QVERIFY(lastText(QStringLiteral("导入波形")).contains(QStringLiteral("pipe.csv")));
+        QCOMPARE(wave().raw(0).size(), 2);
+
         // A file that holds no waveform replaces nothing.
         importFile("a,b,c,d,\nx,y,z,w,\n");
         QCOMPARE(wave().raw(0).size(), 2);
         QVERIFY(!lastText(QStringLiteral("导入波形")).isEmpty());
     }
 
-    void aForeignModelIsImportedOnlyWhenConfirmed()
+    void aForeignFileLeavesTheDriveAlone()
     {
         startOnWavePage();
-        importFile("速度反馈,速度指令,转矩指令,转矩反馈,#Model=,#Version=,,\n1,1,1,1,\n");
-        QCOMPARE(wave().count(), 1);
-        prompts->answers << QMessageBox::No;
-        importFile("速度反馈,速度指令,转矩指令,转矩反馈,#Model=VS-999,#Version=9.9,,\n7,7,7,7,\n8,8,8,8,\n");
-        QCOMPARE(boxesTitled(QStringLiteral("导入波形")), 1);
-        QCOMPARE(wave().count(), 1);
-        QCOMPARE(wave().raw(0).first().y(), 1.0);
-
-        prompts->answers << QMessageBox::Yes;
-        importFile("速度反馈,速度指令,转矩指令,转矩反馈,#Model=VS-999,#Version=9.9,,\n7,7,7,7,\n8,8,8,8,\n");
+        QVERIFY(connectToDrive());
+        QTRY_VERIFY(!window()->deviceModelText().isEmpty());
+        const auto drive = [this] {
+            return QStringList{window()->deviceModelText(), window()->deviceVersionText(),
+                               window()->definitionFileName(), widget<QLabel>("label_ServoType")->text()};
+        };
+        const QStringList before = drive();
+        const QByteArray header = "甲,乙,转矩指令,转矩反馈,#Model=VS-999,#Version=9.9,,\n";
+        importFile(header + "7,7,7,7,\n8,8,8,8,\n");
         QCOMPARE(wave().count(), 2);
-        QVERIFY(widget<QLabel>("label_ServoType")->text().contains(QStringLiteral("VS-999")));
+        QCOMPARE(drive(), before);
+        // The plot names the channels as the file does, and so does a save.
+        QVERIFY(curve(0)->title().text().startsWith(QStringLiteral("甲\n")));
+        prompts->fileAnswers << dir->path(QStringLiteral("again.csv"));
+        window()->waveDataSaveAs();
+        QVERIFY(dir->read(QStringLiteral("again.csv")).startsWith(header));
     }
 
     void droppingAFileImportsIt()
@@ -358,16 +438,20 @@ private slots:
             QVERIFY2(QFileInfo(path).size() > 0, ext);
             QCOMPARE(lastText(QStringLiteral("截图结果")), QStringLiteral("截图保存成功"));
         }
-        QCOMPARE(QImage(dir->path(QStringLiteral("shot.png"))).width(), qRound(300 / 25.4 * 85));
 
-        // An existing file is replaced only when the user agrees.
+        // An existing file is replaced only when the user agrees; files
+        // beside it are none of the export's business.
         const QString png = dir->path(QStringLiteral("shot.png"));
         dir->write(QStringLiteral("shot.png"), "keep");
-        prompts->fileAnswers << png;
-        prompts->answers << QMessageBox::No;
+        dir->write(QStringLiteral("shot.png.part"), "mine");
+        prompts->fileAnswers << png << png;
+        prompts->answers << QMessageBox::No << QMessageBox::Yes;
         window()->exportDocument();
         QCOMPARE(lastText(QStringLiteral("文件已存在")), QStringLiteral("是否覆盖?"));
         QCOMPARE(dir->read(QStringLiteral("shot.png")), QByteArray("keep"));
+        window()->exportDocument();
+        QCOMPARE(QImage(png).width(), qRound(300 / 25.4 * 85));
+        QCOMPARE(dir->read(QStringLiteral("shot.png.part")), QByteArray("mine"));
     }
 };
 

@@ -1137,8 +1137,12 @@ Please check whether the factory settings have been restored!</translation>
         <translation>Cannot open file: %1</translation>
     </message>
     <message>
-        <source>检测到导入的波形图文件中的型号或版本号和软件中的不一致，是否确认放弃参数数据并更新参数</source>
-        <translation>The model or version in the imported waveform file differs from the one in the software. Discard the parameter data and update the parameters?</translation>
+        <source>正在采样，请先停止采样再导入波形。</source>
+        <translation>A capture is running. Stop it before importing a waveform.</translation>
+    </message>
+    <message>
+        <source>不是普通文件（管道或设备），无法导入：&lt;br/&gt;%1</source>
+        <translation>Not a regular file (a pipe or a device); it cannot be imported:&lt;br/&gt;%1</translation>
     </message>
     <message>
         <source>文件中没有有效的波形数据（%1行无法读取）</source>
