@@ -250,17 +250,19 @@ bool MainWindow::iniSave()
     return false;
 }
 
-void MainWindow::saveFile()
+bool MainWindow::saveFile()
 {
     if (settingsPath.isEmpty())
         settingsPath = QStringLiteral("config.ini");
     {
         QFile file(settingsPath);
         if (!file.open(QIODevice::ReadWrite))
-            return; // cannot be created: nothing is written, nothing emitted
+            return false; // cannot be created: nothing is written, nothing emitted
     }
-    if (iniSave())
-        emit putSavePath(settingsPath);
+    if (!iniSave())
+        return false;
+    emit putSavePath(settingsPath);
+    return true;
 }
 
 // --- Language ---------------------------------------------------------------
@@ -295,8 +297,10 @@ void MainWindow::LoadTranslation(QString lang, bool save)
     fillChannelLists();
 
     if (save) {
-        saveFile();
-        statusBar()->showMessage(tr("语言切换完成！"));
+        if (saveFile())
+            statusBar()->showMessage(tr("语言切换完成！"));
+        else
+            Prompt::warning(this, tr("语言"), tr("语言已切换，但无法保存到config.ini，下次启动时仍使用原来的语言。"));
     }
     QString version, date, patch;
     makeVersionTexts(version, date, patch);

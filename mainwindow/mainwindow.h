@@ -135,7 +135,8 @@ public slots:
     void openChmFile();
     void numCheck(QString text);
     bool iniSave();
-    void saveFile();
+    // False when config.ini could not be written.
+    bool saveFile();
 
     // Language.
     void LoadTranslation(QString lang, bool save);

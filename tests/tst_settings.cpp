@@ -13,6 +13,7 @@
 #include <QRegularExpression>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QtTest>
 
 class TestSettings : public QObject
@@ -206,11 +207,16 @@ private slots:
     void fileThatDoesNotParseIsNotRewritten()
     {
         WorkDir dir(false);
+        PromptRecorder prompts;
         // A line that is neither a section nor a key; QSettings would drop it.
         const QByteArray bytes("[Other]\nmainwindow_title=My bench\nno equals sign here\n");
         dir.write(QStringLiteral("config.ini"), bytes);
+        MainWindow window; // QSettings keeps what it read here for the whole run
         QVERIFY(!SettingsFiles::saveLanguage(dir.path(QStringLiteral("config.ini")), QStringLiteral("en_US")));
+        window.LoadTranslation(QStringLiteral("en_US"), true);
         QCOMPARE(dir.read(QStringLiteral("config.ini")), bytes);
+        QCOMPARE(prompts.boxes.size(), 1); // the language is not saved, and it says so
+        QVERIFY(window.statusBar()->currentMessage().isEmpty());
     }
 
     void oversizedSettingsFilesAreNotRead()

@@ -1193,6 +1193,14 @@ Please check whether the factory settings have been restored!</translation>
         <translation>Restore Factory Settings</translation>
     </message>
     <message>
+        <source>语言</source>
+        <translation>Language</translation>
+    </message>
+    <message>
+        <source>语言已切换，但无法保存到config.ini，下次启动时仍使用原来的语言。</source>
+        <translation>The language was switched, but it could not be saved to config.ini: the next start uses the previous language.</translation>
+    </message>
+    <message>
         <source>EEPROM版本一致</source>
         <translation>The EEPROM version matches the defaults.</translation>
     </message>
