@@ -304,7 +304,8 @@ void MainWindow::LoadTranslation(QString lang, bool save)
     }
     QString version, date, patch;
     makeVersionTexts(version, date, patch);
-    setWindowTitle(tr("Vemar伺服上位机调试平台") + version);
+    // The translation says how the title and the version meet.
+    setWindowTitle(tr("Vemar伺服上位机调试平台%1").arg(version));
     updateServoLabels();
 }
 

@@ -380,6 +380,7 @@ private slots:
         }
         chinese.removeDuplicates();
         QVERIFY2(chinese.isEmpty(), qPrintable(chinese.join(QLatin1Char('\n'))));
+        QCOMPARE(w->windowTitle(), QStringLiteral("Vemar Servo Commissioning Tool V1.1.9.23080501"));
 
         // Message boxes as well.
         w->ProductSerial_Query();

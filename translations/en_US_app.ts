@@ -1201,6 +1201,10 @@ Please check whether the factory settings have been restored!</translation>
         <translation>The language was switched, but it could not be saved to config.ini: the next start uses the previous language.</translation>
     </message>
     <message>
+        <source>Vemar伺服上位机调试平台%1</source>
+        <translation>Vemar Servo Commissioning Tool %1</translation>
+    </message>
+    <message>
         <source>EEPROM版本一致</source>
         <translation>The EEPROM version matches the defaults.</translation>
     </message>
