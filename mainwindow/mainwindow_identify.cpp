@@ -112,9 +112,13 @@ void MainWindow::FactoryReset_Request()
         Prompt::warning(this, tr("无法进行恢复出厂设置操作"), tr("参数传输进行中，请稍后再试！"));
         return;
     }
-    if (Prompt::question(this, tr("恢复出厂设置"),
-                         tr("驱动器的全部参数将恢复为出厂默认值，当前参数值将丢失。确定恢复出厂设置吗？"))
-        != QMessageBox::Yes)
+    Prompt::Box confirm;
+    confirm.icon = Prompt::Icon::Question;
+    confirm.title = tr("恢复出厂设置");
+    confirm.text = tr("驱动器的全部参数将恢复为出厂默认值，当前参数值将丢失。确定恢复出厂设置吗？");
+    confirm.buttons = QMessageBox::Yes | QMessageBox::No;
+    confirm.defaultButton = QMessageBox::No; // nothing is lost by a hasty Enter
+    if (Prompt::show(this, confirm) != QMessageBox::Yes)
         return;
     stampTimer(Cmd::VersionCheck2)->start();
     sendCommand(Cmd::VersionCheck2, QByteArray(2, '\0'));

@@ -315,6 +315,9 @@ private slots:
         QCOMPARE(window()->definitions().findParam(QStringLiteral("P01_00"))->currentValue, QString::number(factory));
         QVERIFY(trigger("actionEepromCheck", QStringLiteral("EEPROM版本一致")));
         QCOMPARE(requests(0x0C, 0x02), 2); // nothing after "No"
+        QVERIFY(std::any_of(prompts->boxes.cbegin(), prompts->boxes.cend(), [](const Prompt::Box &b) {
+            return b.title == QStringLiteral("恢复出厂设置") && b.defaultButton == QMessageBox::No;
+        }));
     }
 
     // Requests that never get their reply do not block the next: a version
