@@ -88,4 +88,11 @@ QMap<QString, LangItemRecord> read(const QString &path, QString *error)
     return items;
 }
 
+QString shippedLanguage(const QString &code, const QMap<QString, LangItemRecord> &languages)
+{
+    if (languages.contains(code))
+        return code;
+    return code.startsWith(QLatin1String("zh")) ? QStringLiteral("zh_CN") : QStringLiteral("en_US");
+}
+
 } // namespace LangFile

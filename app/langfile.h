@@ -23,4 +23,10 @@ namespace LangFile {
 // read before the fault (possibly nothing); `error` says why when given.
 QMap<QString, LangItemRecord> read(const QString &path, QString *error = nullptr);
 
+// The language to use for `code` (a language setting or a system locale such
+// as de_DE or C): `code` when `languages` lists it, otherwise one the tool
+// ships, Chinese for a Chinese locale and English for any other. A language
+// without definition files would leave the tool without parameters.
+QString shippedLanguage(const QString &code, const QMap<QString, LangItemRecord> &languages);
+
 } // namespace LangFile

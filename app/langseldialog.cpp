@@ -25,6 +25,7 @@ LangSelDialog::LangSelDialog(QWidget *parent)
 
     // 2. The remembered language. It is applied by the start-up code once
     // everything is wired, so it is not announced from here.
+    readLanguageFile();
     if (!QFileInfo::exists(QString::fromLatin1(kConfigFile))) {
         qCDebug(lcWindow) << "未发现配置文件";
     } else {
@@ -33,23 +34,25 @@ LangSelDialog::LangSelDialog(QWidget *parent)
         if (language.isEmpty()) {
             qCDebug(lcWindow) << "未发现语言设置";
         } else {
-            m_curLang = language;
+            // One the tool does not ship, saved by an older version, would
+            // leave it without parameters.
+            m_curLang = LangFile::shippedLanguage(language, langMap);
             m_langFound = true;
             qCDebug(lcWindow) << "读取到的语言设置为：" << language;
         }
     }
 
-    // 3. Otherwise the system's language.
+    // 3. Otherwise the system's language, or the shipped one closest to it;
+    // choosing it saves it.
     if (!m_langFound) {
         const QString locale = QLocale::system().name();
         qCDebug(lcWindow) << "Current locale:" << locale;
-        m_localeLabel = locale;
-        ui->label_CurLang->setText(tr("当前语言代码：(%1)").arg(locale));
-        m_curLang = locale;
+        m_curLang = LangFile::shippedLanguage(locale, langMap);
+        m_localeLabel = m_curLang;
+        ui->label_CurLang->setText(tr("当前语言代码：(%1)").arg(m_curLang));
     }
 
-    // 4. The languages, the texts, and a close button only.
-    readLanguageFile();
+    // 4. The texts, and a close button only.
     fillFor(m_curLang);
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
 }

@@ -12,9 +12,11 @@
 #include <QIcon>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -44,6 +46,8 @@ void connectWhenListed(MainWindow *window, const QString &port)
 
 int main(int argc, char *argv[])
 {
+    // Before Qt and the libraries under it read HOME.
+    const bool asRoot = WorkFolder::confineRoot();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("servo-tool"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/pic/vemar-servo.svg")));
@@ -60,10 +64,26 @@ int main(int argc, char *argv[])
     // Settings, definitions and translations lie beside the program, and
     // every path the tool uses is relative to its working folder: the
     // program's own, or the user's when the program is installed.
-    const QString folder = WorkFolder::prepare(
-        QCoreApplication::applicationDirPath(),
-        QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
-    QDir::setCurrent(folder.isEmpty() ? QCoreApplication::applicationDirPath() : folder);
+    // Root could write anywhere, the installed folder included, whose
+    // config.ini is every new user's default: root works in a folder of its
+    // own, and at worst in one that goes when the program ends.
+    const QString programDir = QCoreApplication::applicationDirPath();
+    QString folder = WorkFolder::prepare(
+        programDir, QStandardPaths::writableLocation(QStandardPaths::AppDataLocation), !asRoot);
+    std::unique_ptr<QTemporaryDir> scratch;
+    if (folder.isEmpty() && asRoot) {
+        scratch = std::make_unique<QTemporaryDir>(QDir::temp().filePath(QStringLiteral("servo-tool-XXXXXX")));
+        if (!scratch->isValid() || !WorkFolder::fillUserFolder(programDir, scratch->path())) {
+            std::fprintf(stderr, "servo-tool: no working folder for root\n");
+            return 1;
+        }
+        folder = scratch->path();
+    }
+    QDir::setCurrent(folder.isEmpty() ? programDir : folder);
+    if (asRoot)
+        std::fprintf(stderr, "servo-tool: warning: running as root is not needed and not advised; settings are "
+                             "kept in %s\n",
+                     qPrintable(QDir::toNativeSeparators(QDir::currentPath())));
 
     MainClass mainClass;
     QApplication::setFont(QFont(QStringLiteral("Microsoft Sans Serif")));

@@ -2,9 +2,11 @@
 #include "app/applog.h"
 #include "app/inifile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
+#include <QTemporaryFile>
 
 namespace SettingsFiles {
 
@@ -25,6 +27,25 @@ bool readable(const QString &path)
         return true;
     qCWarning(lcWindow) << "settings file ignored:" << path << reason;
     return false;
+}
+
+// Whether QSettings understands every line of the file as it is on disk.
+// QSettings keeps what it parsed of a file for the whole process and parses
+// it again only when its size or time changed, so it would judge what it
+// read at start-up; a copy under a fresh name is parsed from its bytes.
+bool parses(const QString &path)
+{
+    QFile file(path);
+    QTemporaryFile copy(QDir::temp().filePath(QStringLiteral("servo-settings-XXXXXX.ini")));
+    if (!file.open(QIODevice::ReadOnly) || !copy.open())
+        return false;
+    const QByteArray bytes = file.readAll();
+    if (copy.write(bytes) != bytes.size() || !copy.flush())
+        return false;
+    QSettings probe(copy.fileName(), QSettings::IniFormat);
+    probe.setIniCodec("UTF-8");
+    probe.allKeys(); // sections are parsed when first needed
+    return probe.status() == QSettings::NoError;
 }
 
 QString twoDigits(int value)
@@ -107,14 +128,9 @@ bool saveLanguage(const QString &path, const QString &language)
     // only what it understood, so a file it cannot parse is left as it is.
     if (!readable(path))
         return false;
-    {
-        QSettings probe(path, QSettings::IniFormat);
-        probe.setIniCodec("UTF-8");
-        probe.allKeys(); // sections are parsed when first needed
-        if (probe.status() != QSettings::NoError) {
-            qCWarning(lcWindow) << "settings file not rewritten, it does not parse:" << path;
-            return false;
-        }
+    if (!parses(path)) {
+        qCWarning(lcWindow) << "settings file not rewritten, it does not parse:" << path;
+        return false;
     }
     QSettings settings(path, QSettings::IniFormat);
     settings.setIniCodec("UTF-8");

@@ -6,6 +6,11 @@
 #include <QFile>
 #include <QFileInfo>
 
+#ifdef Q_OS_UNIX
+#include <pwd.h>
+#include <unistd.h>
+#endif
+
 namespace WorkFolder {
 
 namespace {
@@ -26,9 +31,9 @@ bool writable(const QString &dir)
 
 } // namespace
 
-QString prepare(const QString &programDir, const QString &userDir)
+QString prepare(const QString &programDir, const QString &userDir, bool useProgramDir)
 {
-    if (writable(programDir))
+    if (useProgramDir && writable(programDir))
         return programDir;
     return fillUserFolder(programDir, userDir) ? userDir : QString();
 }
@@ -68,6 +73,46 @@ bool fillUserFolder(const QString &programDir, const QString &userDir)
             qCWarning(lcWindow) << "cannot link" << here << "to" << target;
     }
     return true;
+}
+
+bool confineHome(uint uid, const QString &ownHome)
+{
+    // A folder that does not exist yet would be made by its nearest
+    // existing parent's owner's rules: that parent decides.
+    const auto ownedByUid = [uid](const QString &path) {
+        QFileInfo at(QDir::cleanPath(QDir::root().absoluteFilePath(path)));
+        while (!at.exists() && !at.isRoot())
+            at = QFileInfo(at.path());
+        return at.ownerId() == uid;
+    };
+    bool changed = false;
+    const QString home = QString::fromLocal8Bit(qgetenv("HOME"));
+    if (!home.isEmpty() && !ownedByUid(home)) {
+        qputenv("HOME", ownHome.toLocal8Bit());
+        changed = true;
+    }
+    for (const char *name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME"}) {
+        const QString folder = QString::fromLocal8Bit(qgetenv(name));
+        if (!folder.isEmpty() && !ownedByUid(folder)) {
+            qunsetenv(name);
+            changed = true;
+        }
+    }
+    return changed;
+}
+
+bool confineRoot()
+{
+#ifdef Q_OS_UNIX
+    if (::geteuid() != 0)
+        return false;
+    const struct passwd *root = ::getpwuid(0);
+    confineHome(0, root && root->pw_dir && *root->pw_dir ? QString::fromLocal8Bit(root->pw_dir)
+                                                         : QStringLiteral("/root"));
+    return true;
+#else
+    return false;
+#endif
 }
 
 } // namespace WorkFolder

@@ -83,6 +83,7 @@ MainWindow::MainWindow(QWidget *parent)
     connect(ui->CWrongDia, &QAction::triggered, this, &MainWindow::showWrongDia);
     connect(ui->actionHelp, &QAction::triggered, this, &MainWindow::openChmFile);
     connect(ui->pushButton_Language, &QPushButton::clicked, this, &MainWindow::showLangSelDlgReg);
+    setupStampRequests();
 
     // 7. The 100 ms timer: port scan and the busy-flag watchdog.
     m_scanTimer = new QTimer(this);
@@ -250,17 +251,19 @@ bool MainWindow::iniSave()
     return false;
 }
 
-void MainWindow::saveFile()
+bool MainWindow::saveFile()
 {
     if (settingsPath.isEmpty())
         settingsPath = QStringLiteral("config.ini");
     {
         QFile file(settingsPath);
         if (!file.open(QIODevice::ReadWrite))
-            return; // cannot be created: nothing is written, nothing emitted
+            return false; // cannot be created: nothing is written, nothing emitted
     }
-    if (iniSave())
-        emit putSavePath(settingsPath);
+    if (!iniSave())
+        return false;
+    emit putSavePath(settingsPath);
+    return true;
 }
 
 // --- Language ---------------------------------------------------------------
@@ -295,12 +298,15 @@ void MainWindow::LoadTranslation(QString lang, bool save)
     fillChannelLists();
 
     if (save) {
-        saveFile();
-        statusBar()->showMessage(tr("语言切换完成！"));
+        if (saveFile())
+            statusBar()->showMessage(tr("语言切换完成！"));
+        else
+            Prompt::warning(this, tr("语言"), tr("语言已切换，但无法保存到config.ini，下次启动时仍使用原来的语言。"));
     }
     QString version, date, patch;
     makeVersionTexts(version, date, patch);
-    setWindowTitle(tr("Vemar伺服上位机调试平台") + version);
+    // The translation says how the title and the version meet.
+    setWindowTitle(tr("Vemar伺服上位机调试平台%1").arg(version));
     updateServoLabels();
 }
 

@@ -130,6 +130,10 @@ public slots:
     void SerialDataQueryTimeOutDeal();
     void ProductSerial_Query();
     void getSoftWare();
+    // The drive's EEPROM version stamps (command 12), and its factory reset
+    // (command 13) after the user confirmed it.
+    void EepromVersion_Query();
+    void FactoryReset_Request();
 
     // Frame, menus and settings.
     void pageChange(int page);
@@ -139,7 +143,8 @@ public slots:
     void openChmFile();
     void numCheck(QString text);
     bool iniSave();
-    void saveFile();
+    // False when config.ini could not be written.
+    bool saveFile();
 
     // Language.
     void LoadTranslation(QString lang, bool save);
@@ -359,6 +364,12 @@ private:
 
     // --- Identification (mainwindow_identify.cpp) ------------------------
     void startDefinitionTest();
+    // How long a version check or factory reset waits for the drive's reply.
+    static constexpr int kStampReplyMs = 1500;
+    // The wait for reply 12 or 13; running while the user's request is out.
+    QTimer *stampTimer(int index) const;
+    void setupStampRequests();
+    void stopStampRequests();
 
     // --- Faults (mainwindow_faults.cpp) -------------------------------------
     void setupFaultPage();
@@ -462,7 +473,7 @@ private:
     ServoInfoTable servoInfoTable;
     ParamLoadSelDialog *m_loadSelDialog = nullptr;
     ModelXmlList *m_xmlList = nullptr;
-    bool m_versionCheckPending = false;
+    std::array<QTimer *, 2> m_stampTimers{}; // commands 12 and 13
     QStringList m_loadInfo;   // what the load-source dialog shows
     QString m_unknownKey;     // the key of an unknown drive, for its text
     QString deviceModel;

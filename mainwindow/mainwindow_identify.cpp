@@ -11,7 +11,10 @@
 #include "dialogs/paramloadseldialog.h"
 #include "dialogs/prompt.h"
 
+#include <QAction>
 #include <QDir>
+#include <QStatusBar>
+#include <QTimer>
 
 void MainWindow::readServoInfoFile(const QString &path)
 {
@@ -57,29 +60,99 @@ void MainWindow::identifyDevice(const uint8_t *reply, int length)
         infoRequestedFromParamPage = false;
         m_loadSelDialog->show();
     }
-
-    // Whether the drive's EEPROM still holds the version of its defaults; a
-    // mismatch asks the user to restore the factory settings.
-    if (isCommunicateSetUp == 1 && !m_versionCheckPending) {
-        m_versionCheckPending = true;
-        sendCommand(Cmd::VersionCheck1, QByteArray(2, '\0'));
-    }
 }
 
 void MainWindow::versionCheckReply(int index, const QByteArray &payload)
 {
+    // A reply the user waits for stops its wait; one that comes after the
+    // user was told the drive did not answer gets only the warnings.
+    QTimer *wait = stampTimer(index);
+    const bool asked = wait && wait->isActive();
+    if (wait)
+        wait->stop();
     const ServoInfo::VersionStamps stamps =
         ServoInfo::decodeStamps(reinterpret_cast<const uint8_t *>(payload.constData()), payload.size());
     if (index == Cmd::VersionCheck1) {
-        m_versionCheckPending = false;
-        if (!stamps.mismatch())
+        if (!stamps.mismatch()) {
+            if (asked)
+                Prompt::information(this, tr("检查EEPROM版本"), tr("EEPROM版本一致"));
             return;
+        }
         qCDebug(lcWindow) << "EepromVer:" << stamps.eeprom << "DefaultVer:" << stamps.defaults
                           << "length1 = " << stamps.length1 << "length2 = " << stamps.length2;
         Prompt::warning(this, tr("EEPROM版本不一致"), tr("请点击恢复出厂设置"));
     } else if (stamps.resetRefused()) {
         Prompt::warning(this, tr("无法进行恢复出厂设置操作"), tr("请确认机器是否处于运行中！"));
+    } else if (asked) {
+        // The drive holds its defaults now; the table shows them once read.
+        statusBar()->showMessage(tr("已恢复出厂设置，正在重新读取参数"));
+        on_pushButton_ReadAllParam_clicked();
     }
+}
+
+void MainWindow::EepromVersion_Query()
+{
+    if (!linkReady() || stampTimer(Cmd::VersionCheck1)->isActive())
+        return;
+    stampTimer(Cmd::VersionCheck1)->start();
+    sendCommand(Cmd::VersionCheck1, QByteArray(2, '\0'));
+}
+
+void MainWindow::FactoryReset_Request()
+{
+    if (!linkReady() || stampTimer(Cmd::VersionCheck2)->isActive())
+        return;
+    // A running motor must not get other parameters under it, and a transfer
+    // in flight would mix the drive's values with the defaults.
+    if (m_manualRun->state() != ManualRunMachine::ServoOffState) {
+        Prompt::warning(this, tr("无法进行恢复出厂设置操作"), tr("请先关闭伺服！"));
+        return;
+    }
+    if (paramTransferBusy) {
+        Prompt::warning(this, tr("无法进行恢复出厂设置操作"), tr("参数传输进行中，请稍后再试！"));
+        return;
+    }
+    Prompt::Box confirm;
+    confirm.icon = Prompt::Icon::Question;
+    confirm.title = tr("恢复出厂设置");
+    confirm.text = tr("驱动器的全部参数将恢复为出厂默认值，当前参数值将丢失。确定恢复出厂设置吗？");
+    confirm.buttons = QMessageBox::Yes | QMessageBox::No;
+    confirm.defaultButton = QMessageBox::No; // nothing is lost by a hasty Enter
+    if (Prompt::show(this, confirm) != QMessageBox::Yes)
+        return;
+    stampTimer(Cmd::VersionCheck2)->start();
+    sendCommand(Cmd::VersionCheck2, QByteArray(2, '\0'));
+}
+
+QTimer *MainWindow::stampTimer(int index) const
+{
+    const int at = index - Cmd::VersionCheck1;
+    return at >= 0 && at < int(m_stampTimers.size()) ? m_stampTimers[size_t(at)] : nullptr;
+}
+
+void MainWindow::setupStampRequests()
+{
+    connect(ui->actionEepromCheck, &QAction::triggered, this, &MainWindow::EepromVersion_Query);
+    connect(ui->actionFactoryReset, &QAction::triggered, this, &MainWindow::FactoryReset_Request);
+    for (int index : {int(Cmd::VersionCheck1), int(Cmd::VersionCheck2)}) {
+        auto *wait = new QTimer(this);
+        wait->setSingleShot(true);
+        wait->setInterval(kStampReplyMs);
+        // Drives without these commands stay silent; the user hears so, and
+        // the next request may go out.
+        connect(wait, &QTimer::timeout, this, [this, index] {
+            Prompt::warning(this, index == Cmd::VersionCheck1 ? tr("检查EEPROM版本") : tr("恢复出厂设置"),
+                            tr("驱动器没有应答。"));
+        });
+        m_stampTimers[size_t(index - Cmd::VersionCheck1)] = wait;
+    }
+}
+
+void MainWindow::stopStampRequests()
+{
+    // With the link gone no reply comes; the worker's own message says so.
+    for (QTimer *wait : m_stampTimers)
+        wait->stop();
 }
 
 int MainWindow::findFilebyTypeName(const QString &sType, QString &sFileName)

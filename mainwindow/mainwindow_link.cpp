@@ -160,7 +160,8 @@ void MainWindow::comStateShow(uint16_t state)
     waveLinkDown(state);
     ui->communicateState->setText(state != 0 ? tr("通信超时") : tr("通信断开"));
     m_manualRun->handle(ManualRunMachine::Link, ManualRunMachine::LinkLost);
-    m_versionCheckPending = false;
+    if (state == 0)
+        stopStampRequests();
     showLamp(false);
     // With the link gone the button connects again; say so.
     if (state == 0)

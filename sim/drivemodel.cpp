@@ -41,7 +41,11 @@ bool DriveModel::loadParameters(const QString &path)
                 m_monitorNames.insert(quint16(group << 8 | index), u.UnDisplayName);
         }
     }
-    return m_params.load(defs, path);
+    const bool loaded = m_params.load(defs, path);
+    m_factoryValues.clear();
+    for (auto it = m_params.entries().cbegin(); it != m_params.entries().cend(); ++it)
+        m_factoryValues.insert(it.key(), it->value);
+    return loaded;
 }
 
 int DriveModel::loadValues(const QString &path)
@@ -175,16 +179,23 @@ bool DriveIdentity::parseStamps(const QString &text, Stamps *stamps)
     return true;
 }
 
-QByteArray DriveModel::versionStamps(uint8_t sub) const
+QByteArray DriveModel::versionStamps(uint8_t sub)
 {
     // Length, EEPROM stamp (yy mm dd hh mm ss), length, default stamp.
     static const uint8_t eeprom[8] = {0x01, 0x20, 26, 12, 1, 10, 30, 0};
     static const uint8_t older[8] = {0x01, 0x1C, 26, 11, 15, 8, 0, 0};
     QByteArray payload(16, '\0');
-    // A running drive cannot restore its factory settings: it answers the
-    // reset request with zero stamps.
-    const bool refused = sub == 0x02 && m_dynamics.servoOn();
-    if (m_identity.stamps != DriveIdentity::Stamps::Zero && !refused) {
+    // Zero stamps: a drive set up to refuse, or a running drive asked for a
+    // factory reset, which it cannot do.
+    const bool refused = m_identity.stamps == DriveIdentity::Stamps::Zero || (sub == 0x02 && m_dynamics.servoOn());
+    if (sub == 0x02 && !refused) {
+        // The defaults go back into the parameters, and the EEPROM holds
+        // the defaults' version from now on.
+        for (auto it = m_factoryValues.cbegin(); it != m_factoryValues.cend(); ++it)
+            m_params.setValue(it.key() >> 8, it.key() & 0xFF, it.value());
+        m_identity.stamps = DriveIdentity::Stamps::Equal;
+    }
+    if (!refused) {
         const uint8_t *defaults = m_identity.stamps == DriveIdentity::Stamps::Equal ? eeprom : older;
         payload = QByteArray(reinterpret_cast<const char *>(eeprom), 8)
             + QByteArray(reinterpret_cast<const char *>(defaults), 8);

@@ -21,6 +21,7 @@ struct DriveIdentity {
 
     // The EEPROM and default version stamps that commands 12 and 13 report:
     // the same, different, or all zero (a drive that refuses a factory reset).
+    // A factory reset that is not refused makes them the same.
     enum class Stamps { Equal, Different, Zero };
     Stamps stamps = Stamps::Equal;
 
@@ -42,7 +43,8 @@ public:
 
     explicit DriveModel(const WaveGenerator::Settings &wave = WaveGenerator::Settings());
 
-    // The parameters it holds, from a definition file.
+    // The parameters it holds, from a definition file; their defaults are
+    // what a factory reset (command 13) restores.
     bool loadParameters(const QString &path);
     ParamStore &parameters() { return m_params; }
     const ParamStore &parameters() const { return m_params; }
@@ -98,11 +100,14 @@ private:
     QByteArray readMonitorRange(const QByteArray &payload, qint64 nowUs);
     QByteArray manualRun(const QByteArray &payload, qint64 nowUs);
     QByteArray softwareVersion(uint8_t part) const;
-    QByteArray versionStamps(uint8_t sub) const;
+    // Command 12 reports the stamps; command 13 restores the factory
+    // settings first, unless the drive refuses.
+    QByteArray versionStamps(uint8_t sub);
     void fillIdentityMonitors();
 
     DriveIdentity m_identity;
     ParamStore m_params;
+    QMap<quint16, qint64> m_factoryValues; // by (group << 8 | index)
     DriveDynamics m_dynamics;
     QMap<quint16, QString> m_monitorNames; // groups 0 and 1
     QStringList m_channelNames;            // waveform channels by list position

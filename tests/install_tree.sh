@@ -52,4 +52,18 @@ test -f "$work/config.ini"
 test -L "$work/ParameterFile"
 [ "$(readlink "$work/ParameterFile")" = "$prefix/lib/vemar-servo/ParameterFile" ]
 test ! -e "$prefix/lib/vemar-servo/.servo-write-test"
+
+# Root keeps to its own home and says that it runs as root; the installed
+# folder, which it could write, stays as it was.
+if [ "$(id -u)" -eq 0 ]; then
+  installed="$(ls -lR "$prefix/lib/vemar-servo")"
+  mkdir "$tmp/root"
+  HOME="$tmp/root" XDG_DATA_HOME= QT_QPA_PLATFORM=offscreen "$prefix/bin/servo-tool" > "$tmp/root.log" 2>&1 &
+  tool=$!
+  for _ in $(seq 100); do grep -q "running as root" "$tmp/root.log" && break; sleep 0.1; done
+  kill $tool; wait $tool || true
+  grep -q "running as root" "$tmp/root.log"
+  test -f "$tmp/root/.local/share/servo-tool/config.ini"
+  [ "$(ls -lR "$prefix/lib/vemar-servo")" = "$installed" ]
+fi
 echo "installed tree works"

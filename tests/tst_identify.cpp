@@ -349,18 +349,14 @@ private slots:
         QVERIFY(!decoded(stamps(0, zero, 0, a)).resetRefused());
         QVERIFY(!decoded(QByteArray(3, '\x63')).complete);
 
+        // Replies nobody waits for (any more) bring only the warnings, which
+        // the window's tests against the drive show.
         startWindow(tableFile(QString()));
         window->versionCheckReply(Cmd::VersionCheck1, stamps(0x120, a, 0x120, a));
         window->versionCheckReply(Cmd::VersionCheck2, stamps(0, zero, 0, a));
         QVERIFY(prompts->boxes.isEmpty());
         window->versionCheckReply(Cmd::VersionCheck1, stamps(0x120, a, 0x121, a));
         QCOMPARE(prompts->boxes.size(), 1);
-        QCOMPARE(prompts->boxes.last().title, QStringLiteral("EEPROM版本不一致"));
-        QCOMPARE(prompts->boxes.last().text, QStringLiteral("请点击恢复出厂设置"));
-        window->versionCheckReply(Cmd::VersionCheck2, stamps(0, zero, 0, zero));
-        QCOMPARE(prompts->boxes.size(), 2);
-        QCOMPARE(prompts->boxes.last().title, QStringLiteral("无法进行恢复出厂设置操作"));
-        QCOMPARE(prompts->boxes.last().text, QStringLiteral("请确认机器是否处于运行中！"));
     }
 
     // --- Definition-file test mode -------------------------------------------------

@@ -15,8 +15,8 @@
 #include "sim/ptydriveserver.h"
 #include "testsupport.h"
 
+#include <QAction>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -169,17 +169,6 @@ private slots:
         QVERIFY(busy);
     }
 
-    void watchdogReleasesAStuckFlagOnTime()
-    {
-        startApp();
-        QElapsedTimer timer;
-        timer.start();
-        window()->setParamTransferBusy(true);
-        QTRY_VERIFY_WITH_TIMEOUT(!window()->isParamTransferBusy(), 5000);
-        const qint64 elapsed = timer.elapsed();
-        QVERIFY2(elapsed >= 2900 && elapsed <= 3300, qPrintable(QString::number(elapsed)));
-    }
-
     void idleKeepAliveOnlyWhileTheMonitorButtonIsHidden()
     {
         startApp();
@@ -280,6 +269,79 @@ private slots:
         widget<QPushButton>("pushButton_showCommData")->click();
         QVERIFY(app->connectData->isVisible());
         QVERIFY(app->debugInfo->isVisible());
+    }
+
+    // The drive's version stamps and its factory reset are the user's to ask
+    // for: never on connect, refused while the motor may run, confirmed, and
+    // the drive's defaults read back once it restored them.
+    void versionCheckAndFactoryReset()
+    {
+        QVERIFY(startDrive(dir->path(QStringLiteral("ParameterFile/zh_CN_Parameter.xml"))));
+        DriveIdentity identity;
+        identity.stamps = DriveIdentity::Stamps::Different;
+        const auto onDrive = [&](auto f) { return drive->withModel(f); };
+        const qint64 factory = onDrive([&](DriveModel &m) { m.setIdentity(identity); return m.parameters().value(1, 0); });
+        onDrive([](DriveModel &m) { m.parameters().setValue(1, 0, 777); });
+        const auto driveRuns = [&] { return onDrive([](DriveModel &m) { return m.servoOn(); }); };
+        const auto requests = [&](quint8 cmd, quint8 sub) {
+            const auto log = drive->requestLog();
+            return std::count_if(log.cbegin(), log.cend(),
+                                 [&](const DriveEndpoint::Request &r) { return r.cmd == cmd && r.subCmd == sub; });
+        };
+        const auto trigger = [&](const char *action, const QString &text) {
+            widget<QAction>(action)->trigger();
+            return QTest::qWaitFor([&] { return prompts->hasText(text); }, 5000);
+        };
+        startApp();
+        QVERIFY(connectToDrive());
+        QTRY_VERIFY_WITH_TIMEOUT(requests(0x0E, 0x01) > 0, 5000); // idle after the identification
+        QCOMPARE(requests(0x0C, 0x01), 0);
+        QVERIFY(trigger("actionEepromCheck", QStringLiteral("请点击恢复出厂设置")));
+
+        window()->manualRun().handle(ManualRunMachine::User, ManualRunMachine::ServoOn);
+        QTRY_VERIFY(driveRuns());
+        QVERIFY(trigger("actionFactoryReset", QStringLiteral("请先关闭伺服！")));
+        window()->manualRun().handle(ManualRunMachine::User, ManualRunMachine::ServoOff);
+        QVERIFY(!prompts->hasTitle(QStringLiteral("恢复出厂设置")));
+        QTRY_VERIFY(!driveRuns());
+        onDrive([](DriveModel &m) { m.setServoOn(true); }); // running on its own
+        QVERIFY(trigger("actionFactoryReset", QStringLiteral("请确认机器是否处于运行中！")));
+        onDrive([](DriveModel &m) { m.setServoOn(false); });
+        prompts->answers << QMessageBox::No;
+        widget<QAction>("actionFactoryReset")->trigger();
+
+        QVERIFY(trigger("actionFactoryReset", QStringLiteral("参数读取成功")));
+        QCOMPARE(onDrive([](DriveModel &m) { return m.parameters().value(1, 0); }), factory);
+        QCOMPARE(window()->definitions().findParam(QStringLiteral("P01_00"))->currentValue, QString::number(factory));
+        QVERIFY(trigger("actionEepromCheck", QStringLiteral("EEPROM版本一致")));
+        QCOMPARE(requests(0x0C, 0x02), 2); // nothing after "No"
+        QVERIFY(std::any_of(prompts->boxes.cbegin(), prompts->boxes.cend(), [](const Prompt::Box &b) {
+            return b.title == QStringLiteral("恢复出厂设置") && b.defaultButton == QMessageBox::No;
+        }));
+    }
+
+    // Requests that never get their reply do not block the next: a version
+    // check or factory reset tells the user, a busy transfer is released.
+    void unansweredRequestsAreReleased()
+    {
+        startApp();
+        window()->comStateShow(1); // nobody answers
+        QSignalSpy put(window(), &MainWindow::put);
+        window()->setParamTransferBusy(true);
+        widget<QAction>("actionFactoryReset")->trigger();
+        QVERIFY(prompts->hasText(QStringLiteral("参数传输进行中，请稍后再试！")));
+        const std::pair<const char *, int> requests[] = {{"actionEepromCheck", Cmd::VersionCheck1},
+                                                         {"actionEepromCheck", Cmd::VersionCheck1},
+                                                         {"actionFactoryReset", Cmd::VersionCheck2}};
+        for (const auto &request : requests) {
+            if (request.second == Cmd::VersionCheck2)
+                QTRY_VERIFY_WITH_TIMEOUT(!window()->isParamTransferBusy(), 5000);
+            prompts->boxes.clear();
+            widget<QAction>(request.first)->trigger();
+            QCOMPARE(put.size(), 1);
+            QCOMPARE(put.takeFirst().first().toInt(), request.second);
+            QTRY_VERIFY_WITH_TIMEOUT(prompts->hasText(QStringLiteral("驱动器没有应答。")), 3000);
+        }
     }
 
     void trafficReachesTheMonitor()

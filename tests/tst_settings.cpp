@@ -1,10 +1,11 @@
 // The settings and version files: defaults for what is missing or malformed,
 // the spellings that switch widgets on, the version texts, a language save
-// that keeps the user's other settings, and the guard that keeps QSettings
-// from deserializing what a file spells.
+// that keeps the user's other settings, the guard that keeps QSettings from
+// deserializing what a file spells, and root's home.
 
 #include "app/inifile.h"
 #include "app/settingsfiles.h"
+#include "app/workfolder.h"
 #include "mainwindow/mainwindow.h"
 #include "testsupport.h"
 
@@ -13,6 +14,7 @@
 #include <QRegularExpression>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QtTest>
 
 class TestSettings : public QObject
@@ -206,11 +208,16 @@ private slots:
     void fileThatDoesNotParseIsNotRewritten()
     {
         WorkDir dir(false);
+        PromptRecorder prompts;
         // A line that is neither a section nor a key; QSettings would drop it.
         const QByteArray bytes("[Other]\nmainwindow_title=My bench\nno equals sign here\n");
         dir.write(QStringLiteral("config.ini"), bytes);
+        MainWindow window; // QSettings keeps what it read here for the whole run
         QVERIFY(!SettingsFiles::saveLanguage(dir.path(QStringLiteral("config.ini")), QStringLiteral("en_US")));
+        window.LoadTranslation(QStringLiteral("en_US"), true);
         QCOMPARE(dir.read(QStringLiteral("config.ini")), bytes);
+        QCOMPARE(prompts.boxes.size(), 1); // the language is not saved, and it says so
+        QVERIFY(window.statusBar()->currentMessage().isEmpty());
     }
 
     void oversizedSettingsFilesAreNotRead()
@@ -224,11 +231,33 @@ private slots:
         QVERIFY(!SettingsFiles::readAppSettings(dir.path(QStringLiteral("appsetting.ini"))).useCompare);
     }
 
-    void languageSaveCreatesAMissingConfig()
+    // Root started by sudo with a user's HOME keeps to its own home.
+    void rootKeepsToItsOwnHome_data()
     {
+        QTest::addColumn<QString>("home");
+        QTest::addColumn<bool>("someoneElses");
+        QTest::newRow("own") << QStringLiteral("home") << false;
+        QTest::newRow("own, not made yet") << QStringLiteral("home/not/made") << false;
+        QTest::newRow("someone else's") << QStringLiteral("home") << true;
+    }
+
+    void rootKeepsToItsOwnHome()
+    {
+        QFETCH(QString, home);
+        QFETCH(bool, someoneElses);
         WorkDir dir(false);
-        QVERIFY(SettingsFiles::saveLanguage(dir.path(QStringLiteral("config.ini")), QStringLiteral("zh_CN")));
-        QCOMPARE(SettingsFiles::readConfig(dir.path(QStringLiteral("config.ini"))).language, QStringLiteral("zh_CN"));
+        QDir().mkpath(dir.path(QStringLiteral("home")));
+        const QByteArray before[] = {qgetenv("HOME"), qgetenv("XDG_DATA_HOME")}, given = dir.path(home).toLocal8Bit();
+        qputenv("HOME", given);
+        qputenv("XDG_DATA_HOME", given);
+        const uint owner = QFileInfo(dir.path(QStringLiteral("home"))).ownerId();
+        const bool changed = WorkFolder::confineHome(someoneElses ? owner + 1 : owner, QStringLiteral("/own"));
+        const QByteArray after[] = {qgetenv("HOME"), qgetenv("XDG_DATA_HOME")};
+        qputenv("HOME", before[0]);
+        qputenv("XDG_DATA_HOME", before[1]);
+        QCOMPARE(changed, someoneElses);
+        QCOMPARE(after[0], someoneElses ? QByteArray("/own") : given);
+        QCOMPARE(after[1], someoneElses ? QByteArray() : given);
     }
 
     void configThatCannotBeWrittenIsLeftAndNotAnnounced()

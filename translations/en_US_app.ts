@@ -790,7 +790,7 @@
     </message>
     <message>
         <source>请点击恢复出厂设置</source>
-        <translation>Please restore the factory settings.</translation>
+        <translation>Please click Restore Factory Settings.</translation>
     </message>
     <message>
         <source>无法进行恢复出厂设置操作</source>
@@ -1197,6 +1197,50 @@ Please check whether the factory settings have been restored!</translation>
 请在驱动器上确认。</source>
         <translation>The drive did not confirm the servo off; it may still be energised!
 Check it at the drive.</translation>
+    </message>
+    <message>
+        <source>检查EEPROM版本</source>
+        <translation>Check EEPROM Version</translation>
+    </message>
+    <message>
+        <source>恢复出厂设置</source>
+        <translation>Restore Factory Settings</translation>
+    </message>
+    <message>
+        <source>语言</source>
+        <translation>Language</translation>
+    </message>
+    <message>
+        <source>语言已切换，但无法保存到config.ini，下次启动时仍使用原来的语言。</source>
+        <translation>The language was switched, but it could not be saved to config.ini: the next start uses the previous language.</translation>
+    </message>
+    <message>
+        <source>Vemar伺服上位机调试平台%1</source>
+        <translation>Vemar Servo Commissioning Tool %1</translation>
+    </message>
+    <message>
+        <source>EEPROM版本一致</source>
+        <translation>The EEPROM version matches the defaults.</translation>
+    </message>
+    <message>
+        <source>已恢复出厂设置，正在重新读取参数</source>
+        <translation>Factory settings restored, reading the parameters again</translation>
+    </message>
+    <message>
+        <source>请先关闭伺服！</source>
+        <translation>Please switch the servo off first!</translation>
+    </message>
+    <message>
+        <source>参数传输进行中，请稍后再试！</source>
+        <translation>A parameter transfer is in progress, please try again later!</translation>
+    </message>
+    <message>
+        <source>驱动器的全部参数将恢复为出厂默认值，当前参数值将丢失。确定恢复出厂设置吗？</source>
+        <translation>All parameters of the drive will be set back to their factory defaults, and their current values will be lost. Restore the factory settings?</translation>
+    </message>
+    <message>
+        <source>驱动器没有应答。</source>
+        <translation>The drive did not answer.</translation>
     </message>
 </context>
 <context>
