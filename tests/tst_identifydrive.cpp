@@ -6,7 +6,6 @@
 #include "mainwindow/paramfile.h"
 #include "testsupport.h"
 
-#include <QRadioButton>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -90,9 +89,19 @@ private slots:
         QCOMPARE(window()->deviceModelText(), QStringLiteral("Unknown Device(Code:0001-0B99-0003-0068)"));
         // Version stamps that differ ask for a factory reset, once per identification.
         QTRY_VERIFY(prompts->hasText(QStringLiteral("请点击恢复出厂设置")));
-        loadDialog()->findChild<QRadioButton *>(QStringLiteral("radioButton_noLoad"))->setChecked(true);
         loadDialog()->findChild<QPushButton *>(QStringLiteral("pushButton_OK"))->click();
         QVERIFY(!window()->paramLoadDialog());
+        QTRY_VERIFY_WITH_TIMEOUT(prompts->hasText(QStringLiteral("参数读取成功")), 10000);
+
+        // An export asks the drive who it is, while its file dialog is open:
+        // the answer keeps what was read, and the file holds the values.
+        window()->ProductSerial_Query();
+        QTRY_VERIFY(loadDialog());
+        const QString path = dir->path(QStringLiteral("unknown.conf"));
+        prompts->fileAnswers.append(path);
+        window()->on_pushButton_paramExportFile_clicked();
+        QCOMPARE(prompts->boxes.last().text, QStringLiteral("导出成功！"));
+        QCOMPARE(ParamFile::read(path).values.value(QStringLiteral("P01_00")), QString::number(driveValue(1, 0)));
     }
 
     void comparisonFindsTheShippedFactorySet()
