@@ -1,5 +1,6 @@
 #include "app/langfile.h"
 #include "app/applog.h"
+#include "app/regularfile.h"
 
 #include <QFile>
 #include <QXmlStreamReader>
@@ -35,9 +36,11 @@ QMap<QString, LangItemRecord> read(const QString &path, QString *error)
 {
     QMap<QString, LangItemRecord> items;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+    QString reason;
+    // Never blocks: a FIFO or a device in place of the list is refused.
+    if (!RegularFile::openForReading(file, QIODevice::Text, &reason)) {
         if (error)
-            *error = QStringLiteral("%1: %2").arg(path, file.errorString());
+            *error = QStringLiteral("%1: %2").arg(path, reason);
         return items;
     }
     QXmlStreamReader xml(&file);

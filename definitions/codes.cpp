@@ -68,6 +68,11 @@ bool splitNumbers(const QString &code, int *group, int *index)
     return okGroup && okIndex;
 }
 
+bool wireNumbers(const QString &code, int *group, int *index)
+{
+    return splitNumbers(code, group, index) && *group >= 0 && *group <= 0xFF && *index >= 0 && *index <= 0xFF;
+}
+
 quint16 number(const QString &code)
 {
     QString g, i;

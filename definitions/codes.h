@@ -22,6 +22,8 @@ bool split(const QString &code, QString *group, QString *index);
 // Group and index as numbers; false when the code does not split or a part
 // is not a decimal number.
 bool splitNumbers(const QString &code, int *group, int *index);
+// As splitNumbers, and both fit the one byte each has on the wire.
+bool wireNumbers(const QString &code, int *group, int *index);
 // group * 100 + index, for ordering; 0 for a code that does not split.
 quint16 number(const QString &code);
 

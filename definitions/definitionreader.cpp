@@ -2,6 +2,7 @@
 // wherever they stand; unknown ones are stepped into, so their children are
 // still read.
 
+#include "app/regularfile.h"
 #include "definitions/codes.h"
 #include "definitions/definitions.h"
 #include "definitions/deflog.h"
@@ -51,9 +52,10 @@ namespace {
 class BodyReader
 {
 public:
-    BodyReader(QXmlStreamReader &xml, Definitions &defs)
+    BodyReader(QXmlStreamReader &xml, Definitions &defs, QStringList &refused)
         : xml(xml)
         , defs(defs)
+        , refused(refused)
     {
     }
 
@@ -211,10 +213,22 @@ private:
         }
     }
 
+    // A code the wire cannot carry would go out as another code.
+    bool fitsTheWire(const QString &code)
+    {
+        int group, index;
+        if (Codes::wireNumbers(code, &group, &index))
+            return true;
+        qCDebug(lcDefinitions) << "code beyond the wire's range:" << code;
+        if (!refused.contains(code))
+            refused.append(code);
+        return false;
+    }
+
     void registerParameter()
     {
         const int group = Codes::parameterGroup(param.ParameterIndex);
-        if (group == Codes::kNoGroup)
+        if (group == Codes::kNoGroup || !fitsTheWire(param.ParameterIndex))
             return;
         ParamGroup &map = defs.paramGroups[size_t(group)];
         auto it = map.find(param.ParameterIndex);
@@ -231,7 +245,7 @@ private:
     void registerMonitor()
     {
         const int group = Codes::monitorGroup(monitor.UnDisplayIndex);
-        if (group == Codes::kNoGroup)
+        if (group == Codes::kNoGroup || !fitsTheWire(monitor.UnDisplayIndex))
             return;
         UnGroup &map = defs.unGroups[size_t(group)];
         if (map.contains(monitor.UnDisplayIndex))
@@ -273,6 +287,7 @@ private:
 
     QXmlStreamReader &xml;
     Definitions &defs;
+    QStringList &refused;
     ParamRecord param;
     UnDisplayRecord monitor;
     FaultRecord fault;
@@ -283,14 +298,18 @@ private:
 
 } // namespace
 
-void readParameterFile(const QString &path, Definitions &defs)
+DefinitionLoad readParameterFile(const QString &path, Definitions &defs)
 {
+    DefinitionLoad load;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        qCDebug(lcDefinitions).noquote() << QStringLiteral("XML文件：") + path + QStringLiteral("不存在！");
-        return;
+    // Never blocks: a FIFO or a device in place of the file is refused.
+    if (!RegularFile::openForReading(file, QIODevice::Text, &load.reason)) {
+        qCDebug(lcDefinitions).noquote() << QStringLiteral("XML文件：") + path + QStringLiteral("不存在！") << load.reason;
+        load.problem = DefinitionLoad::Unreadable;
+        return load;
     }
     QXmlStreamReader xml(&file);
+    bool rootSeen = false;
     while (!xml.atEnd()) {
         switch (xml.readNext()) {
         case QXmlStreamReader::StartDocument:
@@ -319,17 +338,25 @@ void readParameterFile(const QString &path, Definitions &defs)
                 const QString version = xml.attributes().value(QLatin1String("Version")).toString();
                 if (!version.isEmpty())
                     qCDebug(lcDefinitions).noquote() << QStringLiteral("属性：Version(%1)").arg(version);
-                BodyReader(xml, defs).run();
+                rootSeen = true;
+                BodyReader(xml, defs, load.refused).run();
             }
             break;
         default:
             break;
         }
     }
-    if (xml.hasError())
+    if (xml.hasError()) {
         qCDebug(lcDefinitions).noquote() << QStringLiteral("错误信息：%1  行号：%2  列号：%3  字符位移：%4")
                                                 .arg(xml.errorString())
                                                 .arg(xml.lineNumber())
                                                 .arg(xml.columnNumber())
                                                 .arg(xml.characterOffset());
+        load.problem = DefinitionLoad::Malformed;
+        load.reason = xml.errorString();
+        load.line = xml.lineNumber();
+    } else if (!rootSeen) {
+        load.problem = DefinitionLoad::NoRoot;
+    }
+    return load;
 }

@@ -7,6 +7,7 @@
 
 #include <QMap>
 #include <QString>
+#include <QStringList>
 #include <array>
 
 struct ParamRecord {
@@ -96,6 +97,24 @@ struct Definitions {
     const ParamRecord *findParam(const QString &code) const;
 };
 
+// How a read of a definition file went.
+struct DefinitionLoad {
+    enum Problem {
+        None,
+        Unreadable, // missing, not a regular file, or cannot be opened
+        Malformed,  // reading stopped early: a parse error or a truncated file
+        NoRoot,     // a well-formed file without a Root element
+    };
+    Problem problem = None;
+    QString reason;    // what stopped the reader
+    qint64 line = 0;   // where it stopped (Malformed)
+    // Codes left out because their group or index does not fit the one
+    // byte each has on the wire (P01_256).
+    QStringList refused;
+
+    bool clean() const { return problem == None && refused.isEmpty(); }
+};
+
 // Reads one definition file into `defs` (which the caller has cleared).
-// Problems go to the debug log; what was read before an error stays.
-void readParameterFile(const QString &path, Definitions &defs);
+// What was read before an error stays; the result says what went wrong.
+DefinitionLoad readParameterFile(const QString &path, Definitions &defs);

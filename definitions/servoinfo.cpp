@@ -1,4 +1,5 @@
 #include "definitions/servoinfo.h"
+#include "app/regularfile.h"
 #include "definitions/deflog.h"
 
 #include <QFile>
@@ -54,8 +55,9 @@ void readBody(QXmlStreamReader &xml, ServoInfoTable &table, int *rows)
 int readFile(const QString &path, ServoInfoTable &table)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        qCDebug(lcDefinitions) << "文件不存在" << path;
+    QString reason;
+    if (!RegularFile::openForReading(file, QIODevice::Text, &reason)) {
+        qCDebug(lcDefinitions) << "文件不存在" << path << reason;
         return 0;
     }
     QXmlStreamReader xml(&file);
@@ -76,6 +78,12 @@ int readFile(const QString &path, ServoInfoTable &table)
                                       .arg(xml.columnNumber())
                                       .arg(xml.characterOffset());
     return rows;
+}
+
+bool definitionFileNameAllowed(const QString &name)
+{
+    return !name.isEmpty() && !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\'))
+        && !name.contains(QLatin1String("..")) && !name.contains(QLatin1Char(':')) && !name.contains(QChar(0));
 }
 
 QString Identity::key() const

@@ -32,6 +32,10 @@ QString key(const QString &a, const QString &b, const QString &c, const QString 
 // lacking an element does not take that element from the row before.
 int readFile(const QString &path, ServoInfoTable &table);
 
+// Whether a row's XMLfileName names a file inside ParameterFile/: no path
+// separator, no "..", no drive letter.
+bool definitionFileNameAllowed(const QString &name);
+
 // What a drive's identification reply says.
 struct Identity {
     std::array<quint16, 4> parts{}; // product serial, model 1, model 2, firmware

@@ -23,6 +23,9 @@ ParamInputDialog::ParamInputDialog(QWidget *parent)
         new QRegExpValidator(QRegExp(QStringLiteral("-?[0]?[1-9][0-9]+$")), ui->lineEdit_Input));
     connect(ui->lineEdit_Input, &QLineEdit::textEdited, this, &ParamInputDialog::lineEditInputValid);
     connect(ui->pushButton_OK, &QPushButton::clicked, this, &ParamInputDialog::InputOKCheck);
+    // Name, range and default come from the definition file: plain text.
+    for (QLabel *label : {ui->label_Name, ui->label_Range, ui->label_Default})
+        label->setTextFormat(Qt::PlainText);
 }
 
 ParamInputDialog::~ParamInputDialog()

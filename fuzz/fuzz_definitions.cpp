@@ -14,7 +14,12 @@ FUZZ_TARGET(fuzz_definitions)
     Fuzz::writeFile(path, Fuzz::bytesOf(data, size));
 
     Definitions defs;
-    readParameterFile(path, defs);
+    const DefinitionLoad load = readParameterFile(path, defs);
+    // A code left out is one the wire could not carry.
+    for (const QString &code : load.refused) {
+        int group = -1, index = -1;
+        FUZZ_CHECK(!Codes::wireNumbers(code, &group, &index));
+    }
 
     // Every parameter is filed under the group its code names, and found by it.
     int count = 0;
@@ -23,9 +28,10 @@ FUZZ_TARGET(fuzz_definitions)
             FUZZ_CHECK(it.key() == it->ParameterIndex);
             FUZZ_CHECK(Codes::parameterGroup(it.key()) == g);
             FUZZ_CHECK(defs.findParam(it.key()) != nullptr);
+            // Every code registered goes out on the wire as itself.
             int group = -1, index = -1;
-            if (Codes::splitNumbers(it.key(), &group, &index))
-                FUZZ_CHECK(group == g);
+            FUZZ_CHECK(Codes::wireNumbers(it.key(), &group, &index));
+            FUZZ_CHECK(group == g);
             Codes::number(it.key());
             ++count;
         }
@@ -35,6 +41,8 @@ FUZZ_TARGET(fuzz_definitions)
         for (auto it = defs.unGroups[size_t(g)].cbegin(); it != defs.unGroups[size_t(g)].cend(); ++it) {
             FUZZ_CHECK(it.key() == it->UnDisplayIndex);
             FUZZ_CHECK(Codes::monitorGroup(it.key()) == g);
+            int group = -1, index = -1;
+            FUZZ_CHECK(Codes::wireNumbers(it.key(), &group, &index) && group == g);
             for (quint32 value : {0u, 1u, 0x8000u, 0xFFFFFFFFu, 0x80000000u})
                 Codes::formatMonitorValue(value, it->UnDisplayFormat, it->UnDisplayVarType);
         }

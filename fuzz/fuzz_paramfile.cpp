@@ -71,9 +71,15 @@ FUZZ_TARGET(fuzz_paramfile)
             FUZZ_CHECK(p.currentValue == contents.values.value(p.ParameterIndex));
             FUZZ_CHECK(ParamFile::transferable(p.currentValue, defs.wideValues()));
             FUZZ_CHECK(p.state & ParamState::Changed);
+            // Ticked for download only within the parameter's limits.
+            FUZZ_CHECK(bool(p.state & ParamState::Checked) == ParamFile::withinLimits(p.currentValue, p));
+            FUZZ_CHECK(result.outOfRange.contains(p.ParameterIndex) != ParamFile::withinLimits(p.currentValue, p));
         }
     }
     FUZZ_CHECK(changed == result.changed);
+    // A file cut short gives nothing at all.
+    if (contents.status != ParamFile::Contents::Ok)
+        FUZZ_CHECK(contents.values.isEmpty() && contents.model.isEmpty() && result.present == 0);
     for (const QString &code : result.refused)
         FUZZ_CHECK(!ParamFile::transferable(contents.values.value(code), defs.wideValues()));
 

@@ -8,6 +8,8 @@
 
 #include "definitions/servoinfo.h"
 
+#include <QDir>
+
 #include <memory>
 
 namespace {
@@ -42,6 +44,11 @@ FUZZ_TARGET(fuzz_servoinfo)
     for (auto it = table.cbegin(); it != table.cend(); ++it) {
         const ServoInfoRecord &r = it.value();
         FUZZ_CHECK(it.key() == ServoInfo::key(r.ProductSerial, r.Model_1, r.Model_2, r.FirmwareVer));
+        // A file name the table may use stays inside ParameterFile/.
+        if (ServoInfo::definitionFileNameAllowed(r.XMLfileName)) {
+            const QString path = QDir::cleanPath(QStringLiteral("ParameterFile/zh_CN_") + r.XMLfileName);
+            FUZZ_CHECK(path.startsWith(QLatin1String("ParameterFile/")) && path.count(QLatin1Char('/')) == 1);
+        }
     }
 
     const uint8_t *rest = size >= 2 ? data + 2 : data;

@@ -6,7 +6,6 @@
 
 #include "app/applog.h"
 #include "app/inputfilter.h"
-#include "definitions/paramruntime.h"
 #include "dialogs/paraminputdialog.h"
 #include "dialogs/paramloadseldialog.h"
 #include "dialogs/prompt.h"
@@ -283,19 +282,8 @@ void MainWindow::LoadTranslation(QString lang, bool save)
     }
     m_inputDialog->LoadTranslation(lang, save);
 
-    // The same model's definitions in the new language. What the user read
-    // and edited stays with every parameter the new file also defines: a
-    // language switch must not lose values not yet downloaded.
-    const ParamRuntime::Snapshot kept = ParamRuntime::take(defs);
-    defs.clear();
-    readParameterFile(paramFilePath, defs);
-    ParamRuntime::restore(defs, kept);
-    buildParamTree();
-    refreshParamTable(currentGroup);
-    buildMonitorTable();
-    fillFaultTestList();
-    showFaultCode(m_faultCode);
-    fillChannelLists();
+    // The same model's definitions in the new language, keeping the values.
+    loadDefinitions(paramFilePath);
 
     if (save) {
         if (saveFile())

@@ -15,6 +15,7 @@
 #include <QModelIndex>
 #include <QPoint>
 #include <QRecursiveMutex>
+#include <QSet>
 #include <QPixmap>
 #include <QString>
 #include <QStringList>
@@ -294,11 +295,28 @@ private:
     void appendParamRows(int group);
     void setDownloadHighlight(bool on);
     ParamRecord *paramAtRow(int row);
-    void sendReadAllBatch();
-    void sendReadSelectedBatch();
-    // Sends the next download batch; false when none was sent.
-    bool sendDownloadBatch();
+    // Reads a definition file in place of the loaded one, keeping the
+    // values, marks and notes of every parameter it also defines, rebuilds
+    // the pages and says what went wrong, if anything.
+    void loadDefinitions(const QString &path);
+    void reportDefinitionLoad(const QString &path, const DefinitionLoad &load);
+    // What sending the next batch of a transfer came to: sent, nothing left
+    // to send, or not sent (refused, reported, and the transfer ended).
+    enum BatchResult { BatchSent, BatchNone, BatchFailed };
+    void startReadAll(bool compare);
+    BatchResult sendReadAllBatch();
+    BatchResult sendReadSelectedBatch();
+    BatchResult sendDownloadBatch();
     void finishDownload();
+    // Ends any transfer: no busy flag, no marks, no codes, no comparison
+    // left for the next one.
+    void resetParamTransfer();
+    // The link ended: transfers in flight end at once; a download cut short
+    // offers to read back what may have reached the drive.
+    void abortTransfersOnLinkLoss();
+    // After an identification: reads back what a cut-short download may
+    // have written, when the user asked for it.
+    void readBackAfterReconnect();
     void readAllReply(const QByteArray &payload);
     void readSelectedReply(const QByteArray &payload);
     void downloadReply(const QByteArray &payload);
@@ -370,6 +388,10 @@ private:
     QTimer *stampTimer(int index) const;
     void setupStampRequests();
     void stopStampRequests();
+    // A definition file name from the servo information table must name a
+    // file inside ParameterFile/; a name that does not is refused, with a
+    // message the first time.
+    bool definitionFileAllowed(const QString &model, const QString &fileName);
 
     // --- Faults (mainwindow_faults.cpp) -------------------------------------
     void setupFaultPage();
@@ -428,6 +450,8 @@ private:
     Definitions defs;
     int currentGroup = 0;
     QStringList pendingCodes;
+    int m_transferCmd = -1; // the command of the batch in flight
+    QStringList m_readBackCodes;
     bool compareAfterRead = false;
     int successTotal = 0;
     int failTotal = 0;
@@ -475,6 +499,7 @@ private:
     ModelXmlList *m_xmlList = nullptr;
     std::array<QTimer *, 2> m_stampTimers{}; // commands 12 and 13
     QStringList m_loadInfo;   // what the load-source dialog shows
+    QSet<QString> m_refusedFileNames; // definition file names already refused
     QString m_unknownKey;     // the key of an unknown drive, for its text
     QString deviceModel;
     QString deviceVersion;

@@ -28,22 +28,26 @@ void MainWindow::identifyDevice(const uint8_t *reply, int length)
     const QString key = id.key();
     QString shownModel;
     const auto row = servoInfoTable.constFind(key);
+    // The definitions are read again only when the model needs another file;
+    // then the values read and edited so far stay with every parameter the
+    // new file also defines.
+    QString fileName = QStringLiteral("Parameter.xml");
     if (row != servoInfoTable.constEnd()) {
-        // The same model again keeps the loaded definitions, and with them
-        // the values read and edited so far.
-        if (row->XMLfileName != paramFileName) {
-            paramFileName = row->XMLfileName;
-            reloadDefinitions();
-        }
         deviceModel = row->ServoInfo;
         shownModel = row->ServoInfo;
         m_unknownKey.clear();
+        if (definitionFileAllowed(row->ServoInfo, row->XMLfileName))
+            fileName = row->XMLfileName;
+        else
+            fileName = paramFileName;
     } else {
-        paramFileName = QStringLiteral("Parameter.xml");
         shownModel = tr("未知型号，机型代码:%1").arg(key);
         m_unknownKey = key;
-        reloadDefinitions();
         deviceModel = QStringLiteral("Unknown Device(Code:%1)").arg(key);
+    }
+    if (fileName != paramFileName) {
+        paramFileName = fileName;
+        reloadDefinitions();
     }
     deviceVersion = id.version();
     qCDebug(lcWindow) << "SNs:" << id.serialNumber;
@@ -60,6 +64,23 @@ void MainWindow::identifyDevice(const uint8_t *reply, int length)
         infoRequestedFromParamPage = false;
         m_loadSelDialog->show();
     }
+    readBackAfterReconnect();
+}
+
+bool MainWindow::definitionFileAllowed(const QString &model, const QString &fileName)
+{
+    if (ServoInfo::definitionFileNameAllowed(fileName))
+        return true;
+    qCWarning(lcWindow) << "definition file name refused:" << fileName;
+    // Said once: every connect identifies the drive again.
+    if (m_refusedFileNames.contains(fileName))
+        return false;
+    m_refusedFileNames.insert(fileName);
+    Prompt::warning(this, tr("参数定义文件"),
+                    tr("伺服信息表中的参数定义文件名无效，未载入。") + QLatin1Char('\n')
+                        + tr("文件名必须是ParameterFile文件夹中的文件，不能含路径分隔符或“..”。") + QLatin1Char('\n')
+                        + tr("机型：%1").arg(model) + QLatin1Char('\n') + tr("文件名：%1").arg(fileName));
+    return false;
 }
 
 void MainWindow::versionCheckReply(int index, const QByteArray &payload)
@@ -159,7 +180,8 @@ int MainWindow::findFilebyTypeName(const QString &sType, QString &sFileName)
 {
     for (const ServoInfoRecord &row : qAsConst(servoInfoTable)) {
         if (row.ServoInfo == sType) {
-            sFileName = row.XMLfileName;
+            if (definitionFileAllowed(row.ServoInfo, row.XMLfileName))
+                sFileName = row.XMLfileName;
             break;
         }
     }
@@ -208,10 +230,5 @@ void MainWindow::startDefinitionTest()
 void MainWindow::xmlTest_SelectFile(QString name)
 {
     qCDebug(lcWindow) << "test definition file" << name;
-    defs.clear();
-    readParameterFile(QStringLiteral("ParameterFile/%1").arg(name), defs);
-    buildParamTree();
-    buildMonitorTable();
-    fillChannelLists();
-    fillFaultTestList();
+    loadDefinitions(QStringLiteral("ParameterFile/%1").arg(name));
 }

@@ -166,6 +166,7 @@ void MainWindow::comStateShow(uint16_t state)
     // With the link gone the button connects again; say so.
     if (state == 0)
         ui->pushButton->setText(tr("连接设备"));
+    abortTransfersOnLinkLoss();
 }
 
 void MainWindow::retranslateLinkTexts()

@@ -27,14 +27,24 @@ void MainWindow::on_pushButton_paramExportFile_clicked()
         Prompt::getSaveFileName(this, tr("参数另存为"), QStringLiteral("/"), tr("configure files(*.conf)"));
     if (path.isEmpty())
         return;
+    // A file without values would only overwrite good ones on import.
+    if (ParamFile::valueCount(defs) == 0) {
+        Prompt::warning(this, tr("导出失败"), tr("没有可导出的参数值，未写入文件。") + QLatin1Char('\n')
+                                                  + tr("请先从驱动器读取参数。"));
+        return;
+    }
     QString error;
     {
         QFile file(path);
         if (!file.open(QIODevice::ReadWrite))
             error = tr("文件无法创建：%1\n%2").arg(QDir::toNativeSeparators(path), file.errorString());
     }
-    if (error.isEmpty() && writeParameterFile(path, &error)) {
-        Prompt::information(this, tr("结果"), tr("导出成功！"));
+    int leftOut = 0;
+    if (error.isEmpty() && ParamFile::write(path, defs, deviceModel, deviceVersion, &error, &leftOut)) {
+        QString text = tr("导出成功！");
+        if (leftOut > 0)
+            text += QLatin1Char('\n') + tr("%1个参数没有读取到的值，未写入文件。").arg(leftOut);
+        Prompt::information(this, tr("结果"), text);
         return;
     }
     qCWarning(lcWindow) << "export failed:" << error;
@@ -51,9 +61,20 @@ void MainWindow::on_pushButton_paramImportFile_clicked()
         return;
     const ParamFile::Contents file = ParamFile::read(path);
     qCDebug(lcWindow) << "model = " << file.model << "version = " << file.version;
+    if (file.status != ParamFile::Contents::Ok) {
+        const QString reason = file.status == ParamFile::Contents::Incomplete
+            ? tr("文件不完整（可能被截断）或格式有误，参数不做修改。")
+            : tr("文件无法读取，参数不做修改。");
+        Prompt::warning(this, tr("参数导入失败"), reason + QLatin1Char('\n') + QDir::toNativeSeparators(path));
+        return;
+    }
+    // These boxes use markup; the model and version come from files and the
+    // drive and are shown as the plain text they are.
+    const QString fileModel = file.model.toHtmlEscaped();
+    const QString fileVersion = file.version.toHtmlEscaped();
     if (file.model == deviceModel && file.version == deviceVersion) {
         const QMessageBox::StandardButton button = Prompt::information(
-            this, tr("当前文件机型版本信息"), tr("机型名称:%1<br/>固件版本:%2").arg(file.model, file.version));
+            this, tr("当前文件机型版本信息"), tr("机型名称:%1<br/>固件版本:%2").arg(fileModel, fileVersion));
         qCDebug(lcWindow) << "button=" << button;
         if (button != QMessageBox::Ok)
             return;
@@ -62,7 +83,7 @@ void MainWindow::on_pushButton_paramImportFile_clicked()
             Prompt::warning(this, tr("文件与当前机型不一致"),
                             tr("文件机型名称:%1，<br/>固件版本:%2<br/>当前机型名称:%3，<br/>固件版本:%4<br/>"
                                "是否继续导入？点击Yes导入，点击No取消")
-                                .arg(file.model, file.version, deviceModel, deviceVersion),
+                                .arg(fileModel, fileVersion, deviceModel.toHtmlEscaped(), deviceVersion.toHtmlEscaped()),
                             QMessageBox::Yes | QMessageBox::No);
         if (button != QMessageBox::Yes)
             return;
@@ -77,9 +98,14 @@ void MainWindow::on_pushButton_paramImportFile_clicked()
     } else {
         Prompt::warning(this, tr("参数导入失败"), tr("参数值为空，参数不做修改"));
     }
+    QStringList notes;
     if (!result.refused.isEmpty())
-        Prompt::warning(this, tr("参数导入"),
-                        tr("以下参数的文件值不是驱动器可以保存的数值，未载入：\n%1").arg(result.refused.join(QStringLiteral(", "))));
+        notes << tr("以下参数的文件值不是驱动器可以保存的数值，未载入：\n%1").arg(result.refused.join(QStringLiteral(", ")));
+    if (!result.outOfRange.isEmpty())
+        notes << tr("以下参数的文件值超出参数范围，已载入但未勾选，不会被下载：\n%1")
+                     .arg(result.outOfRange.join(QStringLiteral(", ")));
+    if (!notes.isEmpty())
+        Prompt::warning(this, tr("参数导入"), notes.join(QStringLiteral("\n\n")));
 }
 
 // --- Comparison with the model's factory set --------------------------------

@@ -6,12 +6,15 @@
 
 #include "app/applog.h"
 #include "definitions/codes.h"
+#include "definitions/paramruntime.h"
 #include "dialogs/paraminputdialog.h"
 #include "dialogs/prompt.h"
 #include "mainwindow/paramtransfer.h"
 
+#include <QDir>
 #include <QHeaderView>
 #include <QMenu>
+#include <QTextDocument>
 #include <QToolTip>
 
 namespace {
@@ -61,6 +64,10 @@ void MainWindow::setupParamPage()
                 p->state &= quint16(~ParamState::Checked);
         }
     });
+    // The model and version labels show names from the servo information
+    // table and the drive: plain text, never markup.
+    ui->label_ServoType->setTextFormat(Qt::PlainText);
+    ui->label_ServoVer->setTextFormat(Qt::PlainText);
     table->setColumnHidden(ColKey, true);
     table->setColumnHidden(ColPst, true);
     table->setRowCount(0);
@@ -100,14 +107,24 @@ void MainWindow::buildParamTree()
     QTreeWidget *tree = ui->treeWidget_ParamGroup;
     tree->clear();
     auto *top = new QTreeWidgetItem(tree, QStringList(tr("全部参数")));
-    for (auto it = defs.groupMembers.cbegin(); it != defs.groupMembers.cend(); ++it)
-        new QTreeWidgetItem(top, QStringList(it.key()));
+    QTreeWidgetItem *shown = currentGroup == ParamTransfer::kAllGroups ? top : nullptr;
+    for (auto it = defs.groupMembers.cbegin(); it != defs.groupMembers.cend(); ++it) {
+        auto *item = new QTreeWidgetItem(top, QStringList(it.key()));
+        if (!shown && it.value() == currentGroup)
+            shown = item;
+    }
     tree->expandAll();
     fitParamColumns();
-    refreshParamTable(0);
-    const ParamGroup &first = defs.paramGroups[0];
-    if (!first.isEmpty() && !first.first().Detial.isEmpty())
-        ui->listWidget_ParamDetail->addItems(first.first().Detial.split(QLatin1Char('\n')));
+    // The group on show stays when the new definitions have it; otherwise
+    // group 0. Either way the transfers act on what the table shows.
+    if (!shown)
+        currentGroup = 0;
+    else
+        tree->setCurrentItem(shown);
+    refreshParamTable(currentGroup);
+    const ParamRecord *first = paramAtRow(0);
+    if (first && !first->Detial.isEmpty())
+        ui->listWidget_ParamDetail->addItems(first->Detial.split(QLatin1Char('\n')));
 }
 
 void MainWindow::paramGrpClickSlot(QTreeWidgetItem *item, int column)
@@ -127,7 +144,8 @@ void MainWindow::paramGrpClickSlot(QTreeWidgetItem *item, int column)
 
 void MainWindow::ShowTooltip(QModelIndex index)
 {
-    QToolTip::showText(QCursor::pos(), index.data().toString());
+    // A group title from the definition file, shown as the plain text it is.
+    QToolTip::showText(QCursor::pos(), Qt::convertFromPlainText(index.data().toString()));
 }
 
 void MainWindow::refreshParamTable(int group)
@@ -283,25 +301,116 @@ void MainWindow::paramTable_Clear1stColumnFlag()
 void MainWindow::reloadDefinitions()
 {
     paramFilePath = QStringLiteral("ParameterFile/%1_%2").arg(langCode, paramFileName);
+    loadDefinitions(paramFilePath);
+}
+
+void MainWindow::loadDefinitions(const QString &path)
+{
+    // What the user read and edited stays with every parameter the new file
+    // also defines: a reload must not lose values not yet downloaded or
+    // saved.
+    const ParamRuntime::Snapshot kept = ParamRuntime::take(defs);
     defs.clear();
-    readParameterFile(paramFilePath, defs);
+    const DefinitionLoad load = readParameterFile(path, defs);
+    ParamRuntime::restore(defs, kept);
     buildParamTree();
     qCDebug(lcWindow) << "FunCodeVersion = " << defs.funcCodeVersion;
     buildMonitorTable();
     fillFaultTestList();
+    showFaultCode(m_faultCode);
     fillChannelLists();
+    reportDefinitionLoad(path, load);
+}
+
+void MainWindow::reportDefinitionLoad(const QString &path, const DefinitionLoad &load)
+{
+    if (load.clean())
+        return;
+    // The first line is fixed text, so the box shows what follows (names
+    // and texts from files) as plain text.
+    QStringList lines{tr("参数定义文件没有完整载入。"), tr("文件：%1").arg(QDir::toNativeSeparators(path))};
+    switch (load.problem) {
+    case DefinitionLoad::Unreadable:
+        lines << tr("文件不存在或无法读取。");
+        break;
+    case DefinitionLoad::Malformed:
+        lines << tr("读取在第%1行中断：%2").arg(QString::number(load.line), load.reason);
+        break;
+    case DefinitionLoad::NoRoot:
+        lines << tr("文件中没有Root元素。");
+        break;
+    case DefinitionLoad::None:
+        break;
+    }
+    if (!load.refused.isEmpty())
+        lines << tr("以下代码的组号或序号超出通信范围（0~255），未载入：%1").arg(load.refused.join(QStringLiteral(", ")));
+    int monitors = 0;
+    for (const UnGroup &group : defs.unGroups)
+        monitors += group.size();
+    lines << tr("已载入：%1个参数，%2个监视量，%3个故障码。")
+                 .arg(defs.parameterCount())
+                 .arg(monitors)
+                 .arg(defs.faultTable.size());
+    qCWarning(lcWindow).noquote() << lines.join(QLatin1Char(' '));
+    Prompt::warning(this, tr("参数定义文件"), lines.join(QLatin1Char('\n')));
 }
 
 // --- Transfers ------------------------------------------------------------
+
+void MainWindow::resetParamTransfer()
+{
+    pendingCodes.clear();
+    compareAfterRead = false;
+    m_transferCmd = -1;
+    paramTransferBusy = false;
+    for (ParamGroup &group : defs.paramGroups)
+        for (ParamRecord &p : group)
+            p.state &= quint16(~(ParamState::ToRead | ParamState::ToWrite));
+}
+
+void MainWindow::abortTransfersOnLinkLoss()
+{
+    // Nothing in flight will be answered now; the next click must work.
+    unQueryBusy = false;
+    if (!paramTransferBusy)
+        return;
+    const bool downloading = m_transferCmd == Cmd::WriteParams;
+    const QStringList inFlight = pendingCodes;
+    resetParamTransfer();
+    refreshParamTable(currentGroup);
+    if (!downloading || inFlight.isEmpty())
+        return;
+    // The drive may have taken the batch whose reply never came.
+    const QMessageBox::StandardButton answer =
+        Prompt::warning(this, tr("下载中断"),
+                        tr("下载参数时通信中断。") + QLatin1Char('\n')
+                            + tr("以下参数的值可能已经写入驱动器：%1").arg(inFlight.join(QStringLiteral(", ")))
+                            + QLatin1Char('\n') + tr("是否在重新连接后从驱动器读回这些参数？"),
+                        QMessageBox::Yes | QMessageBox::No);
+    if (answer == QMessageBox::Yes)
+        m_readBackCodes = inFlight;
+}
+
+void MainWindow::readBackAfterReconnect()
+{
+    if (m_readBackCodes.isEmpty() || isCommunicateSetUp != 1 || paramTransferBusy)
+        return;
+    resetParamTransfer();
+    for (const QString &code : qAsConst(m_readBackCodes)) {
+        if (ParamRecord *p = defs.findParam(code))
+            p->state |= ParamState::ToRead;
+    }
+    m_readBackCodes.clear();
+    if (sendReadSelectedBatch() == BatchSent)
+        paramTransferBusy = true;
+}
 
 void MainWindow::on_pushButton_ReadAllParam_clicked()
 {
     qCDebug(lcWindow) << "从驱动器读取全部参数";
     if (!linkReady() || paramTransferBusy)
         return;
-    paramTransferBusy = true;
-    ParamTransfer::mark(defs, ParamTransfer::MarkAllToRead, currentGroup);
-    sendReadAllBatch();
+    startReadAll(false);
 }
 
 void MainWindow::on_pushButton_ParamCompare_clicked()
@@ -309,28 +418,38 @@ void MainWindow::on_pushButton_ParamCompare_clicked()
     qCDebug(lcWindow) << "比较驱动器参数";
     if (!linkReady() || paramTransferBusy)
         return;
-    compareAfterRead = true;
-    paramTransferBusy = true;
-    ParamTransfer::mark(defs, ParamTransfer::MarkAllToRead, currentGroup);
-    sendReadAllBatch();
+    startReadAll(true);
 }
 
-void MainWindow::sendReadAllBatch()
+void MainWindow::startReadAll(bool compare)
+{
+    resetParamTransfer();
+    compareAfterRead = compare;
+    ParamTransfer::mark(defs, ParamTransfer::MarkAllToRead, currentGroup);
+    if (sendReadAllBatch() == BatchSent)
+        paramTransferBusy = true;
+}
+
+MainWindow::BatchResult MainWindow::sendReadAllBatch()
 {
     const bool wide = defs.wideValues();
     pendingCodes = ParamTransfer::collect(defs, ParamState::ToRead, ParamTransfer::readAllBatch(wide));
     qCDebug(lcWindow) << "Find out to send:" << pendingCodes;
-    if (!linkReady() || pendingCodes.isEmpty())
-        return;
+    if (pendingCodes.isEmpty())
+        return BatchNone;
     const ParamTransfer::Request request = ParamTransfer::readRange(pendingCodes, wide);
-    if (!request.ok) {
-        emit showWrongSet(tr("参数组名称不正确！"));
-        return;
+    if (!linkReady() || !request.ok) {
+        if (isCommunicateSetUp == 1)
+            emit showWrongSet(tr("参数组名称不正确！"));
+        resetParamTransfer();
+        return BatchFailed;
     }
     qCDebug(lcWindow) << "cmd:" << request.payload.left(5).toHex(' ');
     if (wide)
         qCDebug(lcWindow) << "接收的数据个数" << pendingCodes.size() << "接收的数据长度" << request.rxLen;
+    m_transferCmd = Cmd::ReadParamRange;
     sendCommand(Cmd::ReadParamRange, request.payload, request.rxLen);
+    return BatchSent;
 }
 
 void MainWindow::on_pushButton_ReadSelectParam_clicked()
@@ -338,26 +457,36 @@ void MainWindow::on_pushButton_ReadSelectParam_clicked()
     qCDebug(lcWindow) << "从伺服驱动器读取勾选参数";
     if (!linkReady() || paramTransferBusy)
         return;
+    resetParamTransfer();
     ParamTransfer::mark(defs, ParamTransfer::MarkCheckedToRead, currentGroup);
-    sendReadSelectedBatch();
-    if (!pendingCodes.isEmpty())
+    switch (sendReadSelectedBatch()) {
+    case BatchSent:
         paramTransferBusy = true;
-    else
+        break;
+    case BatchNone:
         Prompt::warning(this, tr("未选中要读取的参数"), tr("请先勾选要读取的参数！"));
+        break;
+    case BatchFailed:
+        break;
+    }
 }
 
-void MainWindow::sendReadSelectedBatch()
+MainWindow::BatchResult MainWindow::sendReadSelectedBatch()
 {
     pendingCodes = ParamTransfer::collect(defs, ParamState::ToRead, ParamTransfer::kReadListBatch);
-    if (!linkReady() || pendingCodes.isEmpty())
-        return;
+    if (pendingCodes.isEmpty())
+        return BatchNone;
     const ParamTransfer::Request request = ParamTransfer::readList(pendingCodes, defs.wideValues());
-    if (!request.ok) {
-        emit showWrongSet(tr("参数组名称不正确！"));
-        return;
+    if (!linkReady() || !request.ok) {
+        if (isCommunicateSetUp == 1)
+            emit showWrongSet(tr("参数组名称不正确！"));
+        resetParamTransfer();
+        return BatchFailed;
     }
     qCDebug(lcWindow) << "cmd:" << request.payload.left(4).toHex(' ');
+    m_transferCmd = Cmd::ReadParamList;
     sendCommand(Cmd::ReadParamList, request.payload, request.rxLen);
+    return BatchSent;
 }
 
 void MainWindow::readAllReply(const QByteArray &payload)
@@ -366,16 +495,14 @@ void MainWindow::readAllReply(const QByteArray &payload)
     ParamTransfer::decodeRead(payload, pendingCodes, defs, defs.wideValues());
     refreshParamTable(currentGroup);
     emit funcEnd();
-    sendReadAllBatch();
-    if (!pendingCodes.isEmpty())
+    if (sendReadAllBatch() != BatchNone)
         return;
-    if (compareAfterRead) {
-        compareAfterRead = false;
+    const bool compare = compareAfterRead;
+    resetParamTransfer();
+    if (compare)
         compareWithModelDefaults();
-    } else {
+    else
         Prompt::information(this, tr("结果"), tr("参数读取成功"));
-    }
-    paramTransferBusy = false;
 }
 
 void MainWindow::readSelectedReply(const QByteArray &payload)
@@ -384,11 +511,10 @@ void MainWindow::readSelectedReply(const QByteArray &payload)
     ParamTransfer::decodeRead(payload, pendingCodes, defs, defs.wideValues());
     refreshParamTable(currentGroup);
     emit funcEnd();
-    sendReadSelectedBatch();
-    if (!pendingCodes.isEmpty())
+    if (sendReadSelectedBatch() != BatchNone)
         return;
+    resetParamTransfer();
     Prompt::information(this, tr("结果"), tr("参数读取成功"));
-    paramTransferBusy = false;
 }
 
 void MainWindow::on_pushButton_DownLoadParam_clicked()
@@ -399,26 +525,38 @@ void MainWindow::on_pushButton_DownLoadParam_clicked()
     failDetails.clear();
     if (!linkReady() || paramTransferBusy)
         return;
+    // Only what is ticked now goes out.
+    resetParamTransfer();
     ParamTransfer::mark(defs, ParamTransfer::MarkCheckedToWrite, currentGroup);
     const bool anyMarked = !ParamTransfer::collect(defs, ParamState::ToWrite, 1).isEmpty();
     if (!anyMarked) {
         Prompt::warning(this, tr("未选中要下载的参数"), tr("请先勾选要下载的参数！"));
         return;
     }
-    if (sendDownloadBatch())
+    switch (sendDownloadBatch()) {
+    case BatchSent:
         paramTransferBusy = true;
-    else
+        break;
+    case BatchNone:
         finishDownload();
+        break;
+    case BatchFailed:
+        break;
+    }
 }
 
-bool MainWindow::sendDownloadBatch()
+MainWindow::BatchResult MainWindow::sendDownloadBatch()
 {
     for (;;) {
         pendingCodes = ParamTransfer::collect(defs, ParamState::ToWrite, ParamTransfer::kDownloadBatch);
         qCDebug(lcWindow) << QStringLiteral("isCommunicateSetUp = %1").arg(isCommunicateSetUp)
                           << "Test_PnNoList =" << pendingCodes;
-        if (!linkReady() || pendingCodes.isEmpty())
-            return false;
+        if (pendingCodes.isEmpty())
+            return BatchNone;
+        if (!linkReady()) {
+            resetParamTransfer();
+            return BatchFailed;
+        }
         QStringList refused;
         const ParamTransfer::Request request =
             ParamTransfer::download(pendingCodes, defs, defs.wideValues(), &refused);
@@ -428,12 +566,14 @@ bool MainWindow::sendDownloadBatch()
         if (request.ok) {
             qCDebug(lcWindow) << "cnt =" << request.sent.size();
             pendingCodes = request.sent;
+            m_transferCmd = Cmd::WriteParams;
             sendCommand(Cmd::WriteParams, request.payload, request.rxLen);
-            return true;
+            return BatchSent;
         }
         if (refused.isEmpty()) {
             emit showWrongSet(tr("参数组名称不正确！"));
-            return false;
+            resetParamTransfer();
+            return BatchFailed;
         }
     }
 }
@@ -451,14 +591,13 @@ void MainWindow::downloadReply(const QByteArray &payload)
     }
     refreshParamTable(currentGroup);
     emit funcEnd();
-    if (!sendDownloadBatch())
+    if (sendDownloadBatch() == BatchNone)
         finishDownload();
 }
 
 void MainWindow::finishDownload()
 {
-    pendingCodes.clear();
-    paramTransferBusy = false;
+    resetParamTransfer();
     refreshParamTable(currentGroup);
     bool failed = false;
     const QString summary = ParamTransfer::downloadSummary(successTotal, failTotal, failDetails, &failed);

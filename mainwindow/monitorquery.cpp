@@ -46,7 +46,7 @@ MonitorQuery::Batch MonitorQuery::nextBatch(const Definitions &defs) const
     if (batch.codes.isEmpty())
         return batch;
     int g1, i1, g2, i2;
-    if (!Codes::splitNumbers(batch.codes.first(), &g1, &i1) || !Codes::splitNumbers(batch.codes.last(), &g2, &i2))
+    if (!Codes::wireNumbers(batch.codes.first(), &g1, &i1) || !Codes::wireNumbers(batch.codes.last(), &g2, &i2))
         return batch;
     batch.count = span;
     batch.payload = QByteArray(6, '\0');
@@ -102,5 +102,8 @@ QString MonitorQuery::alarmTooltip(const UnDisplayRecord &item, const Definition
     auto fault = defs.faultTable.constFind(item.valueText);
     if (fault == defs.faultTable.constEnd())
         return QString();
-    return tr("故障码：%1 （%2故障/告警）<br/>%3").arg(fault->FaultWarmCode, fault->FaultWarmType, fault->FaultWarmName);
+    // The tooltip is rich text; the fault's texts come from the definition file.
+    return tr("故障码：%1 （%2故障/告警）<br/>%3")
+        .arg(fault->FaultWarmCode.toHtmlEscaped(), fault->FaultWarmType.toHtmlEscaped(),
+             fault->FaultWarmName.toHtmlEscaped());
 }

@@ -2,6 +2,7 @@
 
 #include "app/applog.h"
 #include "app/inifile.h"
+#include "app/regularfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,19 +24,61 @@ void forEachParam(const Definitions &defs, Visit visit)
             visit(p);
 }
 
+// Whether a file was cut short or garbled: QSettings ends every line it
+// writes, and every line is blank, a comment, a section header or a key with
+// its value. (QSettings itself keeps what it could read of such a file, and
+// once the file is in its cache its status no longer tells.)
+bool cutShort(const QByteArray &bytes)
+{
+    if (bytes.isEmpty())
+        return false;
+    if (!bytes.endsWith('\n'))
+        return true;
+    // A byte-order mark, as some editors write it, is not part of the text.
+    const QList<QByteArray> lines = (bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes).split('\n');
+    for (int i = 0; i < lines.size(); ++i) {
+        QByteArray line = lines.at(i).trimmed();
+        // A line ending in a backslash goes on in the next one.
+        while (line.endsWith('\\') && i + 1 < lines.size()) {
+            line.chop(1);
+            line += lines.at(++i).trimmed();
+        }
+        if (line.isEmpty() || line.startsWith(';'))
+            continue;
+        if (line.startsWith('[') ? !line.contains(']') : !line.contains('='))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
+int valueCount(const Definitions &defs)
+{
+    int count = 0;
+    forEachParam(defs, [&](const ParamRecord &p) { count += !p.currentValue.isEmpty(); });
+    return count;
+}
+
 bool write(const QString &path, const Definitions &defs, const QString &model, const QString &version,
-           QString *error)
+           QString *error, int *leftOut)
 {
     QSettings settings(path, QSettings::IniFormat);
     settings.setIniCodec("UTF-8");
     settings.clear();
     settings.setValue(QStringLiteral("Device_Info/Model"), model);
     settings.setValue(QStringLiteral("Device_Info/Version"), version);
+    int withoutValue = 0;
+    // A parameter never read has no key: an empty one would read back as a
+    // value, and an import treats a missing key the same way.
     forEachParam(defs, [&](const ParamRecord &p) {
-        settings.setValue(QStringLiteral("Parameter/%1").arg(p.ParameterIndex), p.currentValue);
+        if (p.currentValue.isEmpty())
+            ++withoutValue;
+        else
+            settings.setValue(QStringLiteral("Parameter/%1").arg(p.ParameterIndex), p.currentValue);
     });
+    if (leftOut)
+        *leftOut = withoutValue;
     // The file is written out here; a folder that cannot be written or a
     // full disk shows in the status.
     settings.sync();
@@ -54,9 +97,19 @@ Contents read(const QString &path)
         qCDebug(lcWindow) << "not a parameter file:" << path << reason;
         return contents;
     }
+    {
+        QFile file(path);
+        if (!RegularFile::openForReading(file))
+            return contents;
+        if (cutShort(file.read(kMaxFileSize + 1))) {
+            qCDebug(lcWindow) << "parameter file cut short or garbled:" << path;
+            contents.status = Contents::Incomplete;
+            return contents;
+        }
+    }
     QSettings settings(path, QSettings::IniFormat);
     settings.setIniCodec("UTF-8");
-    contents.readable = settings.status() == QSettings::NoError;
+    contents.status = Contents::Ok;
     auto text = [&settings](const QString &key) {
         const QVariant v = settings.value(key);
         return v.type() == QVariant::String || v.type() == QVariant::ByteArray ? v.toString() : QString();
@@ -79,6 +132,18 @@ bool transferable(const QString &value, bool wide)
     return ok && v >= lowest && v <= highest;
 }
 
+bool withinLimits(const QString &value, const ParamRecord &p)
+{
+    bool ok = false;
+    const qint64 v = value.toLongLong(&ok, 10);
+    if (!ok)
+        return false;
+    bool hasMin = false, hasMax = false;
+    const qint64 min = p.MinValue.toLongLong(&hasMin, 10);
+    const qint64 max = p.MaxValue.toLongLong(&hasMax, 10);
+    return (!hasMin || v >= min) && (!hasMax || v <= max);
+}
+
 ImportResult apply(const Contents &file, Definitions &defs)
 {
     ImportResult result;
@@ -99,7 +164,14 @@ ImportResult apply(const Contents &file, Definitions &defs)
             }
             p.changeText = QCoreApplication::translate("ParamFile", "%1 → %2（参数载入）").arg(p.currentValue, value);
             p.currentValue = value;
-            p.state |= ParamState::Changed | ParamState::Checked;
+            p.state |= ParamState::Changed;
+            // A value the drive would refuse is shown, not ticked for download.
+            if (withinLimits(value, p)) {
+                p.state |= ParamState::Checked;
+            } else {
+                p.state &= quint16(~ParamState::Checked);
+                result.outOfRange.append(p.ParameterIndex);
+            }
             ++result.changed;
             ++result.present;
         }

@@ -18,23 +18,32 @@ namespace ParamFile {
 // is not read into memory.
 constexpr qint64 kMaxFileSize = 4 * 1024 * 1024;
 
+// Parameters that have a value.
+int valueCount(const Definitions &defs);
+
 // Writes Device_Info/Model, Device_Info/Version and Parameter/<code> for
-// every parameter (groups 0 to 20, code order) over whatever the file held.
-// False, with the reason in `error`, when the file could not be written
-// completely.
+// every parameter that has a value (groups 0 to 20, code order) over
+// whatever the file held; `leftOut` counts those without one. False, with
+// the reason in `error`, when the file could not be written completely.
 bool write(const QString &path, const Definitions &defs, const QString &model, const QString &version,
-           QString *error);
+           QString *error, int *leftOut = nullptr);
 
 struct Contents {
-    bool readable = false;        // the file was opened and read as INI
+    enum Status {
+        Ok,
+        Unreadable, // missing, not a regular file, too large, or could hold a serialized value
+        Incomplete, // cut short or garbled: a line that is not INI, or no line end after the last line
+    };
+    Status status = Unreadable;
     QString model;
     QString version;
     QHash<QString, QString> values; // by parameter code; lists and odd types read as empty
 };
 
-// Reads a parameter file. A file that is missing, unreadable or too large
-// reads as empty, and so does one with an '@' or a numeric escape in it,
-// which QSettings could take for a serialized object.
+// Reads a parameter file. A file that is not Ok reads as empty: an
+// '@' or a numeric escape in it, which QSettings could take for a
+// serialized object, makes it Unreadable; a truncated one Incomplete, as its
+// last value may be cut too.
 Contents read(const QString &path);
 
 struct ImportResult {
@@ -43,13 +52,20 @@ struct ImportResult {
     // Codes whose file value is not a number the parameter's field can
     // carry; they were left as they were.
     QStringList refused;
+    // Codes whose file value lies outside the parameter's limits; they were
+    // loaded but not ticked, so that a download does not send them.
+    QStringList outOfRange;
 };
 
 // Puts the file's values into the parameters: a non-empty value that
-// differs becomes the current value, ticked and marked changed with the note
-// "old → new（参数载入）". Empty values change nothing; keys naming no loaded
-// parameter are ignored.
+// differs becomes the current value, ticked (unless outside the limits) and
+// marked changed with the note "old → new（参数载入）". Empty values change
+// nothing; keys naming no loaded parameter are ignored.
 ImportResult apply(const Contents &file, Definitions &defs);
+
+// The value lies within the parameter's MinValue and MaxValue (a limit that
+// is not a number does not count).
+bool withinLimits(const QString &value, const ParamRecord &p);
 
 // The value fits the parameter's transfer field: a decimal integer within
 // the 32-bit (wide) or 16-bit range.

@@ -70,7 +70,7 @@ ParamTransfer::Request ParamTransfer::readRange(const QStringList &codes, bool w
     if (codes.isEmpty())
         return r;
     int g1, i1, g2, i2;
-    if (!Codes::splitNumbers(codes.first(), &g1, &i1) || !Codes::splitNumbers(codes.last(), &g2, &i2))
+    if (!Codes::wireNumbers(codes.first(), &g1, &i1) || !Codes::wireNumbers(codes.last(), &g2, &i2))
         return r;
     const int n = codes.size();
     r.payload = QByteArray(6, '\0');
@@ -92,7 +92,7 @@ ParamTransfer::Request ParamTransfer::readList(const QStringList &codes, bool wi
     Request r;
     for (const QString &code : codes) {
         int g, i;
-        if (!Codes::splitNumbers(code, &g, &i))
+        if (!Codes::wireNumbers(code, &g, &i))
             continue;
         r.payload.append(char(g));
         r.payload.append(char(i));
@@ -114,20 +114,27 @@ ParamTransfer::Request ParamTransfer::download(const QStringList &codes, Definit
     Request r;
     for (const QString &code : codes) {
         ParamRecord *p = defs.findParam(code);
-        int g, i;
-        if (!p || !Codes::splitNumbers(code, &g, &i))
+        if (!p)
             continue;
-        bool ok = false;
-        const qint64 value = p->currentValue.toLongLong(&ok, 10);
-        // A value that is not a number, or that the field cannot carry, is
-        // never sent: the drive would store something else.
-        const qint64 lowest = wide ? std::numeric_limits<qint32>::min() : -32768;
-        const qint64 highest = wide ? qint64(std::numeric_limits<quint32>::max()) : 65535;
-        if (!ok || value < lowest || value > highest) {
+        auto refuse = [&](const QString &reason) {
             p->state &= quint16(~ParamState::ToWrite);
             p->state = quint16((p->state & ~ParamState::ResultMarks) | ParamState::WriteFailed);
             if (refused)
-                refused->append(code + tr(": 设置值不是可以下载的数值"));
+                refused->append(code + reason);
+        };
+        int g, i;
+        // A code or a value the wire cannot carry is never sent: the drive
+        // would store something else, or store it under another code.
+        if (!Codes::wireNumbers(code, &g, &i)) {
+            refuse(tr(": 参数代码超出通信范围"));
+            continue;
+        }
+        bool ok = false;
+        const qint64 value = p->currentValue.toLongLong(&ok, 10);
+        const qint64 lowest = wide ? std::numeric_limits<qint32>::min() : -32768;
+        const qint64 highest = wide ? qint64(std::numeric_limits<quint32>::max()) : 65535;
+        if (!ok || value < lowest || value > highest) {
+            refuse(tr(": 设置值不是可以下载的数值"));
             continue;
         }
         r.payload.append(char(g));

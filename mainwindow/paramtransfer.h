@@ -40,15 +40,17 @@ public:
         QStringList sent; // codes that are in the payload
     };
 
-    // Read a range: first and last code, count, 0.
+    // Read a range: first and last code, count, 0. Not ok when either code
+    // does not split into group and index bytes.
     static Request readRange(const QStringList &codes, bool wide);
-    // Read listed codes: (group, index) pairs; codes that do not parse are
-    // left out, and the reply length counts only the codes sent.
+    // Read listed codes: (group, index) pairs; codes that do not split into
+    // bytes are left out, and the reply length counts only the codes sent.
     static Request readList(const QStringList &codes, bool wide);
 
-    // Write: (group, index, value) items. A code whose value is not a
-    // number, or does not fit the field, is not sent: it is reported in
-    // `refused` (code + reason) and no longer marked for writing.
+    // Write: (group, index, value) items. A code whose group or index does
+    // not fit a byte, or whose value is not a number or does not fit the
+    // field, is not sent: it is reported in `refused` (code + reason) and no
+    // longer marked for writing.
     static Request download(const QStringList &codes, Definitions &defs, bool wide, QStringList *refused);
 
     struct ReadResult {

@@ -1,12 +1,16 @@
 // The parameter definition file reader: what is registered, what is dropped,
-// and that nothing a file says can crash it or lose what came before an
-// error.
+// what a load reports, and that nothing a file says can crash it, hang it or
+// lose what came before an error.
 
+#include "app/langfile.h"
 #include "definitions/definitions.h"
+#include "definitions/servoinfo.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 namespace {
 QString parameter(const QString &code, const QString &extra = QString())
@@ -24,7 +28,7 @@ class TestDefinitions : public QObject
 private:
     QTemporaryDir dir;
 
-    Definitions read(const QString &body, bool wrap = true)
+    Definitions read(const QString &body, bool wrap = true, DefinitionLoad *load = nullptr)
     {
         const QString path = dir.filePath(QStringLiteral("defs.xml"));
         QFile file(path);
@@ -34,32 +38,71 @@ private:
                        .toUtf8());
         file.close();
         Definitions defs;
-        readParameterFile(path, defs);
+        const DefinitionLoad result = readParameterFile(path, defs);
+        if (load)
+            *load = result;
         return defs;
     }
 
 private slots:
-    void withoutRootNothingIsRegistered()
-    {
-        const Definitions defs = read(parameter(QStringLiteral("P00_01")), false);
-        QCOMPARE(defs.parameterCount(), 0);
-    }
-
-    void missingFileLeavesEverythingEmpty()
-    {
-        Definitions defs;
-        readParameterFile(dir.filePath(QStringLiteral("none.xml")), defs);
-        QCOMPARE(defs.parameterCount(), 0);
-    }
-
     void parametersAreFiledUnderTheirCodeAsWritten()
     {
+        DefinitionLoad load;
         const Definitions defs = read(parameter(QStringLiteral("p03_07")) + parameter(QStringLiteral("P03-07"))
-                                      + parameter(QStringLiteral("P21-01")) + parameter(QStringLiteral("X00-01"))
-                                      + parameter(QStringLiteral("P0-01")) + parameter(QStringLiteral("P20_05")));
+                                          + parameter(QStringLiteral("P21-01")) + parameter(QStringLiteral("P20_05"))
+                                          + parameter(QStringLiteral("P01_256")) + parameter(QStringLiteral("P01_255")),
+                                      true, &load);
         QCOMPARE(defs.paramGroups[3].keys(), (QStringList{QStringLiteral("P03-07"), QStringLiteral("p03_07")}));
         QCOMPARE(defs.paramGroups[20].keys(), QStringList{QStringLiteral("P20_05")});
-        QCOMPARE(defs.parameterCount(), 3);
+        // An index beyond a byte would go out as another code: refused, and said.
+        QCOMPARE(defs.paramGroups[1].keys(), QStringList{QStringLiteral("P01_255")});
+        QCOMPARE(load.refused, QStringList{QStringLiteral("P01_256")});
+        QCOMPARE(load.problem, DefinitionLoad::None);
+        QCOMPARE(defs.parameterCount(), 4);
+    }
+
+    // What a load says about a file that stops early or has no definitions.
+    void loadsThatStopEarlyAreReported_data()
+    {
+        QTest::addColumn<QString>("body");
+        QTest::addColumn<bool>("wrap");
+        QTest::addColumn<int>("problem");
+        QTest::addColumn<int>("line");
+        QTest::addColumn<int>("parameters");
+        const QString first = parameter(QStringLiteral("P00_01")) + QLatin1Char('\n');
+        QTest::newRow("clean") << first << true << int(DefinitionLoad::None) << 0 << 1;
+        // A leaf element with a child ends reading; what came before stays.
+        QTest::newRow("element inside a text")
+            << first + QStringLiteral("<Parameter><ParameterIndex>P00_02<b>x</b></ParameterIndex></Parameter>")
+                   + parameter(QStringLiteral("P00_03"))
+            << true << int(DefinitionLoad::Malformed) << 3 << 1;
+        QTest::newRow("truncated") << QStringLiteral("<Root>") + first + QStringLiteral("<Param") << false
+                                   << int(DefinitionLoad::Malformed) << 3 << 1;
+        QTest::newRow("no Root") << first << false << int(DefinitionLoad::NoRoot) << 0 << 0;
+    }
+
+    void loadsThatStopEarlyAreReported()
+    {
+        QFETCH(QString, body);
+        QFETCH(bool, wrap);
+        DefinitionLoad load;
+        const Definitions defs = read(body, wrap, &load);
+        QTEST(int(load.problem), "problem");
+        QTEST(int(load.line), "line");
+        QTEST(defs.parameterCount(), "parameters");
+    }
+
+    void specialFilesAreRefusedAtOnce()
+    {
+        // A FIFO in place of a file would block a reader for good.
+        const QString path = dir.filePath(QStringLiteral("fifo.xml"));
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        Definitions defs;
+        QCOMPARE(readParameterFile(path, defs).problem, DefinitionLoad::Unreadable);
+        ServoInfoTable table;
+        QCOMPARE(ServoInfo::readFile(path, table), 0);
+        QString error;
+        QVERIFY(LangFile::read(path, &error).isEmpty() && !error.isEmpty());
     }
 
     void aParameterStartsWithEveryFieldEmpty()
@@ -88,6 +131,7 @@ private slots:
             "<UnDisplayItem><UnDisplayIndex>U2-05</UnDisplayIndex><UnDisplayFormat>DISP_AS_HEX</UnDisplayFormat></UnDisplayItem>"
             "<UnDisplayItem><UnDisplayIndex>U3-05</UnDisplayIndex></UnDisplayItem>"
             "<UnDisplayItem><UnDisplayIndex>U0-01</UnDisplayIndex></UnDisplayItem>"
+            "<UnDisplayItem><UnDisplayIndex>U0-256</UnDisplayIndex></UnDisplayItem>"
             "</UnDisplay>"
             "<FaultWarmItem><FaultWarmCode></FaultWarmCode><FaultWarmName>nothing</FaultWarmName></FaultWarmItem>"
             "<FaultWarmItem><FaultWarmCode>101</FaultWarmCode><FaultWarmOperate>STOP</FaultWarmOperate></FaultWarmItem>"
@@ -116,18 +160,6 @@ private slots:
         QCOMPARE(defs.groupMembers.value(QStringLiteral("P05- 位置控制"), -1), 5);
     }
 
-    void anErrorKeepsWhatCameBefore()
-    {
-        // A leaf element with a child is an error that ends reading.
-        const Definitions defs = read(parameter(QStringLiteral("P00_01"))
-                                      + QStringLiteral("<Parameter><ParameterIndex>P00_02<b>x</b></ParameterIndex></Parameter>")
-                                      + parameter(QStringLiteral("P00_03")));
-        QCOMPARE(defs.paramGroups[0].keys(), QStringList{QStringLiteral("P00_01")});
-
-        const Definitions truncated = read(parameter(QStringLiteral("P00_01")) + QStringLiteral("<Parameter><Param"));
-        QCOMPARE(truncated.paramGroups[0].size(), 1);
-    }
-
     void unknownAndNestedElementsAreSteppedThrough()
     {
         QString nested;
@@ -143,16 +175,19 @@ private slots:
 
     void hugeFilesLoad()
     {
-        // Tens of thousands of parameters and a megabyte of description.
+        // Every code the wire can carry, in two spellings, and a megabyte of
+        // description.
         QString body;
         body.reserve(4 * 1024 * 1024);
-        for (int i = 0; i < 30000; ++i)
+        for (int i = 0; i < 21 * 256; ++i) {
             body += parameter(QStringLiteral("P%1_%2").arg(i % 21, 2, 10, QLatin1Char('0')).arg(i / 21));
-        body += parameter(QStringLiteral("P00_99999"), QStringLiteral("<Detial>") + QString(1 << 20, QLatin1Char('x'))
-                                                           + QStringLiteral("</Detial>"));
+            body += parameter(QStringLiteral("p%1-%2").arg(i % 21, 2, 10, QLatin1Char('0')).arg(i / 21));
+        }
+        body += parameter(QStringLiteral("P00_0255"), QStringLiteral("<Detial>") + QString(1 << 20, QLatin1Char('x'))
+                                                          + QStringLiteral("</Detial>"));
         const Definitions defs = read(body);
-        QCOMPARE(defs.parameterCount(), 30001);
-        QCOMPARE(defs.paramGroups[0][QStringLiteral("P00_99999")].Detial.size(), 1 << 20);
+        QCOMPARE(defs.parameterCount(), 2 * 21 * 256 + 1);
+        QCOMPARE(defs.paramGroups[0][QStringLiteral("P00_0255")].Detial.size(), 1 << 20);
     }
 
     void entityExpansionIsBounded()

@@ -60,7 +60,7 @@ const char kDefinitions[] = R"(<?xml version="1.0" encoding="UTF-8"?>
   <UnDisplayItem><UnDisplayIndex>U0-08</UnDisplayIndex><UnDisplayName>故障码</UnDisplayName><UnDisplayVarType>uint16</UnDisplayVarType><UnDisplayFormat>DISP_AS_ALM</UnDisplayFormat></UnDisplayItem>
   <UnDisplayItem><UnDisplayIndex>U2-01</UnDisplayIndex><UnDisplayName>产品系列</UnDisplayName><UnDisplayVarType>uint16</UnDisplayVarType><UnDisplayFormat>DISP_AS_HEX</UnDisplayFormat></UnDisplayItem>
  </UnDisplay>
- <FaultWarmItem><FaultWarmCode>5</FaultWarmCode><FaultWarmType>故障</FaultWarmType><FaultWarmName>过电压</FaultWarmName>
+ <FaultWarmItem><FaultWarmCode>5</FaultWarmCode><FaultWarmType>&lt;i&gt;故障</FaultWarmType><FaultWarmName>过电压</FaultWarmName>
   <FaultWarmContext>电源电压过高</FaultWarmContext><FaultWarmExclude>检查电源</FaultWarmExclude><FaultWarmOperate>STOP</FaultWarmOperate></FaultWarmItem>
  <FaultWarmItem><FaultWarmCode>12</FaultWarmCode><FaultWarmType>告警</FaultWarmType><FaultWarmName>过载告警</FaultWarmName>
   <FaultWarmContext>负载过大</FaultWarmContext><FaultWarmExclude>减小负载</FaultWarmExclude><FaultWarmOperate>NONE</FaultWarmOperate></FaultWarmItem>
@@ -74,47 +74,41 @@ class TestMonitor : public QObject
     Q_OBJECT
 
 private slots:
-    void fortyItemsGoOutAs33And7()
+    // The first batch of a cycle (the marked codes it lists, the request),
+    // answered in full, leaves the rest to the next.
+    void batchesOfACycle_data()
     {
-        Definitions defs = monitors({{0, 40}});
-        MonitorQuery query;
-        query.startCycle(defs);
-        MonitorQuery::Batch first = query.nextBatch(defs);
-        QCOMPARE(first.codes.size(), 33);
-        QCOMPARE(first.count, 33);
-        QCOMPARE(first.rxLen, 204);
-        QCOMPARE(first.payload, QByteArray::fromHex("000100210021"));
-        QByteArray reply;
-        for (int i = 1; i <= 33; ++i)
-            reply += item(0, i, quint32(i));
-        query.takeReply(reply, first, defs);
-        const MonitorQuery::Batch second = query.nextBatch(defs);
-        QCOMPARE(second.codes.size(), 7);
-        QCOMPARE(second.count, 7);
-        QCOMPARE(second.rxLen, 48);
+        QTest::addColumn<QList<int>>("sizes"); // items in groups 0, 1, 2
+        QTest::addColumn<QList<int>>("unmarked"); // of group 0
+        QTest::addColumn<int>("listed");
+        QTest::addColumn<QByteArray>("payload");
+        QTest::addColumn<int>("rest");
+        QTest::newRow("forty items: 33 and 7") << QList<int>{40, 0, 0} << QList<int>{} << 33
+                                              << QByteArray::fromHex("000100210021") << 7;
+        QTest::newRow("across groups") << QList<int>{3, 5, 16} << QList<int>{} << 24 << QByteArray::fromHex("000102100018") << 0;
+        QTest::newRow("unmarked items inside count, are not listed")
+            << QList<int>{10, 0, 0} << QList<int>{2, 3, 4, 8} << 6 << QByteArray::fromHex("0001000A000A") << 0;
     }
 
-    void aBatchRunsAcrossGroups()
+    void batchesOfACycle()
     {
-        Definitions defs = monitors({{0, 3}, {1, 5}, {2, 16}});
+        QFETCH(QList<int>, sizes);
+        QFETCH(QList<int>, unmarked);
+        QFETCH(QByteArray, payload);
+        Definitions defs = monitors({{0, sizes[0]}, {1, sizes[1]}, {2, sizes[2]}});
         MonitorQuery query;
         query.startCycle(defs);
-        const MonitorQuery::Batch batch = query.nextBatch(defs);
-        QCOMPARE(batch.codes.size(), 24);
-        QCOMPARE(batch.payload.left(4), QByteArray::fromHex("00010210"));
-        QCOMPARE(batch.count, 24);
-    }
-
-    void unmarkedItemsInsideARangeCountButAreNotListed()
-    {
-        Definitions defs = monitors({{0, 10}});
-        MonitorQuery query;
-        query.startCycle(defs);
-        for (int i : {2, 3, 4, 8})
+        for (int i : unmarked)
             defs.unGroups[0][Codes::monitorCode(0, i)].state &= quint16(~MonitorQuery::ToQuery);
         const MonitorQuery::Batch batch = query.nextBatch(defs);
-        QCOMPARE(batch.codes.size(), 6);
-        QCOMPARE(batch.count, 10);
+        QTEST(batch.codes.size(), "listed");
+        QCOMPARE(batch.payload, payload);
+        QCOMPARE(batch.rxLen, 6 * payload.at(5) + 6);
+        QByteArray reply;
+        for (const QString &code : batch.codes)
+            reply += item(Codes::monitorGroup(code), code.mid(3).toInt(), 1);
+        query.takeReply(reply, batch, defs);
+        QTEST(query.nextBatch(defs).codes.size(), "rest");
     }
 
     void missingItemsAreAskedOnceMoreThenLeft()
@@ -158,8 +152,9 @@ private slots:
                                       QStringLiteral("5"), QStringLiteral("0x0001")};
         for (int row = 0; row < 9; ++row)
             QCOMPARE(table->item(row, 2)->text(), expected.at(row));
-        // The alarm code's cell tells what the code means; others say nothing.
-        QCOMPARE(table->item(7, 2)->toolTip(), QStringLiteral("故障码：5 （故障故障/告警）<br/>过电压"));
+        // The alarm code's cell tells what the code means, the file's texts
+        // as plain text; others say nothing.
+        QCOMPARE(table->item(7, 2)->toolTip(), QStringLiteral("故障码：5 （&lt;i&gt;故障故障/告警）<br/>过电压"));
         QVERIFY(table->item(0, 2)->toolTip().isEmpty());
         resetCommandTable();
     }
@@ -184,6 +179,11 @@ private slots:
         box->click();
         QVERIFY(!timer->isActive());
         QVERIFY(!window.isMonitorQueryBusy());
+        // A link that ends releases a query in flight at once, and a transfer too.
+        window.setMonitorQueryBusy(true);
+        window.setParamTransferBusy(true);
+        window.comStateShow(0);
+        QVERIFY(!window.isMonitorQueryBusy() && !window.isParamTransferBusy());
     }
 
     void faultCodesShowWithTheirTexts()

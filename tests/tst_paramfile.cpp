@@ -124,10 +124,12 @@ private slots:
 
     void exportThenImportKeepsEveryValueExactly()
     {
-        setValues({QStringLiteral("3"), QStringLiteral("-100000"), QString(), QStringLiteral("4294967295")});
+        setValues({QStringLiteral("3"), QStringLiteral("-100000"), QString(), QStringLiteral("65535")});
         exportTo(QStringLiteral("set.conf"));
         QCOMPARE(lastTitle(), QStringLiteral("结果"));
-        QCOMPARE(lastText(), QStringLiteral("导出成功！"));
+        // A parameter without a value is left out, and the message says so.
+        QCOMPARE(lastText(), QStringLiteral("导出成功！\n1个参数没有读取到的值，未写入文件。"));
+        QVERIFY(!ParamFile::read(dir->path(QStringLiteral("set.conf"))).values.contains(QStringLiteral("P00_03")));
         QCOMPARE(prompts->files.last().caption, QStringLiteral("参数另存为"));
         QCOMPARE(prompts->files.last().filter, QStringLiteral("configure files(*.conf)"));
 
@@ -137,23 +139,20 @@ private slots:
         QCOMPARE(prompts->boxes.at(1).text, QStringLiteral("机型名称:<br/>固件版本:"));
         QCOMPARE(lastTitle(), QStringLiteral("参数导入完成"));
         QCOMPARE(lastText(), QStringLiteral("未发现改动的参数"));
-        QCOMPARE(values(), QStringList({QStringLiteral("3"), QStringLiteral("-100000"), QString(), QStringLiteral("4294967295")}));
-
-        // Into a table that holds other values, the file's come back exactly.
-        setValues({QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("5")});
-        importFrom(QStringLiteral("set.conf"));
-        QCOMPARE(lastText(), QStringLiteral("共有：3个值被修改"));
-        QCOMPARE(values(), QStringList({QStringLiteral("3"), QStringLiteral("-100000"), QStringLiteral("2"), QStringLiteral("4294967295")}));
-        const ParamRecord &p = param(QStringLiteral("P00_02"));
-        QCOMPARE(p.changeText, QStringLiteral("1 → -100000（参数载入）"));
-        QVERIFY((p.state & ParamState::Changed) && (p.state & ParamState::Checked));
+        QCOMPARE(values(), QStringList({QStringLiteral("3"), QStringLiteral("-100000"), QString(), QStringLiteral("65535")}));
     }
 
     void exportCarriesTheModelAndWritesAllKeysAfresh()
     {
         identifyAs(QStringLiteral("VMR-A1-0A02"), QStringLiteral("V1.04"));
         dir->write(QStringLiteral("old.conf"), confFile(QStringLiteral("x"), QStringLiteral("y"), QStringLiteral("P99_99=1\n")));
+        // Nothing read yet: no file of empty values over a good one.
         exportTo(QStringLiteral("old.conf"));
+        QCOMPARE(lastTitle(), QStringLiteral("导出失败"));
+        QCOMPARE(ParamFile::read(dir->path(QStringLiteral("old.conf"))).model, QStringLiteral("x"));
+        setValues({QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")});
+        exportTo(QStringLiteral("old.conf"));
+        QCOMPARE(lastText(), QStringLiteral("导出成功！"));
         const ParamFile::Contents c = ParamFile::read(dir->path(QStringLiteral("old.conf")));
         QCOMPARE(c.model, QStringLiteral("VMR-A1-0A02"));
         QCOMPARE(c.version, QStringLiteral("V1.04"));
@@ -178,20 +177,31 @@ private slots:
         QCOMPARE(lastTitle(), QStringLiteral("参数导入失败"));
         QCOMPARE(lastText(), QStringLiteral("参数值为空，参数不做修改"));
         QCOMPARE(prompts->boxes.last().icon, Prompt::Icon::Warning);
+
+        // A value beyond the parameter's limits comes in unticked, and is named.
+        dir->write(QStringLiteral("c.conf"), confFile(QString(), QString(), QStringLiteral("P00_01=7\nP00_02=5\n")));
+        importFrom(QStringLiteral("c.conf"));
+        QCOMPARE(prompts->boxes.at(prompts->boxes.size() - 2).text, QStringLiteral("共有：2个值被修改"));
+        QCOMPARE(lastTitle(), QStringLiteral("参数导入"));
+        QVERIFY(lastText().endsWith(QLatin1String("\nP00_01")));
+        QCOMPARE(param(QStringLiteral("P00_01")).currentValue, QStringLiteral("7"));
+        QCOMPARE(param(QStringLiteral("P00_01")).state & (ParamState::Checked | ParamState::Changed), int(ParamState::Changed));
+        QVERIFY(param(QStringLiteral("P00_02")).state & ParamState::Checked);
     }
 
     void mismatchAnsweredNoChangesNothing()
     {
         identifyAs(QStringLiteral("VMR-A1-0A02"), QStringLiteral("V1.04"));
         setValues({QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")});
+        // The box uses markup; what the file says is shown as plain text.
         dir->write(QStringLiteral("b2.conf"),
-                   confFile(QStringLiteral("VMR-B2-0B02"), QStringLiteral("V1.00"), QStringLiteral("P00_01=5\n")));
+                   confFile(QStringLiteral("<b>VMR-B2</b>"), QStringLiteral("V1.00&"), QStringLiteral("P00_01=5\n")));
         prompts->answers.append(QMessageBox::No);
         importFrom(QStringLiteral("b2.conf"));
         QCOMPARE(prompts->boxes.size(), 1);
         QCOMPARE(lastTitle(), QStringLiteral("文件与当前机型不一致"));
-        QCOMPARE(lastText(), QStringLiteral("文件机型名称:VMR-B2-0B02，<br/>固件版本:V1.00<br/>当前机型名称:VMR-A1-0A02，"
-                                            "<br/>固件版本:V1.04<br/>是否继续导入？点击Yes导入，点击No取消"));
+        QCOMPARE(lastText(), QStringLiteral("文件机型名称:&lt;b&gt;VMR-B2&lt;/b&gt;，<br/>固件版本:V1.00&amp;<br/>"
+                                            "当前机型名称:VMR-A1-0A02，<br/>固件版本:V1.04<br/>是否继续导入？点击Yes导入，点击No取消"));
         QCOMPARE(prompts->boxes.last().buttons, QMessageBox::Yes | QMessageBox::No);
         QCOMPARE(values().first(), QStringLiteral("1"));
 
@@ -259,7 +269,21 @@ private slots:
         dir->write(QStringLiteral("bin.conf"), binary);
         importFrom(QStringLiteral("bin.conf"));
         QCOMPARE(lastTitle(), QStringLiteral("参数导入失败"));
+        QVERIFY(lastText().startsWith(QStringLiteral("文件不完整（可能被截断）或格式有误，参数不做修改。\n")));
         QCOMPARE(values(), QStringList({QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")}));
+
+        // A file cut short anywhere says so, and nothing of it comes in:
+        // its last value may be cut too.
+        exportTo(QStringLiteral("whole.conf"));
+        setValues({QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0")});
+        const QByteArray whole = dir->read(QStringLiteral("whole.conf"));
+        for (int cut : {whole.size() - 2, whole.indexOf("P00_02") + 3, whole.indexOf("[Parameter]") + 4}) {
+            dir->write(QStringLiteral("cut.conf"), whole.left(cut));
+            importFrom(QStringLiteral("cut.conf"));
+            QVERIFY2(lastText().startsWith(QStringLiteral("文件不完整")), qPrintable(lastText()));
+            QCOMPARE(values().first(), QStringLiteral("0"));
+        }
+        setValues({QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")});
 
         // Values no field can carry, and text, are refused and named; the rest comes in.
         dir->write(QStringLiteral("huge.conf"),
@@ -272,9 +296,9 @@ private slots:
         QCOMPARE(prompts->boxes.last().title, QStringLiteral("参数导入"));
         QVERIFY(lastText().contains(QLatin1String("P00_01, P00_02, P00_03, P10_05")));
 
-        // The widest values still come in.
+        // The widest values still come in, from a file an editor saved with a byte-order mark.
         dir->write(QStringLiteral("edge.conf"),
-                   confFile(QString(), QString(), QStringLiteral("P00_02=-2147483648\nP00_03=4294967295\nP10_05=65535\n")));
+                   "\xEF\xBB\xBF" + confFile(QString(), QString(), QStringLiteral("P00_02=-2147483648\nP00_03=4294967295\nP10_05=65535\n")));
         importFrom(QStringLiteral("edge.conf"));
         QCOMPARE(values(), QStringList({QStringLiteral("1"), QStringLiteral("-2147483648"), QStringLiteral("4294967295"),
                                         QStringLiteral("65535")}));
@@ -285,11 +309,13 @@ private slots:
         dir->write(QStringLiteral("large.conf"), large);
         importFrom(QStringLiteral("large.conf"));
         QCOMPARE(lastTitle(), QStringLiteral("参数导入失败"));
+        QVERIFY(lastText().startsWith(QStringLiteral("文件无法读取，参数不做修改。\n")));
         QCOMPARE(values().first(), QStringLiteral("1"));
     }
 
     void exportThatCannotBeWrittenSaysSo()
     {
+        setValues({QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")});
         exportTo(QStringLiteral("no/such/folder/set.conf"));
         QCOMPARE(lastTitle(), QStringLiteral("导出失败"));
         QCOMPARE(prompts->boxes.last().icon, Prompt::Icon::Critical);

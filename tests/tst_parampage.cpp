@@ -146,6 +146,7 @@ private slots:
         window->paramTable_SetValue(table()->model()->index(rowOf(QStringLiteral("P01_00")), 3));
         // The user clicks another row while the dialog is open.
         table()->setCurrentCell(rowOf(QStringLiteral("P01_01")), 3);
+        QCOMPARE(dialog()->findChild<QLabel *>(QStringLiteral("label_Name"))->textFormat(), Qt::PlainText);
         dialog()->setInput(QStringLiteral("321"));
         dialog()->InputOKCheck();
         QCOMPARE(window->definitions().findParam(QStringLiteral("P01_00"))->currentValue, QStringLiteral("321"));

@@ -84,6 +84,8 @@ private slots:
         const ParamTransfer::Request r = ParamTransfer::readRange({QStringLiteral("P03_07")}, true);
         QCOMPARE(r.payload, QByteArray::fromHex("030703070100"));
         QCOMPARE(r.txLen, 12);
+        // A code beyond a byte never goes out as another one.
+        QVERIFY(!ParamTransfer::readRange({QStringLiteral("P03_256")}, true).ok);
     }
 
     void readListCountsOnlyTheCodesSent()
@@ -95,7 +97,9 @@ private slots:
         QCOMPARE(r.txLen, 30);
         QCOMPARE(r.rxLen, 4 * 12 + 6);
         // A code that does not parse is left out, and so is its reply item.
-        r = ParamTransfer::readList({QStringLiteral("P01_01"), QStringLiteral("P0101"), QStringLiteral("P01_03")}, true);
+        r = ParamTransfer::readList({QStringLiteral("P01_01"), QStringLiteral("P0101"), QStringLiteral("P01_256"),
+                                     QStringLiteral("P01_03")},
+                                    true);
         QCOMPARE(r.payload, QByteArray::fromHex("01010103"));
         QCOMPARE(r.rxLen, 6 * 2 + 6);
     }
@@ -137,12 +141,13 @@ private slots:
     void valuesThatCannotBeSentAreRefused()
     {
         Definitions defs;
-        for (const char *code : {"P01_01", "P01_02", "P01_03", "P01_04"})
+        for (const char *code : {"P01_01", "P01_02", "P01_03", "P01_04", "P01_300"})
             add(defs, param(QString::fromLatin1(code)));
         defs.findParam(QStringLiteral("P01_01"))->currentValue = QStringLiteral("abc");
         defs.findParam(QStringLiteral("P01_02"))->currentValue = QStringLiteral("70000");
         defs.findParam(QStringLiteral("P01_03"))->currentValue = QStringLiteral("");
         defs.findParam(QStringLiteral("P01_04"))->currentValue = QStringLiteral("12");
+        defs.findParam(QStringLiteral("P01_300"))->currentValue = QStringLiteral("5"); // index beyond a byte
         for (ParamRecord &p : defs.paramGroups[1])
             p.state |= ParamState::ToWrite;
         QStringList refused;
@@ -150,7 +155,7 @@ private slots:
         const ParamTransfer::Request r = ParamTransfer::download(codes, defs, false, &refused);
         QCOMPARE(r.sent, QStringList{QStringLiteral("P01_04")});
         QCOMPARE(r.payload, QByteArray::fromHex("0104000C"));
-        QCOMPARE(refused.size(), 3);
+        QCOMPARE(refused.size(), 4);
         QVERIFY(refused.first().startsWith(QStringLiteral("P01_01")));
         // Refused codes are no longer marked, so the transfer moves on.
         QCOMPARE(ParamTransfer::collect(defs, ParamState::ToWrite, 6), QStringList{QStringLiteral("P01_04")});

@@ -1242,6 +1242,96 @@ Check it at the drive.</translation>
         <source>驱动器没有应答。</source>
         <translation>The drive did not answer.</translation>
     </message>
+    <message>
+        <source>参数定义文件</source>
+        <translation>Parameter definition file</translation>
+    </message>
+    <message>
+        <source>伺服信息表中的参数定义文件名无效，未载入。</source>
+        <translation>The servo information table names an invalid parameter definition file; it was not loaded.</translation>
+    </message>
+    <message>
+        <source>文件名必须是ParameterFile文件夹中的文件，不能含路径分隔符或“..”。</source>
+        <translation>The file name must name a file in the ParameterFile folder, without path separators or &quot;..&quot;.</translation>
+    </message>
+    <message>
+        <source>机型：%1</source>
+        <translation>Model: %1</translation>
+    </message>
+    <message>
+        <source>文件名：%1</source>
+        <translation>File name: %1</translation>
+    </message>
+    <message>
+        <source>没有可导出的参数值，未写入文件。</source>
+        <translation>There are no parameter values to export; no file was written.</translation>
+    </message>
+    <message>
+        <source>请先从驱动器读取参数。</source>
+        <translation>Please read the parameters from the drive first.</translation>
+    </message>
+    <message>
+        <source>%1个参数没有读取到的值，未写入文件。</source>
+        <translation>%1 parameter(s) have no value read and were not written to the file.</translation>
+    </message>
+    <message>
+        <source>文件不完整（可能被截断）或格式有误，参数不做修改。</source>
+        <translation>The file is incomplete (it may have been cut short) or malformed; no parameter was changed.</translation>
+    </message>
+    <message>
+        <source>文件无法读取，参数不做修改。</source>
+        <translation>The file cannot be read; no parameter was changed.</translation>
+    </message>
+    <message>
+        <source>以下参数的文件值超出参数范围，已载入但未勾选，不会被下载：
+%1</source>
+        <translation>The file values of these parameters lie outside their limits; they were loaded but not checked and will not be downloaded:
+%1</translation>
+    </message>
+    <message>
+        <source>参数定义文件没有完整载入。</source>
+        <translation>The parameter definition file was not loaded completely.</translation>
+    </message>
+    <message>
+        <source>文件：%1</source>
+        <translation>File: %1</translation>
+    </message>
+    <message>
+        <source>文件不存在或无法读取。</source>
+        <translation>The file does not exist or cannot be read.</translation>
+    </message>
+    <message>
+        <source>读取在第%1行中断：%2</source>
+        <translation>Reading stopped at line %1: %2</translation>
+    </message>
+    <message>
+        <source>文件中没有Root元素。</source>
+        <translation>The file has no Root element.</translation>
+    </message>
+    <message>
+        <source>以下代码的组号或序号超出通信范围（0~255），未载入：%1</source>
+        <translation>These codes have a group or index beyond the communication range (0 to 255) and were not loaded: %1</translation>
+    </message>
+    <message>
+        <source>已载入：%1个参数，%2个监视量，%3个故障码。</source>
+        <translation>Loaded: %1 parameters, %2 monitor variables, %3 fault codes.</translation>
+    </message>
+    <message>
+        <source>下载中断</source>
+        <translation>Download interrupted</translation>
+    </message>
+    <message>
+        <source>下载参数时通信中断。</source>
+        <translation>The communication ended while parameters were being downloaded.</translation>
+    </message>
+    <message>
+        <source>以下参数的值可能已经写入驱动器：%1</source>
+        <translation>The values of these parameters may already have been written to the drive: %1</translation>
+    </message>
+    <message>
+        <source>是否在重新连接后从驱动器读回这些参数？</source>
+        <translation>Read these parameters back from the drive after reconnecting?</translation>
+    </message>
 </context>
 <context>
     <name>ManualRunMachine</name>
@@ -1492,6 +1582,10 @@ Check it at the drive, or reconnect and switch the servo off.</translation>
     <message>
         <source>: 设置失败（应答代码 %1）</source>
         <translation>: not set (reply code %1)</translation>
+    </message>
+    <message>
+        <source>: 参数代码超出通信范围</source>
+        <translation>: parameter code beyond the communication range</translation>
     </message>
 </context>
 <context>
