@@ -29,13 +29,14 @@ QMessageBox::Icon messageIcon(Icon icon)
 }
 
 QMessageBox::StandardButton showBox(QWidget *parent, Icon icon, const QString &title, const QString &text,
-                                    QMessageBox::StandardButtons buttons)
+                                    QMessageBox::StandardButtons buttons, bool rich = false)
 {
     Box box;
     box.icon = icon;
     box.title = title;
     box.text = text;
     box.buttons = buttons;
+    box.rich = rich;
     return show(parent, box);
 }
 
@@ -66,6 +67,7 @@ QMessageBox::StandardButton show(QWidget *parent, const Box &box)
     if (boxHandler())
         return boxHandler()(box);
     QMessageBox message(messageIcon(box.icon), box.title, box.text, box.buttons, parent);
+    message.setTextFormat(box.rich ? Qt::RichText : Qt::PlainText);
     if (box.defaultButton != QMessageBox::NoButton)
         message.setDefaultButton(box.defaultButton);
     return QMessageBox::StandardButton(message.exec());
@@ -93,6 +95,24 @@ QMessageBox::StandardButton question(QWidget *parent, const QString &title, cons
                                      QMessageBox::StandardButtons buttons)
 {
     return showBox(parent, Icon::Question, title, text, buttons);
+}
+
+QMessageBox::StandardButton information(QWidget *parent, const QString &title, const Rich &text,
+                                        QMessageBox::StandardButtons buttons)
+{
+    return showBox(parent, Icon::Information, title, text.text, buttons, true);
+}
+
+QMessageBox::StandardButton warning(QWidget *parent, const QString &title, const Rich &text,
+                                    QMessageBox::StandardButtons buttons)
+{
+    return showBox(parent, Icon::Warning, title, text.text, buttons, true);
+}
+
+QMessageBox::StandardButton critical(QWidget *parent, const QString &title, const Rich &text,
+                                     QMessageBox::StandardButtons buttons)
+{
+    return showBox(parent, Icon::Critical, title, text.text, buttons, true);
 }
 
 QString getSaveFileName(QWidget *parent, const QString &caption, const QString &directory, const QString &filter)

@@ -20,6 +20,16 @@ struct Box {
     QString text;
     QMessageBox::StandardButtons buttons;
     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+    // Plain text unless the text carries the tool's own markup (Rich below).
+    bool rich = false;
+};
+
+// A box text that carries the tool's own markup (line breaks, colours).
+// Whatever it quotes from files or from the drive has been escaped with
+// QString::toHtmlEscaped(). Every other text is shown as plain text, so that
+// nothing from outside is ever taken for markup.
+struct Rich {
+    QString text;
 };
 
 struct FileRequest {
@@ -46,6 +56,12 @@ QMessageBox::StandardButton critical(QWidget *parent, const QString &title, cons
                                      QMessageBox::StandardButtons buttons = QMessageBox::Ok);
 QMessageBox::StandardButton question(QWidget *parent, const QString &title, const QString &text,
                                      QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No);
+QMessageBox::StandardButton information(QWidget *parent, const QString &title, const Rich &text,
+                                        QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+QMessageBox::StandardButton warning(QWidget *parent, const QString &title, const Rich &text,
+                                    QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+QMessageBox::StandardButton critical(QWidget *parent, const QString &title, const Rich &text,
+                                     QMessageBox::StandardButtons buttons = QMessageBox::Ok);
 
 // An empty result means the user cancelled.
 QString getSaveFileName(QWidget *parent, const QString &caption, const QString &directory, const QString &filter);

@@ -15,6 +15,8 @@ QString twoDigits(const QString &code)
 
 void MainWindow::setupFaultPage()
 {
+    // Fault names come from the definition file.
+    ui->label_ManualRun_ErrorCode_3->setTextFormat(Qt::PlainText);
     fillFaultTestList();
     showFaultCode(0);
 }
@@ -33,7 +35,8 @@ void MainWindow::showFaultTexts(const QString &code, const FaultRecord *fault, b
         ui->label_ManualRun_ErrorCode->setText(tr("报警代码：%1").arg(shown));
         ui->textEdit_ManualRun_ErrorDetial->setHtml(
             fault ? tr("%1-%2<br/>【故障原因】%3<br/>【故障排除】%4")
-                        .arg(shown, fault->FaultWarmName, fault->FaultWarmContext, fault->FaultWarmExclude)
+                        .arg(shown, fault->FaultWarmName.toHtmlEscaped(), fault->FaultWarmContext.toHtmlEscaped(),
+                             fault->FaultWarmExclude.toHtmlEscaped())
                   : QString());
     }
     ui->label_ManualRun_ErrorCode_3->setText(tr("报警代码：%1（%2）").arg(shown, fault ? fault->FaultWarmName : QString()));

@@ -74,16 +74,17 @@ void MainWindow::on_pushButton_paramImportFile_clicked()
     const QString fileVersion = file.version.toHtmlEscaped();
     if (file.model == deviceModel && file.version == deviceVersion) {
         const QMessageBox::StandardButton button = Prompt::information(
-            this, tr("当前文件机型版本信息"), tr("机型名称:%1<br/>固件版本:%2").arg(fileModel, fileVersion));
+            this, tr("当前文件机型版本信息"), Prompt::Rich{tr("机型名称:%1<br/>固件版本:%2").arg(fileModel, fileVersion)});
         qCDebug(lcWindow) << "button=" << button;
         if (button != QMessageBox::Ok)
             return;
     } else {
         const QMessageBox::StandardButton button =
             Prompt::warning(this, tr("文件与当前机型不一致"),
-                            tr("文件机型名称:%1，<br/>固件版本:%2<br/>当前机型名称:%3，<br/>固件版本:%4<br/>"
-                               "是否继续导入？点击Yes导入，点击No取消")
-                                .arg(fileModel, fileVersion, deviceModel.toHtmlEscaped(), deviceVersion.toHtmlEscaped()),
+                            Prompt::Rich{tr("文件机型名称:%1，<br/>固件版本:%2<br/>当前机型名称:%3，<br/>固件版本:%4<br/>"
+                                            "是否继续导入？点击Yes导入，点击No取消")
+                                             .arg(fileModel, fileVersion, deviceModel.toHtmlEscaped(),
+                                                  deviceVersion.toHtmlEscaped())},
                             QMessageBox::Yes | QMessageBox::No);
         if (button != QMessageBox::Yes)
             return;

@@ -602,7 +602,7 @@ void MainWindow::finishDownload()
     bool failed = false;
     const QString summary = ParamTransfer::downloadSummary(successTotal, failTotal, failDetails, &failed);
     if (failed)
-        Prompt::critical(this, tr("参数设置结果"), summary);
+        Prompt::critical(this, tr("参数设置结果"), Prompt::Rich{summary});
     else
-        Prompt::information(this, tr("参数设置结果"), summary);
+        Prompt::information(this, tr("参数设置结果"), Prompt::Rich{summary});
 }

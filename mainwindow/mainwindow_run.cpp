@@ -194,7 +194,8 @@ void ManualRunPage::warn(const QString &title, const QString &text) { Prompt::wa
 QMessageBox::StandardButton ManualRunPage::ask(const QString &title, const QString &text,
                                            QMessageBox::StandardButtons buttons)
 {
-    return Prompt::information(w, title, text, buttons);
+    // The machine's questions carry line breaks and numbers only.
+    return Prompt::information(w, title, Prompt::Rich{text}, buttons);
 }
 
 void ManualRunPage::pauseComm(bool paused) { emit w->commTestPause(paused); }
@@ -433,7 +434,7 @@ void MainWindow::on_pushButton_ManualRunServoON_clicked()
         return;
     }
     const auto answer = Prompt::warning(this, tr("确定运行？"),
-                                        tr("点击OK后伺服将处于通电运行状态!<br/>请确保机械行程及人身安全，避免发生危险！"),
+                                        Prompt::Rich{tr("点击OK后伺服将处于通电运行状态!<br/>请确保机械行程及人身安全，避免发生危险！")},
                                         QMessageBox::Ok | QMessageBox::Cancel);
     if (answer == QMessageBox::Ok)
         manualRunEvent(ManualRunMachine::User, ManualRunMachine::ServoOn, true);

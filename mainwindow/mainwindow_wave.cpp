@@ -359,8 +359,11 @@ void MainWindow::redisplayChannel(int channel)
 
 void MainWindow::setCurveTitle(int channel)
 {
-    m_curves[size_t(channel)]->setTitle(waveName(channel) + QStringLiteral("\nRate: 1 : ")
-                                        + QString::number(double(m_scale[size_t(channel)]), 'g') + QLatin1Char(' '));
+    // Channel names come from definition and waveform files: plain text.
+    m_curves[size_t(channel)]->setTitle(
+        QwtText(waveName(channel) + QStringLiteral("\nRate: 1 : ")
+                    + QString::number(double(m_scale[size_t(channel)]), 'g') + QLatin1Char(' '),
+                QwtText::PlainText));
 }
 
 void MainWindow::autoScaleValueAxis()
@@ -425,8 +428,7 @@ void MainWindow::changeScale(int channel, const QString &text)
     m_scale[size_t(channel)] = scale;
     redisplayChannel(channel);
     autoScaleValueAxis();
-    m_curves[size_t(channel)]->setTitle(waveName(channel)
-                                        + QStringLiteral("\nRate: 1 : %1 ").arg(QString::number(double(scale), 'g')));
+    setCurveTitle(channel);
     ui->qwtPlot->replot();
 }
 

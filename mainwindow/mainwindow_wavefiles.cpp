@@ -79,12 +79,12 @@ void MainWindow::waveDataSave()
         if (!path.isEmpty())
             QFile::remove(path);
         Prompt::critical(this, tr("数据保存结果"),
-                         tr("保存失败！<br/>%1<br/>%2").arg((path.isEmpty() ? folder : path).toHtmlEscaped(),
-                                                           error.toHtmlEscaped()));
+                         Prompt::Rich{tr("保存失败！<br/>%1<br/>%2").arg((path.isEmpty() ? folder : path).toHtmlEscaped(),
+                                                                         error.toHtmlEscaped())});
         return;
     }
     Prompt::information(this, tr("数据保存结果"),
-                        tr("保存成功！<br/>波形点数：%1<br/>保存到:%2").arg(m_wave.longest()).arg(path.toHtmlEscaped()));
+                        Prompt::Rich{tr("保存成功！<br/>波形点数：%1<br/>保存到:%2").arg(m_wave.longest()).arg(path.toHtmlEscaped())});
 }
 
 void MainWindow::waveDataSaveAs()
@@ -102,10 +102,10 @@ void MainWindow::waveDataSaveAs()
     if (!writeWaveFile(path, &error)) {
         qCDebug(lcWindow) << "Cannot open file for writing" << error;
         Prompt::critical(this, tr("数据保存结果"),
-                         tr("保存失败！<br/>%1<br/>%2").arg(path.toHtmlEscaped(), error.toHtmlEscaped()));
+                         Prompt::Rich{tr("保存失败！<br/>%1<br/>%2").arg(path.toHtmlEscaped(), error.toHtmlEscaped())});
         return;
     }
-    Prompt::information(this, tr("数据保存结果"), tr("保存成功！<br/>波形点数：%1").arg(m_wave.longest()));
+    Prompt::information(this, tr("数据保存结果"), Prompt::Rich{tr("保存成功！<br/>波形点数：%1").arg(m_wave.longest())});
 }
 
 void MainWindow::exportDocument()
@@ -129,7 +129,7 @@ void MainWindow::exportDocument()
     QString error;
     if (!PlotExport::save(ui->qwtPlot, path, QSizeF(300, 200), 85, &error)) {
         Prompt::critical(this, tr("截图结果"),
-                         tr("截图保存失败：%1<br/>%2").arg(path.toHtmlEscaped(), error.toHtmlEscaped()));
+                         Prompt::Rich{tr("截图保存失败：%1<br/>%2").arg(path.toHtmlEscaped(), error.toHtmlEscaped())});
         return;
     }
     Prompt::information(this, tr("截图结果"), tr("截图保存成功"));
@@ -160,7 +160,7 @@ void MainWindow::importWaveData(QString sFilePath)
         const QFileInfo info(sFilePath);
         if (info.exists() && !info.isFile())
             Prompt::warning(this, tr("导入波形"),
-                            tr("不是普通文件（管道或设备），无法导入：<br/>%1").arg(sFilePath.toHtmlEscaped()));
+                            Prompt::Rich{tr("不是普通文件（管道或设备），无法导入：<br/>%1").arg(sFilePath.toHtmlEscaped())});
         else
             Prompt::warning(this, tr("导入波形"), tr("文件无法打开：%1").arg(file.error));
         return;

@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStringListModel>
+#include <QTimer>
 #include <QtTest>
 
 // Receives the addresses the desktop would open.
@@ -194,6 +195,33 @@ private slots:
         // Cancelling the file dialog writes nothing and says nothing.
         monitor.dataSave();
         QCOMPARE(prompts.boxes.size(), 2);
+    }
+
+    // Text from files and from the drive never turns into markup; only the
+    // tool's own marked-up texts are rich.
+    void boxesShowOutsideTextAsItIs_data()
+    {
+        QTest::addColumn<bool>("rich");
+        QTest::newRow("plain") << false;
+        QTest::newRow("the tool's own markup") << true;
+    }
+
+    void boxesShowOutsideTextAsItIs()
+    {
+        QFETCH(bool, rich);
+        Qt::TextFormat shown = Qt::AutoText;
+        QTimer::singleShot(0, [&shown] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                shown = box->textFormat();
+                box->accept();
+            }
+        });
+        const QString fromAFile = QStringLiteral("<b>VMR</b><img src=\"x.png\">");
+        if (rich)
+            Prompt::warning(nullptr, QStringLiteral("t"), Prompt::Rich{fromAFile.toHtmlEscaped() + QStringLiteral("<br/>")});
+        else
+            Prompt::warning(nullptr, QStringLiteral("t"), fromAFile);
+        QCOMPARE(shown, rich ? Qt::RichText : Qt::PlainText);
     }
 
     void errorListStampsItsMessages()
