@@ -23,6 +23,7 @@ public:
     void errorCount(quint32 value) override { emit q->communicateEr(value); }
     void idle() override { emit q->serial_IDLE(); }
     void waveformSamples(const QByteArray &samples) override { emit q->waveform_putDataToShow(samples); }
+    void waveformGap(int sampleSets) override { emit q->waveform_gap(sampleSets); }
     void debugMessage(int id, const QByteArray &message) override { emit q->debugDataReturn(id, message); }
 
     void traffic(const QByteArray &bytes, quint8 direction) override

@@ -329,6 +329,8 @@ private slots:
         // The drive does not know this command; the test answers for it.
         commandTable[Cmd::WaveTriggerAck].rxLen = 70;
         put(Cmd::WaveTriggerAck);
+        // What comes before the request has gone out is no reply to it.
+        QTRY_COMPARE(requestsOf(*drive, 0x0F, 0x01).size(), 1);
         const QByteArray reply = buildFrame(0x0F, 0x01, QByteArray(64, '\x42'));
         QByteArray first = QByteArray::fromHex("013D") + reply.left(61);
         QByteArray rest = QByteArray::fromHex("0109") + reply.mid(61);
@@ -344,6 +346,7 @@ private slots:
         // A full report alone is handed on no sooner than 10 ms later.
         traffic.clear();
         put(Cmd::WaveTriggerAck);
+        QTRY_COMPARE(requestsOf(*drive, 0x0F, 0x01).size(), 2);
         QElapsedTimer timer;
         timer.start();
         HidStandIn::injectReport(drive->port(), first, 0);
