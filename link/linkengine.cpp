@@ -285,6 +285,13 @@ void LinkEngine::giveUp()
 {
     m_exchangeStep = 0;
     m_partial = false;
+    const int index = m_current.record.index;
+    if (index == Cmd::VersionCheck1 || index == Cmd::VersionCheck2) {
+        // A drive without the EEPROM version commands never answers them;
+        // that is no reason to end the link.
+        qCDebug(lcLink) << "no answer to record" << index << "- given up, the link goes on";
+        return;
+    }
     qCDebug(lcLink) << "通信超时，准备退出";
     requestExit();
 }

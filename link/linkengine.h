@@ -122,7 +122,7 @@ private:
     // Before a record's first send: what arrived until now is no reply to it.
     void settleInput(qint64 now);
     void awaitReply(qint64 now);
-    // After the last silence: ends the link.
+    // After the last silence: ends the link, or gives up only the record.
     void giveUp();
     void acceptReply(qint64 now);
     void deliverDebug();
