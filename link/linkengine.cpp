@@ -507,8 +507,10 @@ void LinkEngine::flushAssemblies(qint64 now, int forceStream)
 void LinkEngine::pushMessage(int stream, const QByteArray &message)
 {
     QList<QByteArray> &list = m_messages[size_t(stream)];
-    if (list.size() >= kMaxWaitingMessages)
+    if (list.size() >= kMaxWaitingMessages) {
         list.removeFirst();
+        countError();
+    }
     list.append(message);
 }
 

@@ -73,7 +73,8 @@ public:
     // A stream's assembly buffer is handed on once it holds more than this.
     static constexpr int kFlushSize = 205;
     // Messages waiting per stream; a device that floods a stream nobody reads
-    // loses its oldest messages instead of growing the list for ever.
+    // loses its oldest messages (each counted as an error) instead of growing
+    // the list for ever.
     static constexpr int kMaxWaitingMessages = 256;
     // Reads that take in what the device has sent before a request goes out.
     static constexpr int kMaxSettleReads = 64;
