@@ -13,7 +13,9 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
+#include <thread>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -369,6 +371,36 @@ private slots:
         worker->transaction(drive->port(), 115200, 8, 0, 1);
         QVERIFY(state.wait(3000));
         QCOMPARE(state.first().first().value<uint16_t>(), uint16_t(1));
+        put(Cmd::IdleQuery);
+        QTRY_COMPARE(replies.size(), 1);
+    }
+
+    // A connect while the link is ending, and another right after it ended:
+    // the window never waits for the link that runs then, and it stays up.
+    void connectTwiceInQuickSuccessionNeverBlocks()
+    {
+        connectLink();
+        worker->communicateDisConnect();
+        worker->transaction(drive->port(), 115200, 8, 0, 1);
+        QVERIFY(worker->wait(3000)); // its end is still to be told to this thread
+        QSignalSpy state(relay.get(), &Relay::communicateState);
+        worker->transaction(drive->port(), 115200, 8, 0, 1);
+        // Should this thread wait for the running link, only ending it helps.
+        std::atomic<bool> waiting{true};
+        std::atomic<bool> rescued{false};
+        std::thread watchdog([&] {
+            for (int i = 0; i < 100 && waiting; ++i)
+                QThread::msleep(50);
+            if (waiting) {
+                rescued = true;
+                worker->communicateDisConnect();
+            }
+        });
+        QVERIFY(state.wait(3000));
+        QTest::qWait(100);
+        waiting = false;
+        watchdog.join();
+        QVERIFY(!rescued);
         put(Cmd::IdleQuery);
         QTRY_COMPARE(replies.size(), 1);
     }
