@@ -4,6 +4,7 @@
 #include "link/frame.h"
 #include "link/serialthread.h"
 #include "link/serialtransport.h"
+#include "mainwindow/portscan.h"
 #include "sim/driveendpoint.h"
 #include "sim/hidstandin/hidstandin.h"
 #include "sim/ptydriveserver.h"
@@ -215,6 +216,12 @@ private slots:
 
     void cleanup()
     {
+        if (isHid()) {
+            // The window scans for devices while the worker uses one: still
+            // one thread calls hidapi.
+            QCOMPARE(PortScan::enumerateHid().size(), 1);
+            QCOMPARE(HidStandIn::callingThreads(), 1);
+        }
         endLink();
         worker.reset();
         relay.reset();
