@@ -97,6 +97,7 @@ void LinkEngine::begin(LinkTransport *transport)
     m_waveMode = false;
     m_draining = false;
     m_held.clear();
+    m_heldSearched = 0;
     m_startCopies = 0;
     const qint64 now = m_clock.nowMs();
     m_nextIdle = now + kIdleMs;
@@ -320,6 +321,7 @@ void LinkEngine::acceptReply(qint64 now)
         m_waveMode = true;
         m_parser.reset();
         m_held.clear();
+        m_heldSearched = 0;
         m_startCopies = m_matcher.lateCopies().size();
         if (m_startCopies > 0) {
             // The drive looks for its acknowledgements in the stream itself.
@@ -345,15 +347,19 @@ void LinkEngine::takeWaveform(const QByteArray &bytes, qint64 now)
         return;
     }
     m_held += bytes;
+    const int ackLength = uint8_t(m_startAck.at(3));
     int at;
-    while (m_startCopies > 0 && (at = ReplyMatcher::findFrame(m_held, m_startAck)) >= 0) {
+    while (m_startCopies > 0 && (at = ReplyMatcher::findFrame(m_held, m_startAck, m_heldSearched)) >= 0) {
         // The drive took the resent start too and began its stream again:
         // what came before this acknowledgement is not part of the capture.
         qCDebug(lcLink) << "start acknowledged again, the stream begins afresh";
-        m_held.remove(0, at + uint8_t(m_startAck.at(3)));
+        m_held.remove(0, at + ackLength);
+        m_heldSearched = 0;
         m_parser.reset();
         --m_startCopies;
     }
+    // An acknowledgement can only begin in the last bytes, once more have come.
+    m_heldSearched = qMax(0, m_held.size() - ackLength + 1);
     if (m_startCopies > 0 && now <= m_holdUntil)
         return;
     releaseHeldWaveform();
@@ -362,6 +368,7 @@ void LinkEngine::takeWaveform(const QByteArray &bytes, qint64 now)
 void LinkEngine::releaseHeldWaveform()
 {
     m_startCopies = 0;
+    m_heldSearched = 0;
     QByteArray held;
     held.swap(m_held);
     feedParser(held);

@@ -194,7 +194,8 @@ private:
     // drive then starts its stream afresh. Until that acknowledgement has
     // come, or can no longer come, the stream is held back.
     QByteArray m_held;
-    QByteArray m_startAck; // header of the acknowledgement
+    int m_heldSearched = 0; // no acknowledgement begins before this
+    QByteArray m_startAck;  // header of the acknowledgement
     int m_startCopies = 0;
     qint64 m_holdUntil = 0;
     bool m_draining = false;

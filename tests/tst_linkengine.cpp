@@ -1,6 +1,6 @@
 // The worker's loop, pass by pass, on a clock the test steps: exchange
-// timing, resends, report splitting, message assembly, waveform mode and the
-// idle signal, exact to the millisecond.
+// timing, resends, late replies, report splitting, message assembly,
+// waveform mode and the idle signal, exact to the millisecond.
 
 #include "link/frame.h"
 #include "link/linkengine.h"
@@ -410,20 +410,6 @@ private slots:
         QCOMPARE(rig.transport.writes[1].pass, rig.transport.writes[0].pass + 1);
         QCOMPARE(rig.transport.writes[0].bytes + rig.transport.writes[1].bytes,
                  buildRequest(commandTable[Cmd::FirmwarePacket], payload.left(113)));
-    }
-
-    void fullReportWaits10msForItsContinuation()
-    {
-        Rig rig(61);
-        rig.queue(Cmd::ReadMonitor); // expects 70 bytes
-        rig.runFor(3);
-        const QByteArray reply = buildFrame(0x04, 0x01, QByteArray(64, '\x5A'));
-        const qint64 t0 = rig.clock.t;
-        rig.transport.deliver(t0 + 1, reply.left(61), 10);
-        rig.transport.deliver(t0 + 7, reply.mid(61), 0);
-        QVERIFY(rig.runUntil([&] { return !rig.events.replies.isEmpty(); }));
-        QCOMPARE(rig.events.incoming(), QList<QByteArray>{reply});
-        QCOMPARE(rig.events.replyTimes.first(), t0 + 7);
     }
 
     void moreThan205BytesAreHandedOnAtOnce()
