@@ -62,7 +62,8 @@ public:
 class LinkEngine
 {
 public:
-    static constexpr int kReplyTimeoutMs = 200;
+    // The wait for a reply, after which the record goes out again.
+    static constexpr int kReplyTimeoutMs = ReplyMatcher::kResendAfterMs;
     static constexpr int kSendsPerRecord = 3;
     static constexpr int kPartialReplyMs = 50;
     static constexpr int kKeepAliveMs = 100;
