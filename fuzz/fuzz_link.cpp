@@ -6,12 +6,13 @@
 // into deliveries, then the bytes the drive sends.
 //   byte 0           awaited records R = 1 + (b & 3)
 //   2 bytes each     record: table index (b % 19); with bit 7 set, the next
-//                    byte replaces its expected reply length, as pages do
+//                    byte replaces its expected reply length, as pages do;
+//                    bit 5 adds one send, bit 6 two (resends after 200 ms)
 //   1 byte           delivery sizes D = 1 + (b & 7)
 //   D bytes          delivery size b & 0x7F (0 allowed); bit 7 set: the
 //                    delivery comes 100 s after the one before, else 1 ms
 //   the rest         the stream
-// Each decision of the matcher moves on to the next awaited record.
+// Each accepted reply moves on to the next awaited record.
 
 #include "fuzz/fuzzsupport.h"
 
@@ -36,111 +37,105 @@ struct Delivery {
     qint64 stepMs;
 };
 
-// The matcher over every delivery, checked against a plain model of what it
-// holds: it decides only on whole replies, consumes exactly one expected
-// length per decision, accepts only bytes that were fed, and never holds
-// more than kMaxPending bytes.
-void runMatcher(const QVector<Frame> &awaited, const QVector<QByteArray> &chunks,
-                const QVector<qint64> &times)
+bool validFrameAt(const QByteArray &bytes, int at)
 {
-    ReplyMatcher matcher;
-    QByteArray model;
-    qint64 lastCall = 0;
-    bool called = false;
-    int which = 0;
-    bool accepted = false;
-    for (int i = 0; i < chunks.size(); ++i) {
-        const Frame &sent = awaited[which];
-        const qint64 now = times[i];
-        if (called && now - lastCall >= ReplyMatcher::kStaleMs)
-            model.clear();
-        called = true;
-        lastCall = now;
-        model.append(chunks[i]);
-        if (model.size() > ReplyMatcher::kMaxPending)
-            model.remove(0, model.size() - ReplyMatcher::kMaxPending);
-
-        const ReplyMatcher::Result result = matcher.match(chunks[i], sent, now);
-        const int expected = qMax<int>(sent.rxLen, FrameFormat::kOverhead);
-        FUZZ_CHECK(matcher.pending().size() <= ReplyMatcher::kMaxPending);
-        if (result == ReplyMatcher::Incomplete) {
-            FUZZ_CHECK(model.size() < expected);
-            FUZZ_CHECK(matcher.pending() == model);
-            continue;
-        }
-        FUZZ_CHECK(model.size() >= expected);
-        const QByteArray decided = model.left(expected);
-        model.remove(0, expected);
-        FUZZ_CHECK(matcher.pending() == model);
-
-        const auto *bytes = reinterpret_cast<const uint8_t *>(decided.constData());
-        const bool headerOk = bytes[0] == FrameFormat::kHead && bytes[1] == sent.cmd && bytes[2] == sent.subCmd
-                              && bytes[3] == sent.rxLen;
-        if (result == ReplyMatcher::Accepted) {
-            accepted = true;
-            FUZZ_CHECK(headerOk);
-            FUZZ_CHECK(matcher.lastReply() == decided);
-            if (sent.rxLen >= FrameFormat::kOverhead)
-                FUZZ_CHECK(frameIsValid(decided));
-            // What a page gets: the payload behind rxData, as the window copies it.
-            const uint8_t *payload = matcher.replyPayload();
-            FUZZ_CHECK(payload == reinterpret_cast<const uint8_t *>(matcher.lastReply().constData())
-                                      + FrameFormat::kHeaderSize);
-            Frame record = sent;
-            record.rxData = const_cast<uint8_t *>(payload);
-            const int length = qMin(int(sent.rxLen) - FrameFormat::kOverhead, ReplyDispatch::kMaxPayload);
-            FUZZ_CHECK(ReplyDispatch::copyPayload(record)
-                       == (length > 0 ? decided.mid(FrameFormat::kHeaderSize, length) : QByteArray()));
-        } else {
-            FUZZ_CHECK(result == ReplyMatcher::HeaderMismatch || result == ReplyMatcher::ChecksumMismatch);
-            FUZZ_CHECK((result == ReplyMatcher::HeaderMismatch) == !headerOk);
-        }
-        FUZZ_CHECK((matcher.replyPayload() != nullptr) == accepted);
-        which = (which + 1) % awaited.size();
-    }
-    const QByteArray left = matcher.takePending();
-    FUZZ_CHECK(left == model);
-    FUZZ_CHECK(matcher.pending().isEmpty());
-    matcher.clear();
-    FUZZ_CHECK(matcher.replyPayload() == nullptr && matcher.lastReply().isEmpty());
+    if (at + FrameFormat::kHeaderSize > bytes.size() || uint8_t(bytes.at(at)) != FrameFormat::kHead)
+        return false;
+    const int length = uint8_t(bytes.at(at + 3));
+    return length >= FrameFormat::kOverhead && at + length <= bytes.size() && frameIsValid(bytes.mid(at, length));
 }
 
-// The search for a start's acknowledgement among other bytes: it accepts
-// only a whole reply with the awaited header and a good checksum, the first
-// one the bytes hold, whatever the split; until then it keeps fewer bytes
-// than a reply has; after it, the rest waits.
-void runSearch(const Frame &sent, const QVector<QByteArray> &chunks)
-{
-    const int expected = qMax<int>(sent.rxLen, FrameFormat::kOverhead);
-    ReplyMatcher whole;
-    QByteArray stream;
-    for (const QByteArray &chunk : chunks)
-        stream += chunk;
-    const bool found = whole.findReply(stream, sent, 0) == ReplyMatcher::Accepted;
+struct Awaited {
+    Frame record;
+    int sends = 1;
+};
 
+// The matcher over every delivery: it holds at most kMaxPending bytes, and
+// what it holds begins with a frame head and is the newest part of what was
+// fed; it accepts only a whole frame with the awaited header and a good
+// checksum, taken from what was fed, and followed there by what it holds;
+// the payload a page copies is that reply's; late copies are expected only
+// for the sends beyond the first and are only ever counted off.
+void runMatcher(const QVector<Awaited> &awaited, const QVector<QByteArray> &chunks, const QVector<qint64> &times)
+{
     ReplyMatcher matcher;
-    QByteArray after;
-    bool accepted = false;
-    for (const QByteArray &chunk : chunks) {
-        if (accepted) {
-            after += chunk;
+    QByteArray fed;
+    int which = 0;
+    QVector<qint64> sendTimes;
+    auto startRecord = [&](qint64 now) {
+        sendTimes.clear();
+        for (int k = 0; k < awaited[which].sends; ++k)
+            sendTimes.append(now + qint64(k) * ReplyMatcher::kResendAfterMs);
+        matcher.takeEarlier(QByteArray(), now);
+    };
+    startRecord(0);
+    for (int i = 0; i < chunks.size(); ++i) {
+        const Frame &sent = awaited[which].record;
+        const qint64 now = times[i];
+        const QByteArray before = matcher.lastReply();
+        const int lateBefore = matcher.lateCopies().size();
+        fed += chunks[i];
+        const ReplyMatcher::Result result = matcher.match(chunks[i], sent, now);
+        const QByteArray &held = matcher.pending();
+        FUZZ_CHECK(held.size() <= ReplyMatcher::kMaxPending);
+        FUZZ_CHECK(fed.endsWith(held));
+        FUZZ_CHECK(matcher.lateCopies().size() <= lateBefore);
+        if (result != ReplyMatcher::Accepted) {
+            FUZZ_CHECK(held.isEmpty() || uint8_t(held.at(0)) == FrameFormat::kHead);
+            FUZZ_CHECK(matcher.lastReply() == before);
+            if (result == ReplyMatcher::LateCopy)
+                FUZZ_CHECK(held.isEmpty() && matcher.lateCopies().size() < lateBefore);
             continue;
         }
-        accepted = matcher.findReply(chunk, sent, 1) == ReplyMatcher::Accepted;
-        if (!accepted)
-            FUZZ_CHECK(matcher.pending().size() < expected);
+        const QByteArray reply = matcher.lastReply();
+        FUZZ_CHECK(reply.size() == sent.rxLen && frameIsValid(reply));
+        FUZZ_CHECK(uint8_t(reply.at(1)) == sent.cmd && uint8_t(reply.at(2)) == sent.subCmd);
+        FUZZ_CHECK(fed.endsWith(reply + held));
+        FUZZ_CHECK(matcher.replyPayload() == reinterpret_cast<const uint8_t *>(reply.constData()) + FrameFormat::kHeaderSize);
+        // What a page gets, as the worker hands it on.
+        Frame record = sent;
+        record.rxData = const_cast<uint8_t *>(matcher.replyPayload());
+        record.rxDataLen = uint8_t(reply.size() - FrameFormat::kOverhead);
+        record.rxLen = uint8_t(~sent.rxLen); // a page may have changed it since
+        FUZZ_CHECK(ReplyDispatch::copyPayload(record)
+                   == reply.mid(FrameFormat::kHeaderSize, qMin(reply.size() - FrameFormat::kOverhead, ReplyDispatch::kMaxPayload)));
+        matcher.expectLateCopies(sendTimes, now);
+        FUZZ_CHECK(matcher.lateCopies().size() <= sendTimes.size() - 1);
+        which = (which + 1) % awaited.size();
+        startRecord(now);
     }
-    FUZZ_CHECK(accepted == found);
-    if (!accepted)
+    const QByteArray left = matcher.takePending();
+    FUZZ_CHECK(fed.endsWith(left) && matcher.pending().isEmpty());
+    matcher.clear();
+    FUZZ_CHECK(matcher.replyPayload() == nullptr && matcher.lastReply().isEmpty() && matcher.lateCopies().isEmpty());
+}
+
+// A reply behind whatever the stream holds: unless the stream itself holds
+// a whole frame, which is judged first, the reply is found, however the
+// bytes are split, and what follows it waits.
+void runSearch(const Frame &sent, const QByteArray &stream, const QVector<QByteArray> &chunks)
+{
+    if (sent.rxLen < FrameFormat::kOverhead)
         return;
-    const QByteArray reply = matcher.lastReply();
-    FUZZ_CHECK(reply == whole.lastReply());
-    FUZZ_CHECK(matcher.pending() + after == whole.pending());
-    FUZZ_CHECK(reply.size() == expected && stream.contains(reply));
-    const auto *bytes = reinterpret_cast<const uint8_t *>(reply.constData());
-    FUZZ_CHECK(bytes[0] == FrameFormat::kHead && bytes[1] == sent.cmd && bytes[2] == sent.subCmd
-               && bytes[3] == sent.rxLen);
-    FUZZ_CHECK(crc16(bytes, expected - 2) == quint16(bytes[expected - 2] << 8 | bytes[expected - 1]));
+    const QByteArray reply = buildFrame(sent.cmd, sent.subCmd, QByteArray(sent.rxLen - FrameFormat::kOverhead, '\x5A'));
+    const QByteArray all = stream + reply + "tail";
+    for (int at = 0; at < stream.size(); ++at) {
+        if (validFrameAt(all, at))
+            return;
+    }
+    ReplyMatcher matcher;
+    QByteArray rest = reply + "tail";
+    bool accepted = false;
+    for (const QByteArray &chunk : chunks)
+        accepted = matcher.match(chunk, sent, 1) == ReplyMatcher::Accepted;
+    for (int at = 0; !accepted && at < rest.size(); at += 5) {
+        accepted = matcher.match(rest.mid(at, 5), sent, 1) == ReplyMatcher::Accepted;
+        if (accepted)
+            rest = rest.mid(at + 5);
+    }
+    FUZZ_CHECK(accepted);
+    FUZZ_CHECK(matcher.lastReply() == reply);
+    FUZZ_CHECK(QByteArray("tail").startsWith(matcher.pending() + (rest.size() <= 4 ? rest : QByteArray())));
 }
 
 // The parser over every delivery: it never holds a whole block or junk, a
@@ -156,6 +151,14 @@ void runParser(const QByteArray &stream, const QVector<QByteArray> &chunks)
         const WaveStreamParser::Result r = parser.feed(chunk);
         FUZZ_CHECK(r.blocks >= 0 && r.badBlocks >= 0 && r.badBlocks <= r.blocks);
         FUZZ_CHECK(r.samples.size() == WaveStreamParser::kSampleBytes * (r.blocks - r.badBlocks));
+        // Gaps in stream order, one per run of bad blocks, all accounted for.
+        int lost = 0;
+        for (int g = 0; g < r.gaps.size(); ++g) {
+            FUZZ_CHECK(r.gaps[g].at <= r.samples.size() && r.gaps[g].at % WaveStreamParser::kSampleBytes == 0);
+            FUZZ_CHECK(g == 0 || r.gaps[g].at > r.gaps[g - 1].at);
+            lost += r.gaps[g].sampleSets;
+        }
+        FUZZ_CHECK(lost == r.badBlocks * WaveStreamParser::kSetsPerBlock);
         FUZZ_CHECK(parser.buffered() < WaveStreamParser::kBlockSize);
         if (!parser.synced())
             FUZZ_CHECK(parser.buffered() < WaveStreamParser::kMarkerSize);
@@ -182,7 +185,7 @@ FUZZ_TARGET(fuzz_link)
     Fuzz::setUp();
     Cursor in{data, size};
 
-    QVector<Frame> awaited;
+    QVector<Awaited> awaited;
     const int records = 1 + (in.next() & 3);
     for (int i = 0; i < records; ++i) {
         const uint8_t choice = in.next();
@@ -190,7 +193,7 @@ FUZZ_TARGET(fuzz_link)
         Frame f = initialCommandRecord(choice % Cmd::Count);
         if (choice & 0x80)
             f.rxLen = length;
-        awaited.append(f);
+        awaited.append(Awaited{f, 1 + ((choice >> 5) & 3) % 3});
     }
     QVector<Delivery> pattern;
     const int sizes = 1 + (in.next() & 7);
@@ -218,7 +221,7 @@ FUZZ_TARGET(fuzz_link)
     }
 
     runMatcher(awaited, chunks, times);
-    runSearch(awaited[0], chunks);
+    runSearch(awaited[0].record, stream, chunks);
     runParser(stream, chunks);
     return 0;
 }

@@ -17,6 +17,9 @@ struct Frame {
     uint8_t *rxData = nullptr; // payload of the last accepted reply (worker's buffer)
     uint8_t index = 0;         // own position in the command table
     uint32_t channel = 0;      // 0: HID stream 1, 1: HID stream 2
+    // Payload bytes at rxData: those of the reply that was accepted, whatever
+    // rxLen says by the time the reply is read.
+    uint8_t rxDataLen = 0;
 };
 Q_DECLARE_METATYPE(Frame)
 

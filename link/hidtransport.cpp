@@ -1,5 +1,6 @@
 #include "link/hidtransport.h"
 #include "link/hidreport.h"
+#include "link/hidservice.h"
 #include "link/linklog.h"
 #include "link/platform.h"
 
@@ -15,13 +16,18 @@ HidTransport::~HidTransport()
 bool HidTransport::open(const LinkSettings &settings, int *errorCode)
 {
     close();
-    hid_init();
-    m_device = hid_open_path(settings.port.toLocal8Bit().constData());
+    const QByteArray path = settings.port.toLocal8Bit();
+    m_device = HidService::instance().run([&path]() -> hid_device * {
+        hid_init();
+        hid_device *device = hid_open_path(path.constData());
+        if (device)
+            hid_set_nonblocking(device, 0);
+        return device;
+    });
     if (!m_device) {
         *errorCode = kOpenError;
         return false;
     }
-    hid_set_nonblocking(m_device, 0);
     qCDebug(lcLink) << "HID设备打开成功!";
     return true;
 }
@@ -29,7 +35,8 @@ bool HidTransport::open(const LinkSettings &settings, int *errorCode)
 void HidTransport::close()
 {
     if (m_device) {
-        hid_close(m_device);
+        hid_device *device = m_device;
+        HidService::instance().run([device] { hid_close(device); });
         m_device = nullptr;
     }
 }
@@ -39,6 +46,7 @@ int HidTransport::maxWriteChunk() const
     return HidReport::kMaxPayload;
 }
 
+// In the service thread only.
 QString HidTransport::lastError() const
 {
     const wchar_t *text = hid_error(m_device);
@@ -54,11 +62,13 @@ int HidTransport::write(const QByteArray &frame, quint32 channel, QString *error
     const int count = qMin(frame.size(), HidReport::kMaxPayload);
     const QByteArray report =
         HidReport::packOutput(frame.constData(), count, HidReport::streamForChannel(channel));
-    if (hid_write(m_device, reinterpret_cast<const unsigned char *>(report.constData()), size_t(report.size())) < 0) {
-        *error = lastError();
-        return -1;
-    }
-    return count;
+    return HidService::instance().run([&]() {
+        if (hid_write(m_device, reinterpret_cast<const unsigned char *>(report.constData()), size_t(report.size())) < 0) {
+            *error = lastError();
+            return -1;
+        }
+        return count;
+    });
 }
 
 LinkTransport::ReadStatus HidTransport::read(int waitMs, QVector<InputChunk> *chunks, QString *error)
@@ -66,9 +76,19 @@ LinkTransport::ReadStatus HidTransport::read(int waitMs, QVector<InputChunk> *ch
     if (!m_device)
         return ReadStatus::Ok;
     uint8_t report[HidReport::kInputSize];
-    errno = 0;
-    const int result = hid_read_timeout(m_device, report, sizeof report, waitMs);
-    const int readErrno = errno;
+    int result = 0;
+    bool gone = false;
+    HidService::instance().run([&] {
+        errno = 0;
+        result = hid_read_timeout(m_device, report, sizeof report, waitMs);
+        const int readErrno = errno; // errno belongs to the thread that made the call
+        if (result < 0) {
+            const QString text = lastError();
+            gone = Platform::hidReadMeansGone(result, readErrno, text);
+            if (gone)
+                *error = text;
+        }
+    });
     if (result >= 1) {
         InputChunk chunk;
         if (HidReport::unpackInput(report, result, &chunk.stream, &chunk.bytes)) {
@@ -77,12 +97,5 @@ LinkTransport::ReadStatus HidTransport::read(int waitMs, QVector<InputChunk> *ch
         }
         return ReadStatus::Ok;
     }
-    if (result < 0) {
-        const QString text = lastError();
-        if (Platform::hidReadMeansGone(result, readErrno, text)) {
-            *error = text;
-            return ReadStatus::DeviceGone;
-        }
-    }
-    return ReadStatus::Ok;
+    return gone ? ReadStatus::DeviceGone : ReadStatus::Ok;
 }

@@ -6,6 +6,7 @@ struct hid_device_;
 
 // A HID device reached through hidapi: frames go out one 64-byte report at a
 // time, and every input report carries the id of the stream it belongs to.
+// The hidapi calls are made in the HID service's thread.
 class HidTransport : public LinkTransport
 {
 public:

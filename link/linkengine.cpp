@@ -81,6 +81,7 @@ void LinkEngine::begin(LinkTransport *transport)
     m_exchangeStep = 0;
     m_transmitStep = 0;
     m_current = Queued();
+    m_sendTimes.clear();
     m_partial = false;
     m_frameOut.clear();
     m_writeFailures = 0;
@@ -95,6 +96,9 @@ void LinkEngine::begin(LinkTransport *transport)
     m_parser.reset();
     m_waveMode = false;
     m_draining = false;
+    m_held.clear();
+    m_heldSearched = 0;
+    m_startCopies = 0;
     const qint64 now = m_clock.nowMs();
     m_nextIdle = now + kIdleMs;
     m_transmitActive = now - kActivityMs;
@@ -166,10 +170,9 @@ void LinkEngine::exchangeStep(qint64 now)
         }
         if (!m_waveMode) {
             if (!m_messages[0].isEmpty())
-                m_messages[0].removeFirst();
+                m_matcher.takeEarlier(m_messages[0].takeFirst(), now);
         } else {
-            if (!m_messages[0].isEmpty())
-                takeWaveform(m_messages[0].takeFirst());
+            takeWaveform(m_messages[0].isEmpty() ? QByteArray() : m_messages[0].takeFirst(), now);
             if (now >= m_nextKeepAlive) {
                 queueKeepAlive();
                 m_nextKeepAlive = now + kKeepAliveMs;
@@ -183,22 +186,27 @@ void LinkEngine::exchangeStep(qint64 now)
             m_retriesLeft = 0;
             if (m_current.record.index == Cmd::WaveStop) {
                 m_waveMode = false;
+                releaseHeldWaveform();
                 qCDebug(lcLink) << "波形采样关闭";
             }
         } else {
             m_expectsReply = true;
             m_retriesLeft = kSendsPerRecord;
         }
+        m_sendTimes.clear();
         m_exchangeStep = 2;
         break;
 
     case 2: { // send
+        if (m_expectsReply && m_sendTimes.isEmpty())
+            settleInput(now);
         const QByteArray frame = buildRequest(m_current.record, m_current.payload);
         m_events.traffic(frame, 0);
         m_transmit[m_current.record.channel == 1 ? 1 : 0].append(frame);
         if (lcLink().isDebugEnabled())
             qCDebug(lcLink).noquote() << "Frame Sending:" << hexText(frame);
         if (m_expectsReply) {
+            m_sendTimes.append(now);
             m_partial = false;
             m_replyDeadline = now + kReplyTimeoutMs;
             m_exchangeStep = 3;
@@ -224,6 +232,24 @@ void LinkEngine::exchangeStep(qint64 now)
     }
 }
 
+void LinkEngine::settleInput(qint64 now)
+{
+    // Take in everything the device has sent so far, held reports included.
+    for (int i = 0; i < kMaxSettleReads && readInput(0); ++i) {
+    }
+    const int stream = m_current.record.channel == 1 ? 1 : 0;
+    flushAssemblies(now, stream);
+    QByteArray earlier;
+    QList<QByteArray> &messages = m_messages[size_t(stream)];
+    while (!messages.isEmpty()) {
+        if (stream == 0 && (m_waveMode || m_draining))
+            takeWaveform(messages.takeFirst(), now);
+        else
+            earlier += messages.takeFirst();
+    }
+    m_matcher.takeEarlier(earlier, now);
+}
+
 void LinkEngine::awaitReply(qint64 now)
 {
     QList<QByteArray> &incoming = m_messages[m_current.record.channel == 1 ? 1 : 0];
@@ -231,9 +257,7 @@ void LinkEngine::awaitReply(qint64 now)
         if (now >= m_replyDeadline) {
             countError();
             if (m_retriesLeft == 0 || --m_retriesLeft == 0) {
-                qCDebug(lcLink) << "通信超时，准备退出";
-                requestExit();
-                m_exchangeStep = 0;
+                giveUp();
                 return;
             }
             m_exchangeStep = 2; // the same frame goes out again
@@ -242,15 +266,15 @@ void LinkEngine::awaitReply(qint64 now)
     } else {
         const QByteArray chunk = incoming.takeFirst();
         m_events.traffic(chunk, 1);
-        const ReplyMatcher::Result result = m_current.record.index == Cmd::WaveStart
-            ? m_matcher.findReply(chunk, m_current.record, now)
-            : m_matcher.match(chunk, m_current.record, now);
+        const ReplyMatcher::Result result = m_matcher.match(chunk, m_current.record, now);
         if (result == ReplyMatcher::Accepted) {
-            acceptReply();
+            acceptReply(now);
             return;
         }
-        m_partial = true;
-        m_partialDeadline = now + kPartialReplyMs;
+        if (result != ReplyMatcher::LateCopy) {
+            m_partial = true;
+            m_partialDeadline = now + kPartialReplyMs;
+        }
     }
     if (m_partial && now >= m_partialDeadline) {
         m_partial = false;
@@ -258,13 +282,31 @@ void LinkEngine::awaitReply(qint64 now)
     }
 }
 
-void LinkEngine::acceptReply()
+void LinkEngine::giveUp()
+{
+    m_exchangeStep = 0;
+    m_partial = false;
+    const int index = m_current.record.index;
+    if (index == Cmd::VersionCheck1 || index == Cmd::VersionCheck2) {
+        // A drive without the EEPROM version commands never answers them;
+        // that is no reason to end the link.
+        qCDebug(lcLink) << "no answer to record" << index << "- given up, the link goes on";
+        return;
+    }
+    qCDebug(lcLink) << "通信超时，准备退出";
+    requestExit();
+}
+
+void LinkEngine::acceptReply(qint64 now)
 {
     const int index = m_current.record.index;
+    m_matcher.expectLateCopies(m_sendTimes, now);
     {
         std::unique_lock<std::mutex> lock(m_mutex);
-        if (index < Cmd::Count)
+        if (index < Cmd::Count) {
             commandTable[index].rxData = const_cast<uint8_t *>(m_matcher.replyPayload());
+            commandTable[index].rxDataLen = uint8_t(m_matcher.lastReply().size() - FrameFormat::kOverhead);
+        }
         m_consumed = false;
     }
     m_events.replyAccepted(index);
@@ -278,10 +320,19 @@ void LinkEngine::acceptReply()
         qCDebug(lcLink) << "波形采样使能,收到应答";
         m_waveMode = true;
         m_parser.reset();
+        m_held.clear();
+        m_heldSearched = 0;
+        m_startCopies = m_matcher.lateCopies().size();
+        if (m_startCopies > 0) {
+            // The drive looks for its acknowledgements in the stream itself.
+            m_startAck = m_matcher.lateHeader();
+            m_holdUntil = m_matcher.lateCopies().last().untilMs;
+            m_matcher.forgetLateCopies();
+        }
         // Block bytes that came in the same read as the acknowledgement.
         const QByteArray early = m_matcher.takePending();
         if (!early.isEmpty())
-            takeWaveform(early);
+            takeWaveform(early, now);
     }
     m_events.linkState(1);
     countReceived();
@@ -289,19 +340,65 @@ void LinkEngine::acceptReply()
     m_exchangeStep = 0;
 }
 
-void LinkEngine::takeWaveform(const QByteArray &bytes)
+void LinkEngine::takeWaveform(const QByteArray &bytes, qint64 now)
 {
+    if (m_startCopies == 0) {
+        feedParser(bytes);
+        return;
+    }
+    m_held += bytes;
+    const int ackLength = uint8_t(m_startAck.at(3));
+    int at;
+    while (m_startCopies > 0 && (at = ReplyMatcher::findFrame(m_held, m_startAck, m_heldSearched)) >= 0) {
+        // The drive took the resent start too and began its stream again:
+        // what came before this acknowledgement is not part of the capture.
+        qCDebug(lcLink) << "start acknowledged again, the stream begins afresh";
+        m_held.remove(0, at + ackLength);
+        m_heldSearched = 0;
+        m_parser.reset();
+        --m_startCopies;
+    }
+    // An acknowledgement can only begin in the last bytes, once more have come.
+    m_heldSearched = qMax(0, m_held.size() - ackLength + 1);
+    if (m_startCopies > 0 && now <= m_holdUntil)
+        return;
+    releaseHeldWaveform();
+}
+
+void LinkEngine::releaseHeldWaveform()
+{
+    m_startCopies = 0;
+    m_heldSearched = 0;
+    QByteArray held;
+    held.swap(m_held);
+    feedParser(held);
+}
+
+void LinkEngine::feedParser(const QByteArray &bytes)
+{
+    if (bytes.isEmpty())
+        return;
     const WaveStreamParser::Result result = m_parser.feed(bytes);
-    for (int i = 0; i < result.blocks; ++i)
+    for (int i = 0; i < result.blocks - result.badBlocks; ++i)
         countReceived();
-    if (!result.samples.isEmpty())
-        m_events.waveformSamples(result.samples);
+    for (int i = 0; i < result.badBlocks; ++i)
+        countError();
+    // Samples and gaps in stream order.
+    int from = 0;
+    for (const WaveStreamParser::Gap &gap : result.gaps) {
+        if (gap.at > from)
+            m_events.waveformSamples(result.samples.mid(from, gap.at - from));
+        m_events.waveformGap(gap.sampleSets);
+        from = gap.at;
+    }
+    if (from < result.samples.size())
+        m_events.waveformSamples(from == 0 ? result.samples : result.samples.mid(from));
 }
 
 void LinkEngine::drainWaveform(qint64 now)
 {
     while (!m_messages[0].isEmpty())
-        takeWaveform(m_messages[0].takeFirst());
+        takeWaveform(m_messages[0].takeFirst(), now);
     const bool quiet = m_assembly[0].isEmpty() && now - m_lastStreamInput >= kDrainQuietMs;
     if (quiet || now - m_drainStart >= kDrainMaxMs) {
         qCDebug(lcLink) << (quiet ? "waveform stream quiet after stop" : "waveform stream still running after stop, going on");
@@ -374,12 +471,20 @@ void LinkEngine::receiveStep()
     if (!m_transport)
         return;
     // Wait a little for input, but only when the loop has nothing else to do.
-    const int waitMs = midExchange() ? 0 : 1;
+    readInput(midExchange() ? 0 : 1);
+    flushAssemblies(m_clock.nowMs(), -1);
+}
+
+bool LinkEngine::readInput(int waitMs)
+{
+    if (!m_transport)
+        return false;
     m_chunks.clear();
     QString error;
     if (m_transport->read(waitMs, &m_chunks, &error) == LinkTransport::ReadStatus::DeviceGone) {
         qCDebug(lcLink) << "read fail," << error;
         requestExit();
+        return false;
     }
     const qint64 now = m_clock.nowMs();
     for (const InputChunk &chunk : qAsConst(m_chunks)) {
@@ -392,9 +497,14 @@ void LinkEngine::receiveStep()
         if (s == 0)
             m_lastStreamInput = now;
     }
+    return !m_chunks.isEmpty();
+}
+
+void LinkEngine::flushAssemblies(qint64 now, int forceStream)
+{
     for (int s = 0; s < kStreams; ++s) {
         QByteArray &buffer = m_assembly[size_t(s)];
-        if (!buffer.isEmpty() && (now >= m_flushAt[size_t(s)] || buffer.size() > kFlushSize)) {
+        if (!buffer.isEmpty() && (s == forceStream || now >= m_flushAt[size_t(s)] || buffer.size() > kFlushSize)) {
             pushMessage(s, buffer);
             buffer.clear();
         }
@@ -404,8 +514,10 @@ void LinkEngine::receiveStep()
 void LinkEngine::pushMessage(int stream, const QByteArray &message)
 {
     QList<QByteArray> &list = m_messages[size_t(stream)];
-    if (list.size() >= kMaxWaitingMessages)
+    if (list.size() >= kMaxWaitingMessages) {
         list.removeFirst();
+        countError();
+    }
     list.append(message);
 }
 

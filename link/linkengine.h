@@ -47,6 +47,8 @@ public:
     virtual void traffic(const QByteArray &bytes, quint8 direction) = 0;
     virtual void idle() = 0;
     virtual void waveformSamples(const QByteArray &samples) = 0;
+    // Sample sets lost from the stream between the samples before and after.
+    virtual void waveformGap(int sampleSets) = 0;
     // Debug text of the drive's CPU (id 0) or CM (id 1).
     virtual void debugMessage(int id, const QByteArray &message) = 0;
 };
@@ -60,7 +62,8 @@ public:
 class LinkEngine
 {
 public:
-    static constexpr int kReplyTimeoutMs = 200;
+    // The wait for a reply, after which the record goes out again.
+    static constexpr int kReplyTimeoutMs = ReplyMatcher::kResendAfterMs;
     static constexpr int kSendsPerRecord = 3;
     static constexpr int kPartialReplyMs = 50;
     static constexpr int kKeepAliveMs = 100;
@@ -71,8 +74,11 @@ public:
     // A stream's assembly buffer is handed on once it holds more than this.
     static constexpr int kFlushSize = 205;
     // Messages waiting per stream; a device that floods a stream nobody reads
-    // loses its oldest messages instead of growing the list for ever.
+    // loses its oldest messages (each counted as an error) instead of growing
+    // the list for ever.
     static constexpr int kMaxWaitingMessages = 256;
+    // Reads that take in what the device has sent before a request goes out.
+    static constexpr int kMaxSettleReads = 64;
     static constexpr int kStreams = 4;
     // After a waveform stop, stream 1 still carries the blocks that were on
     // their way. They go to the waveform parser, and the next record waits,
@@ -115,12 +121,21 @@ private:
     };
 
     void exchangeStep(qint64 now);
+    // Before a record's first send: what arrived until now is no reply to it.
+    void settleInput(qint64 now);
     void awaitReply(qint64 now);
-    void acceptReply();
+    // After the last silence: ends the link, or gives up only the record.
+    void giveUp();
+    void acceptReply(qint64 now);
     void deliverDebug();
     void transmitStep(qint64 now);
     void receiveStep();
-    void takeWaveform(const QByteArray &bytes);
+    // Reads the device once; true when something came.
+    bool readInput(int waitMs);
+    void flushAssemblies(qint64 now, int forceStream);
+    void takeWaveform(const QByteArray &bytes, qint64 now);
+    void releaseHeldWaveform();
+    void feedParser(const QByteArray &bytes);
     // Takes what stream 1 brought since the stop; ends the drain once it is quiet.
     void drainWaveform(qint64 now);
     // A record taken from the queue is on its way out.
@@ -149,6 +164,7 @@ private:
     // Exchange state.
     int m_exchangeStep = 0;
     Queued m_current;
+    QVector<qint64> m_sendTimes; // of the record being exchanged
     bool m_expectsReply = false;
     quint16 m_retriesLeft = 0;
     bool m_partial = false;
@@ -175,6 +191,14 @@ private:
     ReplyMatcher m_matcher;
     WaveStreamParser m_parser;
     bool m_waveMode = false;
+    // A start that was sent more than once may be acknowledged again: the
+    // drive then starts its stream afresh. Until that acknowledgement has
+    // come, or can no longer come, the stream is held back.
+    QByteArray m_held;
+    int m_heldSearched = 0; // no acknowledgement begins before this
+    QByteArray m_startAck;  // header of the acknowledgement
+    int m_startCopies = 0;
+    qint64 m_holdUntil = 0;
     bool m_draining = false;
     qint64 m_drainStart = 0;
     qint64 m_lastStreamInput = 0; // last bytes on stream 1

@@ -23,6 +23,7 @@ public:
     void errorCount(quint32 value) override { emit q->communicateEr(value); }
     void idle() override { emit q->serial_IDLE(); }
     void waveformSamples(const QByteArray &samples) override { emit q->waveform_putDataToShow(samples); }
+    void waveformGap(int sampleSets) override { emit q->waveform_gap(sampleSets); }
     void debugMessage(int id, const QByteArray &message) override { emit q->debugDataReturn(id, message); }
 
     void traffic(const QByteArray &bytes, quint8 direction) override
@@ -88,6 +89,8 @@ void SerialThread::transaction(const QString &port, uint32_t baud, uint8_t dataB
 
 void SerialThread::startLoop()
 {
+    // A loop that starts answers every request made so far.
+    m_restartPending = false;
     m_loopDone = false;
     m_engine->clearExit();
     start(InheritPriority);
@@ -95,12 +98,18 @@ void SerialThread::startLoop()
 
 void SerialThread::restartIfPending()
 {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        // A loop started since runs on; its own end comes back here.
+        if (!m_restartPending || !m_loopDone)
+            return;
+    }
+    // run() has returned and finished() comes just before the thread is
+    // done, so this wait is short. It holds no lock that a starting loop needs.
+    wait();
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (!m_restartPending)
-        return;
-    m_restartPending = false;
-    wait(); // finished() comes just before the thread is done
-    startLoop();
+    if (m_restartPending && !isRunning())
+        startLoop();
 }
 
 void SerialThread::communicateDisConnect()

@@ -19,6 +19,7 @@ SerialTransport::~SerialTransport()
 bool SerialTransport::open(const LinkSettings &settings, int *errorCode)
 {
     qCDebug(lcLink) << "Port:" << settings.port << "baud" << settings.baud;
+    m_unsent.clear();
     if (m_port->isOpen())
         m_port->close();
     m_port->setPortName(Platform::serialSystemName(settings.port));
@@ -36,6 +37,7 @@ bool SerialTransport::open(const LinkSettings &settings, int *errorCode)
 
 void SerialTransport::close()
 {
+    m_unsent.clear();
     if (m_port->isOpen()) {
         m_port->clear(QSerialPort::AllDirections);
         m_port->close();
@@ -50,18 +52,37 @@ int SerialTransport::maxWriteChunk() const
 int SerialTransport::write(const QByteArray &frame, quint32, QString *error)
 {
     qCDebug(lcLink) << "串口发送数据";
+    if (!m_unsent.isEmpty()) {
+        // Trying a timed-out frame again means waiting for it to leave, not
+        // queueing it a second time.
+        if (!drain(error))
+            return -1;
+        const bool same = m_unsent == frame;
+        m_unsent.clear();
+        if (same)
+            return frame.size();
+    }
     if (m_port->write(frame) != frame.size()) {
         *error = m_port->errorString();
         return -1;
     }
-    // There is no event loop in the worker thread: push the bytes out now.
-    while (m_port->bytesToWrite() > 0) {
-        if (!m_port->waitForBytesWritten(100)) {
-            *error = m_port->errorString();
-            return -1;
-        }
+    if (!drain(error)) {
+        m_unsent = frame;
+        return -1;
     }
     return frame.size();
+}
+
+bool SerialTransport::drain(QString *error)
+{
+    // There is no event loop in the worker thread: push the bytes out now.
+    while (m_port->bytesToWrite() > 0) {
+        if (!m_port->waitForBytesWritten(kDrainMs)) {
+            *error = m_port->errorString();
+            return false;
+        }
+    }
+    return true;
 }
 
 LinkTransport::ReadStatus SerialTransport::read(int waitMs, QVector<InputChunk> *chunks, QString *error)

@@ -13,6 +13,8 @@ class SerialTransport : public LinkTransport
 public:
     // Bytes read from a serial line are held this long in case more follow.
     static constexpr int kFlushMs = 5;
+    // A write that has not left the port after this long has failed.
+    static constexpr int kDrainMs = 100;
 
     SerialTransport();
     ~SerialTransport() override;
@@ -24,5 +26,9 @@ public:
     ReadStatus read(int waitMs, QVector<InputChunk> *chunks, QString *error) override;
 
 private:
+    bool drain(QString *error);
+
     std::unique_ptr<QSerialPort> m_port;
+    // A frame whose write timed out: it is still in the port's buffer.
+    QByteArray m_unsent;
 };

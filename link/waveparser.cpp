@@ -74,6 +74,10 @@ WaveStreamParser::Result WaveStreamParser::feed(const QByteArray &bytes)
                 result.samples.append(reinterpret_cast<const char *>(block + kMarkerSize), kSampleBytes);
             } else {
                 ++result.badBlocks;
+                if (!result.gaps.isEmpty() && result.gaps.last().at == result.samples.size())
+                    result.gaps.last().sampleSets += kSetsPerBlock;
+                else
+                    result.gaps.append(Gap{result.samples.size(), kSetsPerBlock});
                 qCDebug(lcLink).noquote()
                     << QString::asprintf("校验不通过! Checksum:%04X recv:%02X %02X", sum, block[204], block[205]);
                 if (lcLink().isDebugEnabled())

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QVector>
 
 // Finds the 206-byte waveform blocks in the unasked stream the drive sends
 // while sampling runs: marker AB CD DC BA, 200 sample bytes, and a 16-bit sum
@@ -12,9 +13,18 @@ public:
     static constexpr int kBlockSize = 206;
     static constexpr int kSampleBytes = 200;
     static constexpr int kMarkerSize = 4;
+    // A sample set holds one 16-bit value per channel.
+    static constexpr int kSetBytes = 8;
+    static constexpr int kSetsPerBlock = kSampleBytes / kSetBytes;
 
+    // Sample sets lost to a bad block, just before samples[at].
+    struct Gap {
+        int at = 0;
+        int sampleSets = 0;
+    };
     struct Result {
         QByteArray samples; // sample bytes of every good block, in order
+        QVector<Gap> gaps;  // in stream order; neighbouring bad blocks make one gap
         int blocks = 0;     // blocks taken off the stream, good or bad
         int badBlocks = 0;  // blocks whose sum did not agree
     };

@@ -79,9 +79,11 @@ void MainWindow::showData(int index)
         qCDebug(lcWindow) << "收到触发应答";
         break;
     case Cmd::WaveStateAck:
-    case Cmd::WaveStateAck2:
-        qCDebug(lcWindow) << "收到状态应答:" << (record.rxData && record.rxLen > 7 ? record.rxData[1] : 0);
+    case Cmd::WaveStateAck2: {
+        const QByteArray payload = ReplyDispatch::copyPayload(record);
+        qCDebug(lcWindow) << "收到状态应答:" << (payload.size() > 1 ? uint8_t(payload.at(1)) : 0);
         break;
+    }
     default:
         break;
     }

@@ -1,4 +1,5 @@
 #include "mainwindow/portscan.h"
+#include "link/hidservice.h"
 
 #include <hidapi/hidapi.h>
 
@@ -13,12 +14,14 @@ bool isDrive(const HidDevice &device)
 
 QList<HidDevice> enumerateHid()
 {
-    QList<HidDevice> devices;
-    hid_device_info *list = hid_enumerate(kVendorId, kProductId);
-    for (hid_device_info *d = list; d; d = d->next)
-        devices.append(HidDevice{QString::fromLocal8Bit(d->path), d->vendor_id, d->product_id});
-    hid_free_enumeration(list);
-    return devices;
+    return HidService::instance().run([] {
+        QList<HidDevice> devices;
+        hid_device_info *list = hid_enumerate(kVendorId, kProductId);
+        for (hid_device_info *d = list; d; d = d->next)
+            devices.append(HidDevice{QString::fromLocal8Bit(d->path), d->vendor_id, d->product_id});
+        hid_free_enumeration(list);
+        return devices;
+    });
 }
 
 QStringList hidEntries(const QList<HidDevice> &devices, QStringList *paths)

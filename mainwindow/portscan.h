@@ -17,7 +17,8 @@ struct HidDevice {
     quint16 productId = 0;
 };
 
-// HID devices of the drive's vendor and product, as hidapi lists them.
+// HID devices of the drive's vendor and product, as hidapi lists them (in
+// the HID service's thread, which makes every hidapi call).
 QList<HidDevice> enumerateHid();
 
 // "HID%1" entries, numbered from 1 over the devices of the drive's vendor

@@ -24,7 +24,7 @@ AckBy ackBy(int index)
 
 QByteArray copyPayload(const Frame &record)
 {
-    const int length = qMin(int(record.rxLen) - FrameFormat::kOverhead, kMaxPayload);
+    const int length = qMin(int(record.rxDataLen), kMaxPayload);
     if (!record.rxData || length <= 0)
         return QByteArray();
     return QByteArray(reinterpret_cast<const char *>(record.rxData), length);

@@ -21,8 +21,8 @@ AckBy ackBy(int index);
 // decoded: at most this many bytes.
 constexpr int kMaxPayload = 200;
 
-// The payload of the reply a record points at: its expected length less the
-// frame overhead, at most 200 bytes; empty when there is none.
+// The payload of the reply a record points at, as long as the reply that was
+// accepted, at most 200 bytes; empty when there is none.
 QByteArray copyPayload(const Frame &record);
 
 } // namespace ReplyDispatch

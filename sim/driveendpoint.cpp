@@ -163,9 +163,11 @@ void DriveEndpoint::handleFrame(const QByteArray &frame, int stream, qint64 nowU
     if (m_requests.size() >= kRequestLogSize)
         m_requests.removeFirst();
     m_requests.append(Request{nowUs, quint8(frame.at(1)), quint8(frame.at(2))});
-    const bool wasStreaming = m_model.streaming();
+    // A start, also one that comes while streaming, begins the stream afresh.
+    const bool start = uint8_t(frame.at(1)) == 0x0A && uint8_t(frame.at(2)) == 0x04;
     const QByteArray reply = m_model.handle(frame, nowUs);
-    if (m_model.streaming() && !wasStreaming)
+    const bool started = start && m_model.streaming();
+    if (started)
         m_waveStream = stream;
     if (reply.isEmpty())
         return;
@@ -188,7 +190,7 @@ void DriveEndpoint::handleFrame(const QByteArray &frame, int stream, qint64 nowU
     const qint64 sentUs = schedule(out, stream, nowUs);
     // A drive acknowledges a start before its first block, however late the
     // acknowledgement goes out.
-    if (m_model.streaming() && !wasStreaming)
+    if (started)
         m_model.holdStreamUntil(sentUs + DriveModel::kFirstBlockDelayUs);
     if (m_faults.hangUpAfter >= 0 && number >= quint64(m_faults.hangUpAfter))
         m_hangUp = true;

@@ -356,6 +356,8 @@ private slots:
         QCOMPARE(drive.channelPositions(), (std::array<quint16, 4>{{3, 0, 7, 65535}}));
     }
 
+    // Also a start that comes while the drive streams: it is acknowledged
+    // again, and the stream begins afresh after that acknowledgement.
     void slowAcknowledgementStillComesFirst()
     {
         DriveEndpoint drive;
@@ -363,11 +365,19 @@ private slots:
         slow.delayMs = 30;
         drive.setFaults(slow);
         drive.receive(waveStart(), 1, 0);
-        const auto out = drive.takeDue(100000);
+        auto out = drive.takeDue(100000);
         QVERIFY(out.size() > 1);
         QVERIFY(!out[0].block);
         QCOMPARE(out[0].dueUs, 30000);
         QCOMPARE(out[1].dueUs, 30000 + DriveModel::kFirstBlockDelayUs);
+
+        drive.receive(request(0x0A, 0x06, QByteArray(2, '\0')), 1, 100000);
+        drive.receive(waveStart(), 1, 100000);
+        out = drive.takeDue(300000);
+        QVERIFY(out.size() > 1);
+        QVERIFY(!out[0].block);
+        QCOMPARE(out[0].dueUs, 130000);
+        QCOMPARE(out[1].dueUs, 130000 + DriveModel::kFirstBlockDelayUs);
     }
 
     void blocksComeAtTheSampleRateAndParse_data()

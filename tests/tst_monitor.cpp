@@ -142,7 +142,7 @@ private slots:
             + item(2, 1, 0x0001);
         std::memcpy(reply, items.constData(), size_t(items.size()));
         commandTable[Cmd::ReadMonitor].rxData = reply;
-        commandTable[Cmd::ReadMonitor].rxLen = uint8_t(items.size() + 6);
+        commandTable[Cmd::ReadMonitor].rxDataLen = uint8_t(items.size());
         QSignalSpy acks(&window, &MainWindow::funcEnd);
         window.showData(Cmd::ReadMonitor);
         QCOMPARE(acks.size(), 1);

@@ -1,8 +1,9 @@
 // The reply matcher: bytes arriving in any split, wrong headers, wrong
-// checksums, surplus bytes and stale or flooding input.
+// checksums, surplus bytes, junk, late copies and stale or flooding input.
 
 #include "link/frame.h"
 #include "link/replymatcher.h"
+#include "link/waveparser.h"
 
 #include <QtTest>
 
@@ -38,64 +39,37 @@ private slots:
         QVERIFY(m.pending().isEmpty());
     }
 
-    void replySplitAcrossDeliveriesIsAcceptedWithItsLastByte()
+    // A damaged reply, or a whole frame of another command or length, is
+    // taken off whole and not accepted; the good reply behind it is.
+    void damagedOrForeignFramesAreNotAccepted_data()
     {
-        ReplyMatcher m;
-        const Frame sent = recordFor(0x0E, 0x01, 8);
-        const QByteArray whole = reply(0x0E, 0x01, QByteArray(2, '\0'));
-        for (int i = 0; i < whole.size() - 1; ++i)
-            QCOMPARE(m.match(whole.mid(i, 1), sent, i), ReplyMatcher::Incomplete);
-        QCOMPARE(m.match(whole.right(1), sent, 10), ReplyMatcher::Accepted);
-    }
-
-    void bytesOfTheNextMessageWaitForTheNextCall()
-    {
-        ReplyMatcher m;
-        const Frame first = recordFor(0x0E, 0x01, 8);
-        const Frame second = recordFor(0x0A, 0x04, 8);
-        const QByteArray a = reply(0x0E, 0x01, QByteArray(2, '\0'));
-        const QByteArray b = reply(0x0A, 0x04, QByteArray(2, '\1'));
-        QCOMPARE(m.match(a + b.left(3), first, 0), ReplyMatcher::Accepted);
-        QCOMPARE(m.pending(), b.left(3));
-        QCOMPARE(m.match(b.mid(3), second, 1), ReplyMatcher::Accepted);
-        QCOMPARE(int(m.replyPayload()[0]), 1);
-    }
-
-    void wrongLengthByteIsAHeaderMismatchEvenWithAGoodChecksum()
-    {
-        ReplyMatcher m;
-        // A well-formed 10-byte frame when 8 bytes were expected.
-        const QByteArray frame = reply(0x0E, 0x01, QByteArray(4, '\0'));
-        QVERIFY(frameIsValid(frame));
-        QCOMPARE(m.match(frame, recordFor(0x0E, 0x01, 8), 0), ReplyMatcher::HeaderMismatch);
-        // Exactly the expected length was consumed.
-        QCOMPARE(m.pending().size(), 2);
-    }
-
-    void headerMismatchCoversHeadCommandAndSubCommand()
-    {
-        const Frame sent = recordFor(0x0E, 0x01, 8);
-        QByteArray good = reply(0x0E, 0x01, QByteArray(2, '\0'));
+        const QByteArray good = reply(0x0E, 0x01, QByteArray(2, '\0'));
+        QTest::addColumn<QByteArray>("frame");
+        QTest::addColumn<int>("result");
         for (int at : {0, 1, 2}) {
-            ReplyMatcher m;
             QByteArray bad = good;
             bad[at] = char(bad.at(at) ^ 0x01);
-            QCOMPARE(m.match(bad, sent, 0), ReplyMatcher::HeaderMismatch);
-            QVERIFY(m.pending().isEmpty());
+            QTest::addRow("byte %d wrong", at) << bad << int(ReplyMatcher::HeaderMismatch);
         }
+        QTest::newRow("length of another reply, good checksum")
+            << reply(0x0E, 0x01, QByteArray(4, '\0')) << int(ReplyMatcher::HeaderMismatch);
+        QByteArray sum = good;
+        sum[7] = char(sum.at(7) ^ 0xFF);
+        QTest::newRow("checksum wrong") << sum << int(ReplyMatcher::ChecksumMismatch);
     }
 
-    void wrongChecksumIsConsumedAndNotAccepted()
+    void damagedOrForeignFramesAreNotAccepted()
     {
-        ReplyMatcher m;
+        QFETCH(QByteArray, frame);
+        QFETCH(int, result);
         const Frame sent = recordFor(0x0E, 0x01, 8);
-        QByteArray bad = reply(0x0E, 0x01, QByteArray(2, '\0'));
-        bad[7] = char(bad.at(7) ^ 0xFF);
-        QCOMPARE(m.match(bad, sent, 0), ReplyMatcher::ChecksumMismatch);
-        QVERIFY(m.pending().isEmpty());
+        const QByteArray good = reply(0x0E, 0x01, QByteArray::fromHex("1234"));
+        ReplyMatcher m;
+        QCOMPARE(int(m.match(frame + good.left(3), sent, 0)), result);
         QVERIFY(!m.replyPayload());
-        // The good copy that follows is accepted on its own.
-        QCOMPARE(m.match(reply(0x0E, 0x01, QByteArray(2, '\0')), sent, 1), ReplyMatcher::Accepted);
+        QCOMPARE(m.pending(), good.left(3));
+        QCOMPARE(m.match(good.mid(3), sent, 1), ReplyMatcher::Accepted);
+        QCOMPARE(m.lastReply(), good);
     }
 
     void acceptedPayloadStaysPutWhileLaterBytesArrive()
@@ -105,8 +79,8 @@ private slots:
         const QByteArray payload = QByteArray::fromHex("11223344556677889900");
         QCOMPARE(m.match(reply(0x05, 0x02, payload), sent, 0), ReplyMatcher::Accepted);
         const uint8_t *exposed = m.replyPayload();
-        QCOMPARE(m.match(QByteArray(5, char(0xEE)), sent, 1), ReplyMatcher::Incomplete);
-        QCOMPARE(m.match(QByteArray(20, char(0xEE)), sent, 2), ReplyMatcher::HeaderMismatch);
+        QCOMPARE(m.match(QByteArray::fromHex("7E0502"), sent, 1), ReplyMatcher::Incomplete);
+        QCOMPARE(m.match(QByteArray::fromHex("10") + QByteArray(12, char(0xEE)), sent, 2), ReplyMatcher::ChecksumMismatch);
         QCOMPARE(m.replyPayload(), exposed);
         QCOMPARE(QByteArray(reinterpret_cast<const char *>(exposed), payload.size()), payload);
     }
@@ -115,36 +89,102 @@ private slots:
     {
         ReplyMatcher m;
         const Frame sent = recordFor(0x0E, 0x01, 8);
-        const QByteArray whole = reply(0x0E, 0x01, QByteArray(2, '\0'));
-        QCOMPARE(m.match(QByteArray(3, char(0x55)), sent, 1000), ReplyMatcher::Incomplete);
-        // 99.999 s later the old bytes still count ...
+        const QByteArray begun = QByteArray::fromHex("7E0E0108");
+        QCOMPARE(m.match(begun, sent, 1000), ReplyMatcher::Incomplete);
         ReplyMatcher kept = m;
-        QCOMPARE(kept.match(whole, sent, 1000 + 99999), ReplyMatcher::HeaderMismatch);
-        // ... 100 s later they are gone and the reply stands alone.
-        QCOMPARE(m.match(whole, sent, 1000 + 100000), ReplyMatcher::Accepted);
+        QCOMPARE(kept.match(QByteArray(), sent, 1000 + 99999), ReplyMatcher::Incomplete);
+        QCOMPARE(kept.pending(), begun);
+        QCOMPARE(m.match(QByteArray(), sent, 1000 + 100000), ReplyMatcher::Incomplete);
+        QVERIFY(m.pending().isEmpty());
     }
 
-    // Searching for a start's acknowledgement among stream bytes: a false
-    // head with a bad checksum is passed over, a reply split at any byte is
-    // found once whole, what follows it waits, and junk is not hoarded.
-    void startAcknowledgementIsFoundAmongOtherBytes()
+    // Whatever comes before the reply, split anywhere, it is found once
+    // whole, what follows it waits, and no more than an unfinished frame is
+    // kept meanwhile.
+    void replyIsFoundBehindOtherBytes_data()
     {
+        const QByteArray ack = reply(0x0A, 0x04, QByteArray::fromHex("0000"));
+        QByteArray corrupted = ack;
+        corrupted[7] = char(corrupted.at(7) ^ 1);
+        QTest::addColumn<QByteArray>("before");
+        QTest::newRow("junk") << QByteArray(300, '\x33');
+        QTest::newRow("a corrupted reply and junk") << corrupted + QByteArray(5, '\x44');
+        QTest::newRow("a frame of another command") << reply(0x0E, 0x01, QByteArray(2, '\0'));
+        QTest::newRow("a 0x7E that seems to begin a long frame") << QByteArray::fromHex("117EAAAAF0") + QByteArray(9, '\x55');
+        QTest::newRow("waveform blocks") << WaveStreamParser::makeBlock(QByteArray(200, '\x7E'))
+                                                + WaveStreamParser::makeBlock(QByteArray::fromHex("7E0A0408")).left(150);
+    }
+
+    void replyIsFoundBehindOtherBytes()
+    {
+        QFETCH(QByteArray, before);
         const Frame sent = recordFor(0x0A, 0x04, 8);
         const QByteArray ack = reply(0x0A, 0x04, QByteArray::fromHex("0000"));
-        QByteArray falseHead = ack;
-        falseHead[7] = char(falseHead.at(7) ^ 1);
-        const QByteArray stream = QByteArray(300, '\x33') + falseHead + QByteArray(5, '\x44') + ack + "after";
-        for (int split = 1; split < stream.size(); split += 7) {
+        const QByteArray stream = before + ack + "after";
+        for (int split = 1; split < stream.size(); ++split) {
             ReplyMatcher m;
             QByteArray rest = stream.mid(split);
-            if (m.findReply(stream.left(split), sent, 0) != ReplyMatcher::Accepted) {
-                QVERIFY(m.pending().size() < ack.size());
-                QCOMPARE(m.findReply(rest, sent, 1), ReplyMatcher::Accepted);
+            if (m.match(stream.left(split), sent, 0) != ReplyMatcher::Accepted) {
+                QVERIFY(m.pending().size() < 256);
+                QCOMPARE(m.match(rest, sent, 1), ReplyMatcher::Accepted);
                 rest.clear();
             }
             QCOMPARE(m.lastReply(), ack);
             QCOMPARE(m.pending() + rest, QByteArray("after"));
         }
+    }
+
+    // A slow drive answers a request and its resends. After the reply was
+    // accepted, the answers to the other sends are dropped when they come,
+    // and the next request's reply, with the same header, is taken; a
+    // request the drive never got has no late answer and costs nothing.
+    void lateCopiesOfTheLastReplyAreDropped_data()
+    {
+        QTest::addColumn<QList<qint64>>("sends");
+        QTest::addColumn<qint64>("corruptedAt");
+        QTest::addColumn<qint64>("acceptedAt");
+        QTest::addColumn<int>("copiesBeforeNextRequest");
+        QTest::addColumn<QList<qint64>>("copiesAt");
+        QTest::addColumn<qint64>("nextAt");
+        QTest::newRow("answered 250 ms late") << QList<qint64>{0, 200} << qint64(-1) << qint64(255) << 0
+                                              << QList<qint64>{455} << qint64(515);
+        QTest::newRow("answered 450 ms late") << QList<qint64>{0, 200, 400} << qint64(-1) << qint64(455) << 0
+                                              << QList<qint64>{655, 855} << qint64(915);
+        QTest::newRow("a copy there before the next request") << QList<qint64>{0, 200} << qint64(-1) << qint64(255)
+                                                              << 1 << QList<qint64>{} << qint64(300);
+        QTest::newRow("the first send was lost") << QList<qint64>{0, 200} << qint64(-1) << qint64(205) << 0
+                                                 << QList<qint64>{} << qint64(215);
+        QTest::newRow("a lost copy is not waited for") << QList<qint64>{0, 200} << qint64(-1) << qint64(255) << 0
+                                                       << QList<qint64>{} << qint64(1300);
+        QTest::newRow("a corrupted answer was an answer") << QList<qint64>{0, 200, 400} << qint64(255) << qint64(455)
+                                                          << 0 << QList<qint64>{655} << qint64(915);
+    }
+
+    void lateCopiesOfTheLastReplyAreDropped()
+    {
+        QFETCH(QList<qint64>, sends);
+        QFETCH(qint64, corruptedAt);
+        QFETCH(qint64, acceptedAt);
+        QFETCH(int, copiesBeforeNextRequest);
+        QFETCH(QList<qint64>, copiesAt);
+        QFETCH(qint64, nextAt);
+        const Frame sent = recordFor(0x01, 0x01, 14);
+        const QByteArray first = reply(0x01, 0x01, QByteArray::fromHex("0001000A0002000B"));
+        const QByteArray next = reply(0x01, 0x01, QByteArray::fromHex("0003000C0004000D"));
+        QByteArray corrupted = first;
+        corrupted[9] = char(corrupted.at(9) ^ 0x10);
+
+        ReplyMatcher m;
+        m.takeEarlier(QByteArray(), sends.first());
+        if (corruptedAt >= 0)
+            QCOMPARE(m.match(corrupted, sent, corruptedAt), ReplyMatcher::ChecksumMismatch);
+        QCOMPARE(m.match(first, sent, acceptedAt), ReplyMatcher::Accepted);
+        m.expectLateCopies(sends.toVector(), acceptedAt);
+        m.takeEarlier(first.repeated(copiesBeforeNextRequest), acceptedAt + 5);
+        for (qint64 at : copiesAt)
+            QCOMPARE(m.match(first, sent, at), ReplyMatcher::LateCopy);
+        QCOMPARE(m.match(next, sent, nextAt), ReplyMatcher::Accepted);
+        QCOMPARE(m.lastReply(), next);
     }
 
     void floodOfJunkNeverGrowsTheAccumulatorWithoutBound()

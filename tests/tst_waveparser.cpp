@@ -62,13 +62,17 @@ private slots:
         QCOMPARE(p.feed(stream.mid(junk.size() + cut)).samples, samples(3));
     }
 
-    void badSumIsDroppedButCounted()
+    void badSumIsDroppedAndLeavesAGap()
     {
         WaveStreamParser p;
         const auto r = p.feed(block(samples(4)) + block(samples(5), 1) + block(samples(6)));
         QCOMPARE(r.samples, samples(4) + samples(6));
         QCOMPARE(r.blocks, 3);
         QCOMPARE(r.badBlocks, 1);
+        // 25 sample sets lost between the first block's samples and the last's.
+        QCOMPARE(r.gaps.size(), 1);
+        QCOMPARE(r.gaps[0].at, 200);
+        QCOMPARE(r.gaps[0].sampleSets, 25);
     }
 
     void junkBetweenBlocksIsDiscarded()

@@ -17,7 +17,9 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -46,6 +48,25 @@ struct Registry {
 };
 
 thread_local std::wstring globalError = L"Success";
+
+// The threads that have called into hidapi since the last reset().
+struct Callers {
+    std::mutex mutex;
+    std::set<std::thread::id> threads;
+};
+
+Callers &callers()
+{
+    static Callers c;
+    return c;
+}
+
+void noteCaller()
+{
+    Callers &c = callers();
+    std::lock_guard<std::mutex> lock(c.mutex);
+    c.threads.insert(std::this_thread::get_id());
+}
 
 Registry &registry()
 {
@@ -148,6 +169,8 @@ void reset()
     r.devices.clear();
     r.nextNumber = 0;
     r.changed.notify_all();
+    std::lock_guard<std::mutex> callersLock(callers().mutex);
+    callers().threads.clear();
 }
 
 DriveEndpoint *endpoint(const QString &path)
@@ -194,6 +217,12 @@ QList<WrittenReport> takeWrittenReports(const QString &path)
     return reports;
 }
 
+int callingThreads()
+{
+    std::lock_guard<std::mutex> lock(callers().mutex);
+    return int(callers().threads.size());
+}
+
 quint64 readCalls(const QString &path)
 {
     std::lock_guard<std::mutex> lock(registry().mutex);
@@ -209,16 +238,19 @@ extern "C" {
 
 int HID_API_EXPORT HID_API_CALL hid_init(void)
 {
+    noteCaller();
     return 0;
 }
 
 int HID_API_EXPORT HID_API_CALL hid_exit(void)
 {
+    noteCaller();
     return 0;
 }
 
 struct hid_device_info HID_API_EXPORT *HID_API_CALL hid_enumerate(unsigned short vendor_id, unsigned short product_id)
 {
+    noteCaller();
     auto &r = registry();
     std::lock_guard<std::mutex> lock(r.mutex);
     hid_device_info *first = nullptr;
@@ -246,6 +278,7 @@ struct hid_device_info HID_API_EXPORT *HID_API_CALL hid_enumerate(unsigned short
 
 void HID_API_EXPORT HID_API_CALL hid_free_enumeration(struct hid_device_info *devs)
 {
+    noteCaller();
     while (devs) {
         hid_device_info *next = devs->next;
         std::free(devs->path);
@@ -259,6 +292,7 @@ void HID_API_EXPORT HID_API_CALL hid_free_enumeration(struct hid_device_info *de
 
 HID_API_EXPORT hid_device *HID_API_CALL hid_open_path(const char *path)
 {
+    noteCaller();
     auto &r = registry();
     std::lock_guard<std::mutex> lock(r.mutex);
     auto device = find(QString::fromLocal8Bit(path));
@@ -273,6 +307,7 @@ HID_API_EXPORT hid_device *HID_API_CALL hid_open_path(const char *path)
 
 int HID_API_EXPORT HID_API_CALL hid_set_nonblocking(hid_device *dev, int nonblock)
 {
+    noteCaller();
     if (!dev)
         return -1;
     dev->blocking = !nonblock;
@@ -281,6 +316,7 @@ int HID_API_EXPORT HID_API_CALL hid_set_nonblocking(hid_device *dev, int nonbloc
 
 int HID_API_EXPORT HID_API_CALL hid_write(hid_device *dev, const unsigned char *data, size_t length)
 {
+    noteCaller();
     if (!dev)
         return -1;
     auto &r = registry();
@@ -312,6 +348,7 @@ int HID_API_EXPORT HID_API_CALL hid_write(hid_device *dev, const unsigned char *
 
 int HID_API_EXPORT HID_API_CALL hid_read_timeout(hid_device *dev, unsigned char *data, size_t length, int milliseconds)
 {
+    noteCaller();
     if (!dev)
         return -1;
     auto &r = registry();
@@ -353,16 +390,19 @@ int HID_API_EXPORT HID_API_CALL hid_read_timeout(hid_device *dev, unsigned char 
 
 int HID_API_EXPORT HID_API_CALL hid_read(hid_device *dev, unsigned char *data, size_t length)
 {
+    noteCaller();
     return hid_read_timeout(dev, data, length, dev && dev->blocking ? -1 : 0);
 }
 
 void HID_API_EXPORT HID_API_CALL hid_close(hid_device *dev)
 {
+    noteCaller();
     delete dev;
 }
 
 HID_API_EXPORT const wchar_t *HID_API_CALL hid_error(hid_device *dev)
 {
+    noteCaller();
     if (!dev)
         return globalError.c_str();
     return dev->error.c_str();

@@ -46,5 +46,8 @@ struct WrittenReport {
 QList<WrittenReport> takeWrittenReports(const QString &path);
 // Number of times hid_read_timeout was called on the device.
 quint64 readCalls(const QString &path);
+// How many threads have called hidapi functions since reset(); hidapi is
+// not made to be called from more than one.
+int callingThreads();
 
 } // namespace HidStandIn
