@@ -13,6 +13,8 @@
 #include <QTreeWidget>
 #include <QtTest>
 
+#include <cmath>
+
 #include <atomic>
 
 class TestFaults : public QObject, private DriveFixture
@@ -162,14 +164,21 @@ private slots:
 
         // Whatever arrived is the drive's ramp: a damaged block leaves a gap,
         // never a value of its own, and the channels agree.
+        // A block dropped for its sum leaves its time in the axis too: the
+        // time after a gap never runs ahead of the samples the drive made.
         const QVector<QPointF> &a = window()->waveCapture().raw(0);
-        int gaps = 0;
+        const double period = window()->waveCapture().period();
+        int gaps = 0, timeGaps = 0;
         for (int i = 1; i < a.size(); ++i) {
             const int step = qint16(qint16(a[i].y()) - qint16(a[i - 1].y()));
+            const int periods = int(std::lround((a[i].x() - a[i - 1].x()) / period));
             QVERIFY2(step >= 1, qPrintable(QStringLiteral("point %1: %2 after %3").arg(i).arg(a[i].y()).arg(a[i - 1].y())));
+            QVERIFY2(periods >= 1 && periods <= step, qPrintable(QStringLiteral("point %1: %2 periods").arg(i).arg(periods)));
             gaps += step > 1;
+            timeGaps += periods > 1;
         }
         QVERIFY(gaps > 0); // the bad sums were there, and were caught
+        QVERIFY(timeGaps > 0);
         for (int c = 1; c < WaveCapture::kChannels; ++c)
             QCOMPARE(window()->waveCapture().raw(c), a);
         QCOMPARE(window()->linkState(), 1);
