@@ -21,7 +21,7 @@ QStringList FaultSwitches::names()
 {
     return {QStringLiteral("drop-every"), QStringLiteral("corrupt-every"), QStringLiteral("split"),
             QStringLiteral("delay"), QStringLiteral("junk"), QStringLiteral("bad-sum-every"),
-            QStringLiteral("stop-after"), QStringLiteral("hang-up-after")};
+            QStringLiteral("stop-after"), QStringLiteral("hang-up-after"), QStringLiteral("silent-to")};
 }
 
 bool FaultSwitches::apply(const QString &name, const QString &value, QString *error)
@@ -51,6 +51,12 @@ bool FaultSwitches::apply(const QString &name, const QString &value, QString *er
         comeBackMs = -1;
         if (ok && parts.size() > 1)
             ok = parseCount(parts.at(1), &comeBackMs);
+    } else if (name == QLatin1String("silent-to")) {
+        // A command byte, as 12 or 0x0C; -1 answers everything again.
+        const int v = value.trimmed().toInt(&ok, 0);
+        ok = ok && v >= -1 && v <= 0xFF;
+        if (ok)
+            silentTo = v;
     } else {
         if (error)
             *error = QStringLiteral("unknown switch: %1").arg(name);
@@ -64,7 +70,7 @@ bool FaultSwitches::apply(const QString &name, const QString &value, QString *er
 QString FaultSwitches::describe() const
 {
     return QStringLiteral("drop-every %1, corrupt-every %2, split %3:%4, delay %5, junk %6, bad-sum-every %7, "
-                          "stop-after %8, hang-up-after %9:%10")
+                          "stop-after %8, hang-up-after %9:%10, silent-to %11")
         .arg(dropEvery)
         .arg(corruptEvery)
         .arg(splitBytes)
@@ -74,7 +80,8 @@ QString FaultSwitches::describe() const
         .arg(badSumEvery)
         .arg(stopAfter)
         .arg(hangUpAfter)
-        .arg(comeBackMs);
+        .arg(comeBackMs)
+        .arg(silentTo);
 }
 
 DriveEndpoint::DriveEndpoint(const WaveGenerator::Settings &wave)
@@ -163,6 +170,8 @@ void DriveEndpoint::handleFrame(const QByteArray &frame, int stream, qint64 nowU
     if (m_requests.size() >= kRequestLogSize)
         m_requests.removeFirst();
     m_requests.append(Request{nowUs, quint8(frame.at(1)), quint8(frame.at(2))});
+    if (m_faults.silentTo >= 0 && uint8_t(frame.at(1)) == m_faults.silentTo)
+        return; // a drive without this command
     // A start, also one that comes while streaming, begins the stream afresh.
     const bool start = uint8_t(frame.at(1)) == 0x0A && uint8_t(frame.at(2)) == 0x04;
     const QByteArray reply = m_model.handle(frame, nowUs);

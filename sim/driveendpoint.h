@@ -22,6 +22,7 @@ struct FaultSwitches {
     int stopAfter = -1;    // answer nothing after N replies
     int hangUpAfter = -1;  // hang up after N replies
     int comeBackMs = -1;   // after a hang-up, come back after this long (-1: stay away)
+    int silentTo = -1;     // a command byte the drive does not know: no reply at all
 
     // Applies "name value" (or "name=value") as on drive-sim's command line,
     // without the leading dashes: drop-every 5, split 7:3, ...

@@ -159,6 +159,10 @@ int main(int argc, char *argv[])
         {QStringLiteral("hang-up-after"),
          QStringLiteral("Hang up after N replies; come back on a new pseudo-terminal after MS."),
          QStringLiteral("N[:MS]")},
+        {QStringLiteral("silent-to"),
+         QStringLiteral("Answer nothing to this command byte, as a drive without the command (12 or 0x0C: the "
+                        "EEPROM version check and factory reset)."),
+         QStringLiteral("CMD")},
         {QStringLiteral("mode"), QStringLiteral("Control mode the drive reports: 1 position, 2 speed, 3 torque (default 1)."),
          QStringLiteral("N")},
         {QStringLiteral("not-ready"), QStringLiteral("The drive is not ready: servo on is refused.")},
