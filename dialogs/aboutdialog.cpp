@@ -43,9 +43,9 @@ void aboutDialog::setSoftWare(Frame reply)
 {
     // Replies 10 and 11 carry the two halves of the drive's software version
     // as text; the bytes are copied here, while the worker still waits.
-    if (!reply.rxData || reply.rxLen <= FrameFormat::kOverhead)
+    if (!reply.rxData || reply.rxDataLen == 0)
         return;
-    const QByteArray bytes(reinterpret_cast<const char *>(reply.rxData), reply.rxLen - FrameFormat::kOverhead);
+    const QByteArray bytes(reinterpret_cast<const char *>(reply.rxData), reply.rxDataLen);
     const int end = bytes.indexOf('\0');
     const int part = reply.index == Cmd::SoftwareVersion2 ? 1 : 0;
     m_softwareParts[part] = QString::fromLatin1(end < 0 ? bytes : bytes.left(end)).trimmed();
