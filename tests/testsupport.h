@@ -7,6 +7,7 @@
 #include "app/mainclass.h"
 #include "dialogs/prompt.h"
 #include "link/frame.h"
+#include "link/platform.h"
 #include "mainwindow/mainwindow.h"
 #include "sim/ptydriveserver.h"
 
@@ -157,6 +158,16 @@ protected:
         return true;
     }
     void startApp() { app = std::make_unique<MainClass>(); }
+    // The program linked to a drive holding the shipped definitions, the
+    // drive's line the only port listed.
+    bool startLinked()
+    {
+        if (!startDrive(dir->path(QStringLiteral("ParameterFile/zh_CN_Parameter.xml"))))
+            return false;
+        Platform::setSystemPortLister([] { return QStringList(); });
+        startApp();
+        return connectToDrive();
+    }
 
     MainWindow *window() const { return app->mainWindow; }
     template <typename T>
@@ -188,6 +199,7 @@ protected:
     // Ends the program, then the drive, then the case.
     void closeCase()
     {
+        Platform::setSystemPortLister({});
         app.reset();
         server.reset();
         drive.reset();

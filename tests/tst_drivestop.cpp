@@ -63,22 +63,15 @@ private slots:
     void init()
     {
         openCase();
-        QVERIFY(startDrive(dir->path(QStringLiteral("ParameterFile/zh_CN_Parameter.xml"))));
-        Platform::setSystemPortLister([] { return QStringList(); });
-        startApp();
+        QVERIFY(startLinked());
         window()->show();
-        QVERIFY(connectToDrive());
         // The drive's identification offers to read its parameters: not now.
         QTRY_VERIFY(window()->paramLoadDialog() && window()->paramLoadDialog()->isVisible());
         window()->paramLoadDialog()->reject();
         QApplication::setActiveWindow(window());
     }
 
-    void cleanup()
-    {
-        closeCase();
-        Platform::setSystemPortLister({});
-    }
+    void cleanup() { closeCase(); }
 
     void stopBeforeTheLinkEnds_data()
     {

@@ -126,6 +126,16 @@ struct Rig {
         toIdentify();
         user(M::AutoMeasurement);
     }
+    // 0 servo off, 1 JOG, 2 identification, 3 measurement.
+    void toState(int state)
+    {
+        if (state == 1)
+            toJog();
+        else if (state == 2)
+            toIdentify();
+        else if (state == 3)
+            toMeasure();
+    }
 };
 
 } // namespace
@@ -169,12 +179,7 @@ private slots:
         QFETCH(int, from);
         QFETCH(bool, linkLost);
         Rig rig;
-        if (from == 1)
-            rig.toJog();
-        else if (from == 2)
-            rig.toIdentify();
-        else if (from == 3)
-            rig.toMeasure();
+        rig.toState(from);
         QCOMPARE(rig.machine.state(), from);
         rig.view.sent.clear();
         if (linkLost) {
@@ -436,12 +441,7 @@ private slots:
         QFETCH(bool, jog);
         QFETCH(QList<quint16>, codes);
         Rig rig;
-        if (from == 1)
-            rig.toJog();
-        else if (from == 2)
-            rig.toIdentify();
-        else if (from == 3)
-            rig.toMeasure();
+        rig.toState(from);
         if (jog)
             rig.user(M::CwPressed);
         rig.view.sent.clear();

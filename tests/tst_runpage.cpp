@@ -49,17 +49,10 @@ private slots:
     void init()
     {
         openCase();
-        QVERIFY(startDrive(dir->path(QStringLiteral("ParameterFile/zh_CN_Parameter.xml"))));
-        Platform::setSystemPortLister([] { return QStringList(); });
-        startApp();
-        QVERIFY(connectToDrive());
+        QVERIFY(startLinked());
     }
 
-    void cleanup()
-    {
-        closeCase();
-        Platform::setSystemPortLister({});
-    }
+    void cleanup() { closeCase(); }
 
     void periodicMonitorQuery()
     {

@@ -130,7 +130,6 @@ private slots:
     void cleanup()
     {
         closeCase();
-        Platform::setSystemPortLister({});
         qputenv("HOME", savedHome);
     }
 
