@@ -127,6 +127,10 @@ MainWindow::MainWindow(QWidget *parent)
 
 MainWindow::~MainWindow()
 {
+    // Children still report while the window goes (a button hidden, a page
+    // removed); nothing of that may reach a window half destroyed.
+    delete m_jogGuard;
+    ui->stackedWidget->disconnect(this);
     delete ui;
 }
 

@@ -474,6 +474,7 @@ private:
     std::unique_ptr<ManualRunMachine> m_manualRun;
     QTimer *m_runTimer = nullptr;
     QRecursiveMutex m_manualRunMutex;
+    QObject *m_jogGuard = nullptr; // stops a JOG whose button cannot be released
     QMap<QLineEdit *, QPair<qint32, qint32>> m_ranges;
     quint16 m_faultCode = 0;
 

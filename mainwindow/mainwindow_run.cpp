@@ -283,10 +283,10 @@ void MainWindow::setupRunPage()
         m_runView->setEnabled(c, false);
     ui->stackedWidget_MaunalRun->setCurrentIndex(0);
 
-    auto *guard = new JogGuard(this, [this] { releaseJogSoon(); });
-    ui->pushButton_ManualRunRotateCW->installEventFilter(guard);
-    ui->pushButton_ManualRunRotateCCW->installEventFilter(guard);
-    installEventFilter(guard);
+    m_jogGuard = new JogGuard(this, [this] { releaseJogSoon(); });
+    ui->pushButton_ManualRunRotateCW->installEventFilter(m_jogGuard);
+    ui->pushButton_ManualRunRotateCCW->installEventFilter(m_jogGuard);
+    installEventFilter(m_jogGuard);
     connect(ui->stackedWidget, &QStackedWidget::currentChanged, this, [this](int page) {
         if (page != RunPage)
             releaseJogSoon();
