@@ -294,7 +294,9 @@ void DriveEndpoint::countHangUp()
 QVector<DriveEndpoint::Request> DriveEndpoint::requestLog() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    return m_requests;
+    // A copy of its own: a shared one would be detached in the caller's
+    // thread while the drive's thread appends to the original.
+    return QVector<Request>(m_requests.cbegin(), m_requests.cend());
 }
 
 SimStats DriveEndpoint::stats() const

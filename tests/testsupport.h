@@ -199,8 +199,9 @@ protected:
     // Ends the program, then the drive, then the case.
     void closeCase()
     {
-        Platform::setSystemPortLister({});
         app.reset();
+        // After the program: its worker asks for the port list while it runs.
+        Platform::setSystemPortLister({});
         server.reset();
         drive.reset();
         qunsetenv("SERVO_EXTRA_PORTS");

@@ -34,7 +34,11 @@ private:
     int jogAtDrive() const { return sim<int>([](DriveModel &m) { return m.dynamics().jogDirection(); }); }
     QVector<quint16> commandsAtDrive() const
     {
-        return sim<QVector<quint16>>([](DriveModel &m) { return m.dynamics().commandLog(); });
+        // A copy of its own, made under the drive's lock.
+        return sim<QVector<quint16>>([](DriveModel &m) {
+            const QVector<quint16> &log = m.dynamics().commandLog();
+            return QVector<quint16>(log.cbegin(), log.cend());
+        });
     }
     int requestsAtDrive(quint8 cmd, quint8 sub) const
     {
