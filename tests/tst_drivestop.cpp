@@ -125,11 +125,12 @@ private slots:
             QTRY_COMPARE(requestsAtDrive(0x0A, 0x05), 1);
         } else {
             QTRY_VERIFY(!servoOnAtDrive());
+            // A poll may come before them, a new link's first query after.
             const QVector<quint16> sent = commandsAtDrive().mid(commandsBefore);
-            const QVector<quint16> stops = running == QLatin1String("jog") ? QVector<quint16>{0x0018, 0x0004}
-                                                                            : QVector<quint16>{0x0004};
-            QVERIFY2(sent.size() >= stops.size() && sent.mid(sent.size() - stops.size()) == stops,
-                     qPrintable(QString::number(sent.size())));
+            const int jogStop = sent.indexOf(0x0018), servoOff = sent.indexOf(0x0004);
+            QVERIFY(servoOff >= 0);
+            if (running == QLatin1String("jog"))
+                QVERIFY(jogStop >= 0 && jogStop < servoOff);
             QCOMPARE(jogAtDrive(), 0);
         }
         QVERIFY(!window()->manualRun().servoOn());
