@@ -260,9 +260,6 @@ public:
     // calls `done` once the drive has answered, at most about a second
     // later, or at once when nothing runs or the link is down.
     void stopDriveThen(std::function<void()> done);
-    bool isStoppingDrive() const { return m_stop.active; }
-    // Whether the drive confirmed the last stop.
-    bool lastStopConfirmed() const { return m_stop.confirmed; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
