@@ -27,8 +27,10 @@
 #include <functional>
 
 // Records every box and file request the code under test makes and answers
-// them: boxes with the queued answers, else their first button; file requests
-// with the queued names, else as cancelled.
+// them. A test declares the boxes it expects with expect(); any other box
+// fails the test, with its title and text, as soon as it is shown. Boxes are
+// answered with the expectation's answer, else the queued answers, else their
+// first button; file requests with the queued names, else as cancelled.
 class PromptRecorder
 {
 public:
@@ -36,8 +38,13 @@ public:
     {
         Prompt::setBoxHandler([this](const Prompt::Box &box) {
             boxes.append(box);
+            const Expected *expected = match(box);
+            if (!expected && kFailOnUnexpected)
+                failUnexpected(box);
             if (onBox)
                 onBox(box); // while the box would be open
+            if (expected && expected->answer != QMessageBox::NoButton)
+                return expected->answer;
             if (!answers.isEmpty())
                 return answers.takeFirst();
             for (int bit = 0; bit < 32; ++bit) {
@@ -58,6 +65,15 @@ public:
         Prompt::setFileHandler({});
     }
 
+    // A box the test expects, any number of times: its title is `what`, or
+    // its text holds `what`. Answered with `answer` when one is given.
+    void expect(const QString &what, QMessageBox::StandardButton answer = QMessageBox::NoButton)
+    {
+        m_expected.append({what, answer});
+    }
+    // The boxes shown so far stop counting; expectations stay.
+    void clear() { boxes.clear(); }
+
     // Whether a box with this text, or this title, has been shown.
     bool hasText(const QString &text) const
     {
@@ -73,6 +89,32 @@ public:
     QList<Prompt::FileRequest> files;
     QList<QMessageBox::StandardButton> answers;
     QStringList fileAnswers;
+
+private:
+#ifdef SERVO_TEST_LENIENT_BOXES
+    // A test file that has not yet declared its boxes.
+    static constexpr bool kFailOnUnexpected = false;
+#else
+    static constexpr bool kFailOnUnexpected = true;
+#endif
+    struct Expected {
+        QString what;
+        QMessageBox::StandardButton answer;
+    };
+    const Expected *match(const Prompt::Box &box) const
+    {
+        for (const Expected &e : m_expected) {
+            if (box.title == e.what || box.text.contains(e.what))
+                return &e;
+        }
+        return nullptr;
+    }
+    static void failUnexpected(const Prompt::Box &box)
+    {
+        const QByteArray what = QStringLiteral("unexpected box \"%1\": %2").arg(box.title, box.text).toUtf8();
+        QTest::qFail(what.constData(), __FILE__, __LINE__);
+    }
+    QList<Expected> m_expected;
 };
 
 // A fresh working folder with the data files the program finds beside
@@ -133,6 +175,45 @@ private:
     QTemporaryDir m_dir;
 };
 
+// The drive's identification reply, as the window receives it.
+namespace Ident {
+
+// One entry: identifier, two ignored bytes, value.
+inline QByteArray entry(quint16 id, quint16 value)
+{
+    QByteArray e;
+    e.append(char(id >> 8)).append(char(id)).append("\xAA\x55", 2).append(char(value >> 8)).append(char(value));
+    return e;
+}
+
+// The first four words (product, model 1, model 2, firmware version) alone.
+inline QByteArray words(quint16 product, quint16 model1, quint16 model2, quint16 firmware)
+{
+    return entry(0x0201, product) + entry(0x0202, model1) + entry(0x0203, model2) + entry(0x0204, firmware);
+}
+
+// A whole device-information payload (16 entries) with a serial number.
+inline QByteArray payload(quint16 product, quint16 model1, quint16 model2, quint16 firmware,
+                          const QByteArray &serial = "SN0123456789ABC")
+{
+    QByteArray p = words(product, model1, model2, firmware);
+    for (quint16 id = 0x0205; id <= 0x0208; ++id)
+        p += entry(id, 0xFFFF);
+    const QByteArray s = serial.leftJustified(15, ' ');
+    for (int i = 0; i < 7; ++i)
+        p += entry(quint16(0x0209 + i), quint16(uint8_t(s.at(2 * i)) << 8 | uint8_t(s.at(2 * i + 1))));
+    p += entry(0x0210, quint16(uint8_t(s.at(14)) << 8 | 0x7F));
+    return p;
+}
+
+// Hands the payload to the window as the reply would.
+inline void identify(MainWindow *window, const QByteArray &payload)
+{
+    window->identifyDevice(reinterpret_cast<const uint8_t *>(payload.constData()), payload.size() + 6);
+}
+
+} // namespace Ident
+
 // The program as it runs, against a simulated drive on a pseudo-terminal
 // that is listed first among the ports.
 class DriveFixture
@@ -143,6 +224,8 @@ protected:
     std::unique_ptr<DriveEndpoint> drive;
     std::unique_ptr<PtyDriveServer> server;
     std::unique_ptr<MainClass> app;
+    // A main window on its own, for tests that need no program around it.
+    std::unique_ptr<MainWindow> standalone;
 
     // A drive holding the parameters of `definitions`, when given.
     bool startDrive(const QString &definitions = QString())
@@ -158,6 +241,11 @@ protected:
         return true;
     }
     void startApp() { app = std::make_unique<MainClass>(); }
+    MainWindow *startWindow()
+    {
+        standalone = std::make_unique<MainWindow>();
+        return standalone.get();
+    }
     // The program linked to a drive holding the shipped definitions, the
     // drive's line the only port listed.
     bool startLinked()
@@ -169,7 +257,7 @@ protected:
         return connectToDrive();
     }
 
-    MainWindow *window() const { return app->mainWindow; }
+    MainWindow *window() const { return app ? app->mainWindow : standalone.get(); }
     template <typename T>
     T *widget(const char *name) const
     {
@@ -199,6 +287,7 @@ protected:
     // Ends the program, then the drive, then the case.
     void closeCase()
     {
+        standalone.reset();
         app.reset();
         // After the program: its worker asks for the port list while it runs.
         Platform::setSystemPortLister({});
