@@ -1,7 +1,6 @@
 // The reply matcher: wrong headers, wrong checksums, surplus bytes, late
-// copies and stale input. A reply behind arbitrary bytes in any split, and
-// the bound on what is held meanwhile, are fuzz_link's job
-// (fuzz/fuzz_link.cpp, replayed by ctest).
+// copies, stale input and floods. A reply behind arbitrary bytes in any
+// split is fuzz_link's job (fuzz/fuzz_link.cpp, replayed by ctest).
 
 #include "link/frame.h"
 #include "link/replymatcher.h"
@@ -142,6 +141,16 @@ private slots:
             QCOMPARE(m.match(first, sent, at), ReplyMatcher::LateCopy);
         QCOMPARE(m.match(next, sent, nextAt), ReplyMatcher::Accepted);
         QCOMPARE(m.lastReply(), next);
+    }
+
+    // The kept fuzz inputs never grow the held bytes to the bound; a flood does.
+    void floodOfJunkNeverGrowsTheAccumulatorWithoutBound()
+    {
+        ReplyMatcher m;
+        const Frame sent = recordFor(0x02, 0x01, 134);
+        for (int i = 0; i < 200; ++i)
+            m.match(QByteArray(4096, char(i)), sent, i);
+        QVERIFY(m.pending().size() <= ReplyMatcher::kMaxPending);
     }
 
     void tooShortExpectedLengthNeverReadsPastTheBytes()
