@@ -1,10 +1,12 @@
-// What the window tests take on trust from the simulated drive: it checks
-// writes like a drive, its fault switches do what they say and parse like the
-// command line, a waveform start is acknowledged before its first block, a
-// stream ends as a drive's does, and the drive-sim program serves a line and
-// cleans up. Answering the tool's flows is left to the window tests.
+// The simulated drive where no window test reaches it or where the window
+// tests take it on trust: framing, replies the tool's flows never ask for,
+// writes checked like a drive, the fault switches, the waveform stream, and
+// the drive-sim program. Answering the tool's flows is left to the window
+// tests, which run against it.
 
 #include "link/frame.h"
+#include "link/waveparser.h"
+#include "sim/drivedynamics.h"
 #include "sim/driveendpoint.h"
 
 #include <QFile>
@@ -74,6 +76,62 @@ class TestDriveSim : public QObject
     Q_OBJECT
 
 private slots:
+    // Frames are found behind junk and a corrupted frame, across deliveries;
+    // half a frame is forgotten after a silence.
+    void framesAreFoundLikeADriveDoes()
+    {
+        DriveEndpoint drive;
+        QByteArray corrupted = idleRequest();
+        corrupted[7] = 0;
+        const QByteArray stream = QByteArray::fromHex("00117E0E") + corrupted + idleRequest() + idleRequest();
+        for (int i = 0; i < stream.size(); i += 3)
+            drive.receive(stream.mid(i, 3), 1, i);
+        QCOMPARE(drive.stats().requests, 2u);
+        drive.receive(idleRequest().left(5), 1, 1000);
+        drive.receive(idleRequest().mid(5), 1, 1000 + DriveEndpoint::kInterByteTimeoutUs + 1);
+        QCOMPARE(drive.stats().requests, 2u);
+        drive.receive(idleRequest(), 1, 1000 + DriveEndpoint::kInterByteTimeoutUs + 2);
+        QCOMPARE(drive.stats().requests, 3u);
+    }
+
+    // Replies the window tests never ask for: `bytes` at `at` in a reply of
+    // `size` bytes (0: no reply).
+    void answersLikeADrive_data()
+    {
+        QTest::addColumn<QByteArray>("request");
+        QTest::addColumn<int>("size");
+        QTest::addColumn<int>("at");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("monitor items padded to the count asked for")
+            << request(0x04, 0x01, QByteArray::fromHex("020102030005")) << 36 << 4 + 3 * 6
+            << QByteArray::fromHex("FFFF00000000FFFF00000000");
+        QTest::newRow("monitor count too large for a frame")
+            << request(0x04, 0x01, QByteArray::fromHex("000002FF002A")) << 0 << 0 << QByteArray();
+        QTest::newRow("software version") << request(0x0B, 0x01, QByteArray(2, '\0')) << 26 << 4 << QByteArray("DSP");
+        // P00_01 to P01_00, five asked for: three exist, two markers follow.
+        QTest::newRow("parameter range with markers")
+            << request(0x01, 0x01, QByteArray::fromHex("000101000500")) << 36 << 4
+            << QByteArray::fromHex("000100000002" "0003FFFFFFFB" "010000001388" "000000000000" "000000000000");
+        QTest::newRow("parameter list, a missing one marked")
+            << request(0x02, 0x01, QByteArray::fromHex("09090207")) << 18 << 4
+            << QByteArray::fromHex("000000000000" "020700000001");
+    }
+
+    void answersLikeADrive()
+    {
+        QFETCH(QByteArray, request);
+        QFETCH(int, size);
+        QFETCH(int, at);
+        QFETCH(QByteArray, bytes);
+        QTemporaryDir dir;
+        DriveEndpoint drive;
+        QVERIFY(drive.withModel([&](DriveModel &m) { return m.loadParameters(definitionsFile(dir, QStringLiteral("V1.1"))); }));
+        drive.receive(request, 1, 0);
+        const QByteArray reply = concat(drive.takeDue(0));
+        QCOMPARE(reply.size(), size);
+        QCOMPARE(reply.mid(at, bytes.size()), bytes);
+    }
+
     void writesAreCheckedLikeADrive()
     {
         QTemporaryDir dir;
@@ -90,6 +148,38 @@ private slots:
         drive.withModel([](DriveModel &m) { m.setServoOn(true); });
         drive.receive(request(0x03, 0x01, QByteArray::fromHex("000100000003")), 1, 1);
         QCOMPARE(concat(drive.takeDue(1)).mid(4, 4), QByteArray::fromHex("00010004"));
+    }
+
+    void jogMovesTheMotorAndMonitorsFollow()
+    {
+        DriveDynamics d;
+        d.command(0x0002, 300, 100, 0, 0);
+        d.command(0x0008, 0, 0, 0, 0);
+        d.advance(200000);
+        QCOMPARE(d.quantity(QStringLiteral("电机转速")), 300);
+        QVERIFY(d.quantity(QStringLiteral("位置反馈累计")) > 0);
+        QVERIFY(d.quantity(QStringLiteral("母线电压")) > 3000);
+        d.command(0x0018, 0, 0, 0, 300000);
+        d.advance(500000);
+        QCOMPARE(d.quantity(QStringLiteral("电机转速")), 0);
+        const QByteArray reply = d.dataReply();
+        QCOMPARE(reply.size(), 52);
+        QCOMPARE(int(uint8_t(reply.at(0))), int(DriveDynamics::StateRunning));
+        QVERIFY(uint8_t(reply.at(1)) & 0x10); // identification allowed
+    }
+
+    void aDriveThatIsNotReadyStaysOff()
+    {
+        DriveDynamics d;
+        d.setReady(false);
+        d.setFaultCode(121);
+        d.command(0x0002, 100, 100, 0, 0);
+        QVERIFY(!d.servoOn());
+        const QByteArray r = d.dataReply();
+        QCOMPARE(int(uint8_t(r.at(0))), int(DriveDynamics::StateNotReady));
+        QCOMPARE(r.mid(8, 2), QByteArray::fromHex("0079"));
+        d.settings().controlMode = 3;
+        QCOMPARE(d.settingsReply().mid(8, 2), QByteArray::fromHex("0003"));
     }
 
     void faultSwitchesShapeTheReplies()
@@ -128,6 +218,20 @@ private slots:
         QCOMPARE(concat(drive.takeDue(4000)), idleRequest().mid(6));
     }
 
+    void hangUpFiresOnceAfterNReplies()
+    {
+        DriveEndpoint drive;
+        FaultSwitches f;
+        f.hangUpAfter = 2;
+        drive.setFaults(f);
+        drive.receive(idleRequest(), 1, 0);
+        QVERIFY(!drive.takeHangUp());
+        drive.receive(idleRequest(), 1, 1);
+        QVERIFY(drive.takeHangUp());
+        drive.receive(idleRequest(), 1, 2);
+        QVERIFY(!drive.takeHangUp());
+    }
+
     void switchesParseLikeTheCommandLine()
     {
         FaultSwitches f;
@@ -164,6 +268,88 @@ private slots:
         QVERIFY(!out[0].block);
         QCOMPARE(out[0].dueUs, 130000);
         QCOMPARE(out[1].dueUs, 130000 + DriveModel::kFirstBlockDelayUs);
+    }
+
+    // Blocks at the sample rate, their bad sums and junk as the switches say,
+    // the third channel a square wave.
+    void blocksComeAtTheSampleRateAndParse_data()
+    {
+        QTest::addColumn<int>("rate");
+        QTest::addColumn<int>("badSumEvery");
+        QTest::newRow("1 kHz") << 1000 << 0;
+        QTest::newRow("10 kHz") << 10000 << 0;
+        QTest::newRow("1 kHz, bad sums and junk") << 1000 << 4;
+    }
+
+    void blocksComeAtTheSampleRateAndParse()
+    {
+        QFETCH(int, rate);
+        QFETCH(int, badSumEvery);
+        WaveSettings wave;
+        wave.rate = rate;
+        DriveEndpoint drive(wave);
+        FaultSwitches f;
+        f.badSumEvery = badSumEvery;
+        f.junkBytes = badSumEvery ? 13 : 0;
+        drive.setFaults(f);
+        drive.receive(waveStart(), 1, 0);
+        drive.takeDue(0);
+        WaveStreamParser parser;
+        QByteArray samples;
+        int blocks = 0, badBlocks = 0;
+        // 0.5 s of stream, with keep-alives as the tool sends them.
+        for (qint64 t = 0; t <= 500000; t += 100000) {
+            drive.receive(request(0x0A, 0x06, QByteArray(2, '\0')), 1, t);
+            const auto result = parser.feed(concat(drive.takeDue(t)));
+            samples += result.samples;
+            blocks += result.blocks;
+            badBlocks += result.badBlocks;
+        }
+        QCOMPARE(quint64(blocks), drive.stats().blocksSent);
+        QCOMPARE(quint64(badBlocks), drive.stats().blocksCorrupted);
+        QCOMPARE(badBlocks > 0, badSumEvery > 0);
+        const qint64 expectedSets = (500000 - DriveModel::kFirstBlockDelayUs) * rate / 1000000;
+        QVERIFY(qAbs(samples.size() / 8 + badBlocks * 25 - expectedSets) <= 25);
+        for (int at = 0; at < samples.size(); at += 8) {
+            const int square = qint16(uint8_t(samples.at(at + 4)) << 8 | uint8_t(samples.at(at + 5)));
+            QVERIFY(square == 1000 || square == -1000);
+        }
+    }
+
+    // Keys need not start at 0 nor run without holes: the tool lists the
+    // named channels in key order and sends their places in that list.
+    void channelsStreamWhatTheirListPositionsSelect()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("channels.xml"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        const auto channel = [](int key, const char *name) {
+            return QStringLiteral("<WaveformChannelItem><WaveChIndex>%1</WaveChIndex><WaveChName>%2</WaveChName>"
+                                  "<WaveCoeff>1</WaveCoeff></WaveformChannelItem>")
+                .arg(key)
+                .arg(QString::fromUtf8(name));
+        };
+        file.write((QStringLiteral("<Root><Parameter><ParameterIndex>P00_01</ParameterIndex><DefaultValue>1"
+                                   "</DefaultValue><MinValue>0</MinValue><MaxValue>6</MaxValue></Parameter>"
+                                   "<WaveformChannelSel>")
+                    + channel(2, "速度反馈") + channel(5, "") + channel(9, "转矩指令") + channel(12, "母线电压")
+                    + QStringLiteral("</WaveformChannelSel></Root>"))
+                       .toUtf8());
+        file.close();
+        DriveEndpoint drive;
+        QVERIFY(drive.withModel([&](DriveModel &m) { return m.loadParameters(path); }));
+        drive.receive(waveStart(2, 0, 1, 40), 1, 0);
+        drive.takeDue(0);
+        using Q = DriveDynamics::Quantity;
+        QCOMPARE(drive.withModel([](DriveModel &m) { return m.streamedQuantities(); }),
+                 (std::array<Q, 4>{{Q::BusVoltage, Q::SpeedFeedback, Q::TorqueCommand, Q::Zero}}));
+        // The samples carry the selected quantities.
+        const QByteArray samples = WaveStreamParser().feed(concat(drive.takeDue(DriveModel::kFirstBlockDelayUs))).samples;
+        QVERIFY(samples.size() >= 8);
+        QCOMPARE(qint32(qint16(uint8_t(samples.at(0)) << 8 | uint8_t(samples.at(1)))),
+                 drive.withModel([](DriveModel &m) { return m.dynamics().value(Q::BusVoltage); }));
+        QCOMPARE(qint16(uint8_t(samples.at(6)) << 8 | uint8_t(samples.at(7))), qint16(0));
     }
 
     // What ends a stream: the stop command (which has no reply), the host
