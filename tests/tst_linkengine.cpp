@@ -296,48 +296,6 @@ private slots:
         QCOMPARE(rig.events.replies, QList<int>{Cmd::IdleQuery});
     }
 
-    // A drive that answers every send late answers the resends too. Those
-    // answers never pass for the replies to the requests that follow, which
-    // have the same command and length; and a drive that lost a request
-    // costs one resend.
-    void repliesStayInStepWithASlowDrive_data()
-    {
-        QTest::addColumn<int>("delayMs");
-        QTest::addColumn<int>("lostFrame"); // the drive never gets this frame (0: none)
-        QTest::addColumn<int>("sends");
-        QTest::addColumn<int>("errors");
-        QTest::newRow("250 ms") << 250 << 0 << 12 << 6;
-        QTest::newRow("450 ms") << 450 << 0 << 18 << 12;
-        QTest::newRow("a request lost") << 2 << 3 << 7 << 1;
-    }
-
-    void repliesStayInStepWithASlowDrive()
-    {
-        QFETCH(int, delayMs);
-        QFETCH(int, lostFrame);
-        QFETCH(int, sends);
-        QFETCH(int, errors);
-        Rig rig;
-        int frames = 0;
-        // Each reply carries its request's payload back.
-        rig.transport.onFrame = [&](const QByteArray &f) {
-            if (++frames != lostFrame)
-                rig.transport.deliver(rig.clock.t + delayMs, buildFrame(0x01, 0x01, f.mid(4, 6).leftJustified(16, '\0')));
-        };
-        QList<QByteArray> asked;
-        for (uint8_t batch = 0; batch < 6; ++batch) {
-            uint8_t payload[6] = {batch, 1, batch, 2, 3, 0};
-            asked.append(QByteArray(reinterpret_cast<const char *>(payload), 6).leftJustified(16, '\0'));
-            rig.queue(Cmd::ReadParamRange, payload);
-            QVERIFY(rig.runUntil([&] { return rig.events.replies.size() == batch + 1; }));
-        }
-        rig.runFor(1500);
-        QVERIFY(!rig.engine.exitRequested());
-        QCOMPARE(rig.events.replyPayloads, asked);
-        QCOMPARE(rig.transport.writes.size(), sends);
-        QCOMPARE(rig.events.errors.size(), errors);
-    }
-
     // A page may queue its record again, with another reply length, while
     // the reply to the earlier copy is still awaited: what the page gets is
     // as long as the reply that came.
