@@ -23,71 +23,61 @@
 
 namespace {
 
-// A simulated drive reached one way or the other.
+// A simulated drive behind a pseudo-terminal (the serial transport) or the
+// HID stand-in (the HID transport).
 class Drive
 {
 public:
-    virtual ~Drive() = default;
-    virtual QString port() const = 0;
-    virtual QStringList hidPaths() const { return {}; }
-    virtual DriveEndpoint &endpoint() = 0;
-    virtual void hangUp() = 0;
-    // After a hang-up: the drive is there again (its port may have changed).
-    virtual void comeBack() = 0;
-};
-
-class PtyDrive : public Drive
-{
-public:
-    PtyDrive()
-        : m_server(m_endpoint)
+    explicit Drive(bool hid)
+        : m_hid(hid)
     {
+        if (m_hid) {
+            m_path = HidStandIn::plug();
+            return;
+        }
+        m_server = std::make_unique<PtyDriveServer>(m_endpoint);
         QString error;
-        if (!m_server.start(QString(), &error))
+        if (!m_server->start(QString(), &error))
             qFatal("cannot start the simulated drive: %s", qPrintable(error));
         publish();
     }
-    QString port() const override { return m_server.slavePath(); }
-    DriveEndpoint &endpoint() override { return m_endpoint; }
-    void hangUp() override { m_server.hangUp(-1); }
-    void comeBack() override
+    ~Drive()
     {
-        m_server.hangUp(0);
-        QTRY_VERIFY(!m_server.hungUp());
+        m_server.reset();
+        if (m_hid)
+            HidStandIn::reset();
+    }
+    QString port() const { return m_hid ? m_path : m_server->slavePath(); }
+    QStringList hidPaths() const { return m_hid ? QStringList{m_path} : QStringList(); }
+    DriveEndpoint &endpoint() { return m_hid ? *HidStandIn::endpoint(m_path) : m_endpoint; }
+    void hangUp() { m_hid ? HidStandIn::unplug(m_path) : m_server->hangUp(-1); }
+    // After a hang-up: the drive is there again (its port may have changed).
+    void comeBack()
+    {
+        if (m_hid) {
+            HidStandIn::DeviceOptions options;
+            options.path = m_path;
+            HidStandIn::plug(options);
+            return;
+        }
+        m_server->hangUp(0);
+        QTRY_VERIFY(!m_server->hungUp());
         publish();
     }
 
 private:
     void publish() { qputenv("SERVO_EXTRA_PORTS", port().toLocal8Bit()); }
 
-    DriveEndpoint m_endpoint;
-    PtyDriveServer m_server;
-};
-
-class HidDrive : public Drive
-{
-public:
-    HidDrive() { m_path = HidStandIn::plug(); }
-    ~HidDrive() override { HidStandIn::reset(); }
-    QString port() const override { return m_path; }
-    QStringList hidPaths() const override { return {m_path}; }
-    DriveEndpoint &endpoint() override { return *HidStandIn::endpoint(m_path); }
-    void hangUp() override { HidStandIn::unplug(m_path); }
-    void comeBack() override
-    {
-        HidStandIn::DeviceOptions options;
-        options.path = m_path;
-        HidStandIn::plug(options);
-    }
-
-private:
+    bool m_hid;
     QString m_path;
+    DriveEndpoint m_endpoint;
+    std::unique_ptr<PtyDriveServer> m_server;
 };
 
-QVector<DriveEndpoint::Request> requestsOf(const Drive &drive, uint8_t cmd, uint8_t sub)
+QVector<DriveEndpoint::Request> requestsOf(Drive &drive, uint8_t cmd, uint8_t sub)
 {
     QVector<DriveEndpoint::Request> found;
-    for (const auto &r : const_cast<Drive &>(drive).endpoint().requestLog())
+    for (const auto &r : drive.endpoint().requestLog())
         if (r.cmd == cmd && r.subCmd == sub)
             found.append(r);
     return found;
@@ -144,10 +134,7 @@ private:
     {
         QFETCH_GLOBAL(QString, link);
         hid = link == QLatin1String("hid");
-        if (!hid)
-            drive = std::make_unique<PtyDrive>();
-        else
-            drive = std::make_unique<HidDrive>();
+        drive = std::make_unique<Drive>(hid);
     }
 
     bool isHid() const { return hid; }
