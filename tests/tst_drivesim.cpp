@@ -40,11 +40,17 @@ QByteArray waveStart(quint16 a = 1, quint16 b = 2, quint16 c = 3, quint16 d = 4)
     return request(0x0A, 0x04, payload);
 }
 
-QString definitionsFile(QTemporaryDir &dir, const QString &version)
+QString writeFile(QTemporaryDir &dir, const QString &text)
 {
     const QString path = dir.filePath(QStringLiteral("defs.xml"));
     QFile file(path);
-    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0)
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
+QString definitionsFile(QTemporaryDir &dir)
+{
     const auto param = [](const char *code, const char *min, const char *max, const char *def, const char *modify,
                           const char *width, const char *sign) {
         return QStringLiteral("<Parameter><ParameterIndex>%1</ParameterIndex><DefaultValue>%4</DefaultValue>"
@@ -53,13 +59,11 @@ QString definitionsFile(QTemporaryDir &dir, const QString &version)
             .arg(QString::fromUtf8(code), QString::fromUtf8(min), QString::fromUtf8(max), QString::fromUtf8(def),
                  QString::fromUtf8(modify), QString::fromUtf8(width), QString::fromUtf8(sign));
     };
-    const QString body = QStringLiteral("<Root><FuncCodeVersion>%1</FuncCodeVersion>").arg(version)
-        + param("P00_01", "0", "6", "2", "停机设定", "16bit", "unsigned")
-        + param("P00_03", "-100", "100", "-5", "运行设定", "16bit", "signed")
-        + param("P01_00", "0", "100000", "5000", "运行设定", "32bit", "unsigned")
-        + param("P02_07", "0", "9", "1", "只读", "16bit", "unsigned") + QStringLiteral("</Root>");
-    file.write(body.toUtf8());
-    return path;
+    return writeFile(dir, QStringLiteral("<Root><FuncCodeVersion>V1.1</FuncCodeVersion>")
+                              + param("P00_01", "0", "6", "2", "停机设定", "16bit", "unsigned")
+                              + param("P00_03", "-100", "100", "-5", "运行设定", "16bit", "signed")
+                              + param("P01_00", "0", "100000", "5000", "运行设定", "32bit", "unsigned")
+                              + param("P02_07", "0", "9", "1", "只读", "16bit", "unsigned") + QStringLiteral("</Root>"));
 }
 
 QByteArray concat(const QVector<DriveEndpoint::Output> &outputs)
@@ -125,7 +129,7 @@ private slots:
         QFETCH(QByteArray, bytes);
         QTemporaryDir dir;
         DriveEndpoint drive;
-        QVERIFY(drive.withModel([&](DriveModel &m) { return m.loadParameters(definitionsFile(dir, QStringLiteral("V1.1"))); }));
+        QVERIFY(drive.withModel([&](DriveModel &m) { return m.loadParameters(definitionsFile(dir)); }));
         drive.receive(request, 1, 0);
         const QByteArray reply = concat(drive.takeDue(0));
         QCOMPARE(reply.size(), size);
@@ -136,7 +140,7 @@ private slots:
     {
         QTemporaryDir dir;
         DriveEndpoint drive;
-        QVERIFY(drive.withModel([&](DriveModel &m) { return m.loadParameters(definitionsFile(dir, QStringLiteral("V1.1"))); }));
+        QVERIFY(drive.withModel([&](DriveModel &m) { return m.loadParameters(definitionsFile(dir)); }));
         // Stored, above max, below min, read-only, missing.
         drive.receive(request(0x03, 0x01, QByteArray::fromHex("0003FFFFFFF6" "000300000065" "0003FFFFFF9B"
                                                               "020700000002" "090900000001")),
@@ -321,22 +325,18 @@ private slots:
     void channelsStreamWhatTheirListPositionsSelect()
     {
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("channels.xml"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
         const auto channel = [](int key, const char *name) {
             return QStringLiteral("<WaveformChannelItem><WaveChIndex>%1</WaveChIndex><WaveChName>%2</WaveChName>"
                                   "<WaveCoeff>1</WaveCoeff></WaveformChannelItem>")
                 .arg(key)
                 .arg(QString::fromUtf8(name));
         };
-        file.write((QStringLiteral("<Root><Parameter><ParameterIndex>P00_01</ParameterIndex><DefaultValue>1"
-                                   "</DefaultValue><MinValue>0</MinValue><MaxValue>6</MaxValue></Parameter>"
-                                   "<WaveformChannelSel>")
-                    + channel(2, "速度反馈") + channel(5, "") + channel(9, "转矩指令") + channel(12, "母线电压")
-                    + QStringLiteral("</WaveformChannelSel></Root>"))
-                       .toUtf8());
-        file.close();
+        const QString path = writeFile(
+            dir, QStringLiteral("<Root><Parameter><ParameterIndex>P00_01</ParameterIndex><DefaultValue>1"
+                                "</DefaultValue><MinValue>0</MinValue><MaxValue>6</MaxValue></Parameter>"
+                                "<WaveformChannelSel>")
+                     + channel(2, "速度反馈") + channel(5, "") + channel(9, "转矩指令") + channel(12, "母线电压")
+                     + QStringLiteral("</WaveformChannelSel></Root>"));
         DriveEndpoint drive;
         QVERIFY(drive.withModel([&](DriveModel &m) { return m.loadParameters(path); }));
         drive.receive(waveStart(2, 0, 1, 40), 1, 0);
