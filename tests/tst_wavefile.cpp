@@ -3,7 +3,6 @@
 
 #include "mainwindow/wavefile.h"
 
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -110,41 +109,6 @@ private slots:
         QCOMPARE(back.version, QStringLiteral("1.02"));
         QCOMPARE(back.skippedLines, 0);
         verifySame(back, raw, QString());
-    }
-
-    void randomCapturesSurviveSaveAndImport()
-    {
-        // Samples are 16-bit, signed: the limits come up often, the rest at
-        // random; every round writes and reads back a fresh capture. Most
-        // rounds have four equal channels, as captured, now and then with
-        // sample sets lost; the others have channels of any length, none
-        // included, as an import can leave them.
-        const quint32 seed = QRandomGenerator::global()->generate();
-        QRandomGenerator random(seed);
-        const qint16 edges[] = {-32768, -32767, -1, 0, 1, 32766, 32767};
-        for (int round = 0; round < 25; ++round) {
-            const int captured = 1 + random.bounded(3000);
-            const bool imported = random.bounded(3) == 0;
-            QVector<int> at;
-            for (int i = 0, next = 0; i < captured; ++i, ++next)
-                at.append(next += random.bounded(100) ? 0 : random.bounded(30));
-            Channels raw;
-            for (int c = 0; c < WaveFile::kChannels; ++c) {
-                const int count = imported ? random.bounded(4) * random.bounded(1000) : captured;
-                QVector<double> values;
-                for (int i = 0; i < count; ++i)
-                    values.append(random.bounded(4) == 0 ? edges[random.bounded(int(std::size(edges)))]
-                                                         : qint16(random.bounded(65536) - 32768));
-                raw[size_t(c)] = imported ? points(values) : points(values, at);
-            }
-            QString error;
-            QVERIFY(WaveFile::write(path("random.csv"), kNames, QStringLiteral("VMR-A1"), QStringLiteral("V1.04"), raw,
-                                    kPeriod, &error));
-            const WaveFile::Content back = WaveFile::read(path("random.csv"), 100000);
-            QCOMPARE(back.names, kNames);
-            QCOMPARE(back.skippedLines, 0);
-            verifySame(back, raw, QStringLiteral("seed %1").arg(seed));
-        }
     }
 
     void aFailedSaveSaysSoAndLeavesTheOldFile()
