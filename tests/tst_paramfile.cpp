@@ -77,14 +77,13 @@ private:
             codes.append(table->item(row, 2)->text());
         return codes;
     }
-    // A drive of the servo table below: 1 is VMR-A1-0A02 with V1.04, 2 is M
-    // with V1.00; 0 leaves the drive unknown.
-    void identifyAs(int drive)
+    // The simulated drive's model, VMR-A1-0A02 with V1.04; else the drive
+    // stays unknown, with an empty model and version.
+    void identify(bool known)
     {
-        if (drive == 0)
-            return;
-        Ident::identify(window(), Ident::words(1, drive == 1 ? 0x0A02 : 0x0009, 3, drive == 1 ? 104 : 100));
-        QCOMPARE(window()->deviceModelText(), drive == 1 ? QStringLiteral("VMR-A1-0A02") : QStringLiteral("M"));
+        if (known)
+            Ident::identify(window(), Ident::words(1, 0x0A02, 3, 104));
+        QCOMPARE(window()->deviceModelText(), known ? QStringLiteral("VMR-A1-0A02") : QString());
     }
 
 private slots:
@@ -92,13 +91,6 @@ private slots:
     {
         openCase();
         dir->write(QStringLiteral("ParameterFile/zh_CN_Parameter.xml"), kDefinitions);
-        dir->write(QStringLiteral("ParameterFile/02-ServoInformation.xml"),
-                   "<Root><ServoInfoTable>"
-                   "<InfoItem><ProductSerial>0001</ProductSerial><Model_1>0A02</Model_1><Model_2>0003</Model_2>"
-                   "<FirmwareVer>0068</FirmwareVer><ServoInfo>VMR-A1-0A02</ServoInfo><XMLfileName>Parameter.xml</XMLfileName></InfoItem>"
-                   "<InfoItem><ProductSerial>0001</ProductSerial><Model_1>0009</Model_1><Model_2>0003</Model_2>"
-                   "<FirmwareVer>0064</FirmwareVer><ServoInfo>M</ServoInfo><XMLfileName>Parameter.xml</XMLfileName></InfoItem>"
-                   "</ServoInfoTable></Root>");
         dir->remove(QStringLiteral("ParameterCompare/VMR-A1-0A02_V1.04.conf"));
         startWindow();
     }
@@ -112,7 +104,7 @@ private slots:
         prompts->expect(QStringLiteral("结果"));
         prompts->expect(QStringLiteral("当前文件机型版本信息"));
         prompts->expect(QStringLiteral("参数导入完成"));
-        identifyAs(1);
+        identify(true);
         dir->write(QStringLiteral("old.conf"), confFile(QStringLiteral("x"), QStringLiteral("y"), QStringLiteral("P99_99=1\n")));
         // Nothing read yet: no file of empty values over a good one.
         exportTo(QStringLiteral("old.conf"));
@@ -160,7 +152,7 @@ private slots:
     void importShowsWhatCameIn_data()
     {
         QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<int>("drive");
+        QTest::addColumn<bool>("known");
         QTest::addColumn<QStringList>("boxes");
         QTest::addColumn<QStringList>("after");
         QTest::addColumn<int>("answer"); // to the box about another model
@@ -170,14 +162,14 @@ private slots:
         // 0 over an empty value is a change; an empty file value changes
         // nothing; unknown codes are ignored.
         QTest::newRow("changes counted")
-            << confFile(QString(), QString(), QStringLiteral("P00_01=0\nP00_02=\nP77_01=5\n")) << 0
+            << confFile(QString(), QString(), QStringLiteral("P00_01=0\nP00_02=\nP77_01=5\n")) << false
             << QStringList{info, QStringLiteral("参数导入完成|共有：1个值被修改")}
             << QStringList{QStringLiteral("0"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")} << 0;
-        QTest::newRow("only empty values") << confFile(QString(), QString(), QStringLiteral("P00_01=\nP00_03=\n")) << 0
+        QTest::newRow("only empty values") << confFile(QString(), QString(), QStringLiteral("P00_01=\nP00_03=\n")) << false
                                            << QStringList{info, QStringLiteral("参数导入失败|参数值为空，参数不做修改")} << kept << 0;
         // A value beyond the parameter's limits comes in unticked, and is named.
         QTest::newRow("outside the limits")
-            << confFile(QString(), QString(), QStringLiteral("P00_01=7\nP00_02=5\n")) << 0
+            << confFile(QString(), QString(), QStringLiteral("P00_01=7\nP00_02=5\n")) << false
             << QStringList{info, QStringLiteral("参数导入完成|共有：2个值被修改"),
                            QStringLiteral("参数导入|已载入但未勾选，不会被下载：\nP00_01")}
             << QStringList{QStringLiteral("7"), QStringLiteral("5"), QStringLiteral("3"), QStringLiteral("4")} << 0;
@@ -186,33 +178,33 @@ private slots:
             << confFile(QString(), QString(),
                         QStringLiteral("P00_01=99999999999999999999999\nP00_02=-2147483649\nP00_03=abc\n"
                                        "P10_05=4294967296\nP00_04=1\n"))
-            << 0 << QStringList{info, QStringLiteral("参数导入失败|参数值为空"), QStringLiteral("参数导入|P00_01, P00_02, P00_03, P10_05")}
+            << false << QStringList{info, QStringLiteral("参数导入失败|参数值为空"), QStringLiteral("参数导入|P00_01, P00_02, P00_03, P10_05")}
             << kept << 0;
         // The widest values still come in, from a file saved with a byte-order mark.
         QTest::newRow("widest values")
             << "\xEF\xBB\xBF" + confFile(QString(), QString(), QStringLiteral("P00_02=-2147483648\nP00_03=4294967295\nP10_05=65535\n"))
-            << 0 << QStringList{info, QStringLiteral("参数导入完成|共有：3个值被修改"), QStringLiteral("参数导入|P00_02, P00_03")}
+            << false << QStringList{info, QStringLiteral("参数导入完成|共有：3个值被修改"), QStringLiteral("参数导入|P00_02, P00_03")}
             << QStringList{QString(), QStringLiteral("-2147483648"), QStringLiteral("4294967295"), QStringLiteral("65535")} << 0;
         QByteArray binary(4096, '\0');
         for (int i = 0; i < binary.size(); ++i)
             binary[i] = char((i * 37) ^ 0x5A);
-        QTest::newRow("not INI") << binary << 0 << QStringList{incomplete} << kept << 0;
+        QTest::newRow("not INI") << binary << false << QStringList{incomplete} << kept << 0;
         // A file cut short anywhere brings nothing in: its last value may be cut too.
         const QByteArray whole = confFile(QString(), QString(), QStringLiteral("P00_01=1\nP00_02=2\nP00_03=3\nP10_05=44\n"));
         for (int cut : {whole.size() - 2, whole.indexOf("P00_02") + 3, whole.indexOf("[Parameter]") + 4})
-            QTest::addRow("cut at %d", cut) << whole.left(cut) << 0 << QStringList{incomplete} << kept << 0;
+            QTest::addRow("cut at %d", cut) << whole.left(cut) << false << QStringList{incomplete} << kept << 0;
         QByteArray large = confFile(QString(), QString(), QStringLiteral("P00_01=6\n"));
         large.append(QByteArray(ParamFile::kMaxFileSize, '#'));
-        QTest::newRow("far too large") << large << 0 << QStringList{QStringLiteral("参数导入失败|文件无法读取，参数不做修改。\n")} << kept << 0;
+        QTest::newRow("far too large") << large << false << QStringList{QStringLiteral("参数导入失败|文件无法读取，参数不做修改。\n")} << kept << 0;
         // The box uses markup; what the file says is shown as plain text.
         QTest::newRow("other model, No")
-            << confFile(QStringLiteral("<b>VMR-B2</b>"), QStringLiteral("V1.00&"), QStringLiteral("P00_01=5\n")) << 1
+            << confFile(QStringLiteral("<b>VMR-B2</b>"), QStringLiteral("V1.00&"), QStringLiteral("P00_01=5\n")) << true
             << QStringList{QStringLiteral("文件与当前机型不一致|文件机型名称:&lt;b&gt;VMR-B2&lt;/b&gt;，<br/>固件版本:V1.00&amp;<br/>"
                                           "当前机型名称:VMR-A1-0A02，<br/>固件版本:V1.04<br/>是否继续导入？点击Yes导入，点击No取消")}
             << kept << int(QMessageBox::No);
         // A file without Device_Info is another model once a drive is known; Yes imports.
         QTest::newRow("no model, Yes")
-            << QByteArray("[Parameter]\nP00_01=5\n") << 1
+            << QByteArray("[Parameter]\nP00_01=5\n") << true
             << QStringList{QStringLiteral("文件与当前机型不一致|Yes"), QStringLiteral("参数导入完成|共有：1个值被修改")}
             << QStringList{QStringLiteral("5"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")} << int(QMessageBox::Yes);
     }
@@ -220,11 +212,11 @@ private slots:
     void importShowsWhatCameIn()
     {
         QFETCH(QByteArray, file);
-        QFETCH(int, drive);
+        QFETCH(bool, known);
         QFETCH(QStringList, boxes);
         QFETCH(QStringList, after);
         QFETCH(int, answer);
-        identifyAs(drive);
+        identify(known);
         prompts->expect(QStringLiteral("文件与当前机型不一致"), QMessageBox::StandardButton(answer));
         for (const QString &box : boxes)
             prompts->expect(box.section(QLatin1Char('|'), 0, 0));
@@ -245,36 +237,36 @@ private slots:
     // saved for the drive's model and version; P10_05 never counts.
     void comparisonFindsTheModelsReference_data()
     {
-        QTest::addColumn<int>("drive");
+        QTest::addColumn<bool>("known");
         QTest::addColumn<QString>("p0001");
         QTest::addColumn<QByteArrayList>("files");
         QTest::addColumn<QString>("box");
         const QString values = QStringLiteral("P00_01=2\nP00_02=-5\nP00_03=8388608\n");
         const QString failed = QStringLiteral("参数比较失败|未匹配到特定机型\r\n差异部分详见参数列表\r\n请确认是否恢复过出厂设置！");
-        QTest::newRow("all defaults") << 0 << "0" << QByteArrayList{} << "参数比较完成|当前参数为：标准默认参数";
+        QTest::newRow("all defaults") << false << "0" << QByteArrayList{} << "参数比较完成|当前参数为：标准默认参数";
         QTest::newRow("model's set")
-            << 1 << "2"
+            << true << "2"
             << QByteArrayList{ref("a_other.conf", QStringLiteral("VMR-B2"), QStringLiteral("V1.04"), values),
                               ref("b_factory.conf", QStringLiteral("VMR-A1-0A02"), QStringLiteral("V1.04"), values),
                               ref("c_later.conf", QStringLiteral("VMR-A1-0A02"), QStringLiteral("V1.04"), QStringLiteral("P00_01=9\n")),
                               ref("broken.conf.d/x.conf", QString(), QString(), values)}
             << "参数比较完成|当前参数为：\r\nb_factory\r\n差异部分详见参数列表";
         QTest::newRow("only the first set counts")
-            << 2 << "2"
-            << QByteArrayList{ref("1.conf", QStringLiteral("M"), QStringLiteral("V1.00"), QStringLiteral("P00_01=3\nP00_02=-5\nP00_03=8388608\n")),
-                              ref("2.conf", QStringLiteral("M"), QStringLiteral("V1.00"), values)}
+            << false << "2"
+            << QByteArrayList{ref("1.conf", QString(), QString(), QStringLiteral("P00_01=3\nP00_02=-5\nP00_03=8388608\n")),
+                              ref("2.conf", QString(), QString(), values)}
             << failed;
         QTest::newRow("a value lacking")
-            << 2 << "2" << QByteArrayList{ref("m.conf", QStringLiteral("M"), QStringLiteral("V1.00"), QStringLiteral("P00_01=2\nP00_02=-5\n"))}
+            << false << "2" << QByteArrayList{ref("m.conf", QString(), QString(), QStringLiteral("P00_01=2\nP00_02=-5\n"))}
             << failed;
         QTest::newRow("a value empty")
-            << 2 << "2"
-            << QByteArrayList{ref("m.conf", QStringLiteral("M"), QStringLiteral("V1.00"), QStringLiteral("P00_01=2\nP00_02=-5\nP00_03=\n"))}
+            << false << "2"
+            << QByteArrayList{ref("m.conf", QString(), QString(), QStringLiteral("P00_01=2\nP00_02=-5\nP00_03=\n"))}
             << failed;
-        QTest::newRow("no reference") << 0 << "2" << QByteArrayList{} << failed;
+        QTest::newRow("no reference") << false << "2" << QByteArrayList{} << failed;
         // Garbage and an unreadable file read as empty model and version.
         QTest::newRow("garbage, unreadable")
-            << 0 << "2"
+            << false << "2"
             << QByteArrayList{QByteArray("ParameterCompare/garbage.conf\n\xFF\xFE[[[=\n\0\0\0", 40),
                               QByteArray("ParameterCompare/locked.conf\n[Parameter]\nP00_01=2\n")}
             << failed;
@@ -282,11 +274,11 @@ private slots:
 
     void comparisonFindsTheModelsReference()
     {
-        QFETCH(int, drive);
+        QFETCH(bool, known);
         QFETCH(QString, p0001);
         QFETCH(QByteArrayList, files);
         QFETCH(QString, box);
-        identifyAs(drive);
+        identify(known);
         for (const QByteArray &file : files) {
             const QString name = QString::fromUtf8(file.left(file.indexOf('\n')));
             dir->write(name, file.mid(file.indexOf('\n') + 1));
