@@ -173,12 +173,13 @@ private slots:
             << QStringList{info, QStringLiteral("参数导入完成|共有：2个值被修改"),
                            QStringLiteral("参数导入|已载入但未勾选，不会被下载：\nP00_01")}
             << QStringList{QStringLiteral("7"), QStringLiteral("5"), QStringLiteral("3"), QStringLiteral("4")} << 0;
-        // Values no field can carry, and text, are refused and named.
+        // Values no field can carry, and text, are refused and named, not
+        // called empty.
         QTest::newRow("values no field carries")
             << confFile(QString(), QString(),
                         QStringLiteral("P00_01=99999999999999999999999\nP00_02=-2147483649\nP00_03=abc\n"
                                        "P10_05=4294967296\nP00_04=1\n"))
-            << false << QStringList{info, QStringLiteral("参数导入失败|参数值为空"), QStringLiteral("参数导入|P00_01, P00_02, P00_03, P10_05")}
+            << false << QStringList{info, QStringLiteral("参数导入|未载入：\nP00_01, P00_02, P00_03, P10_05")}
             << kept << 0;
         // The widest values still come in, from a file saved with a byte-order mark.
         QTest::newRow("widest values")
