@@ -232,6 +232,9 @@ private slots:
                      qPrintable(prompts->boxes.at(i).text));
         }
         QCOMPARE(values(), after);
+        // What came in over the empty value is noted as a load.
+        if (!after.first().isEmpty())
+            QCOMPARE(param(kCodes.first()).changeText, QStringLiteral(" → %1（参数载入）").arg(after.first()));
     }
 
     // The comparison with the defaults, then with the first reference set

@@ -209,7 +209,7 @@ private slots:
             QCOMPARE(defs.findParam(pending.at(i))->currentValue, values.at(i));
     }
 
-    void downloadResults()
+    void downloadResultsAndSummary()
     {
         Definitions defs;
         for (int i = 1; i <= 8; ++i)
@@ -233,6 +233,12 @@ private slots:
         QCOMPARE(odd->state & (ParamState::ToWrite | ParamState::WriteOk | ParamState::WriteFailed),
                  int(ParamState::WriteFailed));
         QCOMPARE(out.last(), QStringLiteral("P04_07: 设置失败（应答代码 3）"));
+        // The summary counts both and lists what failed.
+        bool failed = false;
+        const QString summary = ParamTransfer::downloadSummary(1, 2, {QStringLiteral("a"), QStringLiteral("b")}, &failed);
+        QVERIFY2(summary.contains(QStringLiteral("</font>1个")) && summary.contains(QStringLiteral("</font>2个"))
+                     && summary.endsWith(QStringLiteral("详细信息：<br/>a<br/>b")),
+                 qPrintable(summary));
     }
 
     void markingFollowsTheShownGroup()
