@@ -96,7 +96,8 @@ void MainWindow::on_pushButton_paramImportFile_clicked()
         Prompt::information(this, tr("参数导入完成"), tr("共有：%1个值被修改").arg(result.changed));
     } else if (result.present > 0) {
         Prompt::information(this, tr("参数导入完成"), tr("未发现改动的参数"));
-    } else {
+    } else if (result.refused.isEmpty()) {
+        // Values that were there but refused are named below, not called empty.
         Prompt::warning(this, tr("参数导入失败"), tr("参数值为空，参数不做修改"));
     }
     QStringList notes;

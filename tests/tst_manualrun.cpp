@@ -35,8 +35,8 @@ public:
     void setEnabled(Control control, bool enabled) override { this->enabled[control] = enabled; }
     void setInertiaButton(bool running) override { inertiaRunning = running; }
     void setMeasureButton(bool running) override { measureRunning = running; }
-    void showValues(const ManualRunReply *reply) override { lastValue = reply ? reply->value : 0, ++valueShows; }
-    void showInertiaResults(const ManualRunReply &) override { ++inertiaShows; }
+    void showValues(const ManualRunReply *) override { ++valueShows; }
+    void showInertiaResults(const ManualRunReply &) override {}
     void showLevels(const LevelResults &levels) override { shownLevels = levels; }
     void showLevelParams(const std::array<quint16, 8> &words) override { levelParams = words; }
     void warn(const QString &title, const QString &text) override
@@ -75,8 +75,7 @@ public:
     bool onActive = false, offActive = false;
     QMap<Control, bool> enabled;
     bool inertiaRunning = false, measureRunning = false;
-    qint32 lastValue = 0;
-    int valueShows = 0, inertiaShows = 0;
+    int valueShows = 0;
     LevelResults shownLevels;
     std::array<quint16, 8> levelParams{};
     QStringList warnings, asked;
@@ -110,31 +109,19 @@ struct Rig {
     void tick() { machine.handle(M::Timer, M::Tick); }
     void user(int event) { machine.handle(M::User, event); }
 
-    void toJog()
-    {
-        user(M::ServoOn);
-        reply();
-        view.sent.clear();
-    }
-    void toIdentify()
-    {
-        toJog();
-        user(M::InertiaIdentification);
-    }
-    void toMeasure()
-    {
-        toIdentify();
-        user(M::AutoMeasurement);
-    }
-    // 0 servo off, 1 JOG, 2 identification, 3 measurement.
+    // Servo off, JOG (servo on, its first reply in), identification or
+    // measurement started.
     void toState(int state)
     {
-        if (state == 1)
-            toJog();
-        else if (state == 2)
-            toIdentify();
-        else if (state == 3)
-            toMeasure();
+        if (state >= M::JogState) {
+            user(M::ServoOn);
+            reply();
+            view.sent.clear();
+        }
+        if (state >= M::IdentifyState)
+            user(M::InertiaIdentification);
+        if (state == M::MeasureState)
+            user(M::AutoMeasurement);
     }
 };
 
@@ -217,7 +204,7 @@ private slots:
     void jogPressAndReleaseSendOneCommandEach()
     {
         Rig rig;
-        rig.toJog();
+        rig.toState(M::JogState);
         rig.user(M::CwPressed);
         rig.user(M::CwReleased);
         rig.user(M::CwReleased); // a focus loss after the release
@@ -235,7 +222,7 @@ private slots:
     void lostRepliesAreGivenUpAfter31Ticks()
     {
         Rig rig;
-        rig.toJog();
+        rig.toState(M::JogState);
         QList<int> pollTicks;
         for (int t = 1; t <= 70; ++t) {
             const int before = rig.view.sent.size();
@@ -249,7 +236,7 @@ private slots:
 
         // With replies, every tick polls.
         Rig answered;
-        answered.toJog();
+        answered.toState(M::JogState);
         for (int t = 0; t < 5; ++t) {
             answered.tick();
             answered.reply();
@@ -257,39 +244,43 @@ private slots:
         QCOMPARE(answered.view.sent.size(), 5);
     }
 
-    void driveNotReadyAfterServoOnSwitchesItOff()
+    // A drive that cannot run is switched off before the warning shows, at
+    // the first reply or whenever a stop fault comes while the servo is on.
+    void servoOnRefusedWhenTheDriveCannotRun_data()
     {
-        Rig rig;
-        rig.user(M::ServoOn);
-        rig.reply(1);
-        QCOMPARE(rig.view.warnings, QStringList{QStringLiteral("JOG无法运行|系统当前非就绪状态！")});
-        // The servo off went out before the warning was shown.
-        QCOMPARE(rig.view.sentBeforeWarning.last(), quint16(0x0004));
-        QCOMPARE(rig.machine.state(), int(M::ServoOffState));
+        QTest::addColumn<bool>("cleanReplyFirst");
+        QTest::addColumn<quint8>("driveState");
+        QTest::addColumn<quint16>("fault");
+        QTest::addColumn<QString>("warning"); // empty: keeps running
+        QTest::newRow("not ready") << false << quint8(1) << quint16(0) << "JOG无法运行|系统当前非就绪状态！";
+        QTest::newRow("stop fault") << false << quint8(5) << quint16(101) << "JOG无法运行|系统当前有故障";
+        QTest::newRow("stop fault later") << true << quint8(5) << quint16(101) << "JOG无法运行|系统当前有故障";
+        QTest::newRow("alarm that lets it run") << false << quint8(5) << quint16(950) << "";
     }
 
-    void stopFaultAfterServoOnSwitchesItOff()
+    void servoOnRefusedWhenTheDriveCannotRun()
     {
+        QFETCH(bool, cleanReplyFirst);
+        QFETCH(quint8, driveState);
+        QFETCH(quint16, fault);
+        QFETCH(QString, warning);
         Rig rig;
         rig.view.stopCodes = {101};
         rig.user(M::ServoOn);
-        rig.reply(5, 0, 950); // an alarm that lets it run
-        QVERIFY(rig.view.warnings.isEmpty());
-        QCOMPARE(rig.machine.state(), int(M::JogState));
-        rig.reply(5, 0, 101);
-        QCOMPARE(rig.view.warnings, QStringList{QStringLiteral("JOG无法运行|系统当前有故障")});
-        QCOMPARE(rig.view.sentBeforeWarning.last(), quint16(0x0004));
+        if (cleanReplyFirst)
+            rig.reply();
+        rig.reply(driveState, 0, fault);
+        if (warning.isEmpty()) {
+            QVERIFY(rig.view.warnings.isEmpty());
+            QCOMPARE(rig.machine.state(), int(M::JogState));
+            return;
+        }
+        QCOMPARE(rig.view.warnings, QStringList{warning});
+        QCOMPARE(rig.view.sentBeforeWarning.last(), quint16(M::CodeServoOff));
         QCOMPARE(rig.machine.state(), int(M::ServoOffState));
-
-        // The check stays armed while the servo is on: a fault that comes
-        // later switches it off too, with one warning.
-        Rig later;
-        later.view.stopCodes = {101};
-        later.user(M::ServoOn);
-        later.reply();
-        later.reply(5, 0, 101);
-        QCOMPARE(later.machine.state(), int(M::ServoOffState));
-        QCOMPARE(later.view.warnings.size(), 1);
+        // Further replies warn no more.
+        rig.reply(driveState, 0, fault);
+        QCOMPARE(rig.view.warnings.size(), 1);
     }
 
     void valuesShowAfterTheSecondReply()
@@ -307,24 +298,29 @@ private slots:
         QVERIFY(rig.view.enabled[ManualRunView::InertiaButton]);
     }
 
-    void identificationStopsFirstThenStartsOnTheNextTick()
+    void identificationStopsFirstStartsOnTheNextTickAndGivesUp()
     {
         Rig rig;
-        rig.toIdentify();
-        QCOMPARE(rig.machine.state(), int(M::IdentifyState));
+        rig.toState(M::IdentifyState);
         QCOMPARE(rig.view.codes(), QList<quint16>{0x0004});
         QVERIFY(rig.view.inertiaRunning);
+        // A second start while the first is still to go out is refused.
+        rig.user(M::InertiaIdentification);
+        QCOMPARE(rig.view.warnings, QStringList{QStringLiteral("无法执行操作|惯量识别中，待测试完毕后再试")});
         rig.reply();
         rig.tick();
-        QCOMPARE(rig.view.sent.last().code, quint16(0x0020));
-        QCOMPARE(rig.view.sent.last().v1, quint16(1000));
-        QCOMPARE(rig.view.sent.last().v2, quint16(3));
-        QCOMPARE(rig.view.sent.last().v3, quint16(1));
-        // A second start while the first is still to go out is refused.
-        Rig early;
-        early.toIdentify();
-        early.user(M::InertiaIdentification);
-        QCOMPARE(early.view.warnings, QStringList{QStringLiteral("无法执行操作|惯量识别中，待测试完毕后再试")});
+        const Sent start = rig.view.sent.last();
+        QVERIFY(start.code == 0x0020 && start.v1 == 1000 && start.v2 == 3 && start.v3 == 1);
+        // The drive never reports it running: at the third reply after the
+        // start the tool gives it up and the servo is off.
+        rig.reply();
+        rig.tick();
+        rig.reply();
+        QCOMPARE(rig.machine.state(), int(M::IdentifyState));
+        rig.tick();
+        rig.reply();
+        QCOMPARE(rig.machine.state(), int(M::ServoOffState));
+        QVERIFY(!rig.view.inertiaRunning);
     }
 
     void identificationResultIsWrittenOnYes_data()
@@ -350,7 +346,7 @@ private slots:
         QFETCH(bool, offered);
         Rig rig;
         rig.view.ratioRange = {max < 0 ? 1 : 0, max};
-        rig.toIdentify();
+        rig.toState(M::IdentifyState);
         rig.view.answers = {yes ? QMessageBox::Yes : QMessageBox::No};
         rig.reply();
         for (int t = 0; t < 3; ++t) {
@@ -453,22 +449,6 @@ private slots:
         QVERIFY(rig.view.warnings.isEmpty());
     }
 
-    void identificationThatNeverStartsReturnsToServoOff()
-    {
-        Rig rig;
-        rig.toIdentify();
-        rig.reply();
-        rig.tick();
-        rig.reply();
-        rig.tick();
-        rig.reply();
-        QCOMPARE(rig.machine.state(), int(M::IdentifyState));
-        rig.tick();
-        rig.reply();
-        QCOMPARE(rig.machine.state(), int(M::ServoOffState));
-        QVERIFY(!rig.view.inertiaRunning);
-    }
-
     void measurementSavesTheLevelTwoBelowTheLast_data()
     {
         QTest::addColumn<bool>("save");
@@ -480,7 +460,7 @@ private slots:
     {
         QFETCH(bool, save);
         Rig rig;
-        rig.toMeasure();
+        rig.toState(M::MeasureState);
         QCOMPARE(rig.machine.state(), int(M::MeasureState));
         QCOMPARE(rig.view.codes(), (QList<quint16>{0x0004, 0x0080}));
         QVERIFY(rig.view.measureRunning);
@@ -513,7 +493,7 @@ private slots:
     void measurementWithoutAnswerIsReported()
     {
         Rig rig;
-        rig.toMeasure();
+        rig.toState(M::MeasureState);
         for (int t = 0; t < 6; ++t)
             rig.tick();
         rig.reply(5, 0x00);
