@@ -2,15 +2,12 @@
 // and value entry through the input dialog.
 
 #include "dialogs/paraminputdialog.h"
-#include "mainwindow/mainwindow.h"
-#define SERVO_TEST_LENIENT_BOXES // its boxes are not declared yet
 #include "testsupport.h"
 
 #include <QApplication>
 #include <QHeaderView>
 #include <QListWidget>
 #include <QMenu>
-#include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
 #include <QTreeWidget>
@@ -43,17 +40,15 @@ const char kDefinitions[] = R"(<?xml version="1.0" encoding="UTF-8"?>
 
 } // namespace
 
-class TestParamPage : public QObject
+class TestParamPage : public QObject, private DriveFixture
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<WorkDir> dir;
-    std::unique_ptr<PromptRecorder> prompts;
-    std::unique_ptr<MainWindow> window;
+    MainWindow *w = nullptr;
 
-    QTableWidget *table() const { return window->findChild<QTableWidget *>(QStringLiteral("tableWidget_Param")); }
-    QTreeWidget *tree() const { return window->findChild<QTreeWidget *>(QStringLiteral("treeWidget_ParamGroup")); }
+    QTableWidget *table() const { return widget<QTableWidget>("tableWidget_Param"); }
+    QTreeWidgetItem *allGroups() const { return widget<QTreeWidget>("treeWidget_ParamGroup")->topLevelItem(0); }
     int rowOf(const QString &code) const
     {
         for (int row = 0; row < table()->rowCount(); ++row)
@@ -61,140 +56,137 @@ private:
                 return row;
         return -1;
     }
-    void showGroup(int child) { window->paramGrpClickSlot(tree()->topLevelItem(0)->child(child), 0); }
-    void showAll() { window->paramGrpClickSlot(tree()->topLevelItem(0), 0); }
-    ParamInputDialog *dialog() const { return window->findChild<ParamInputDialog *>(); }
-
-    void edit(const QString &code, const QString &value)
+    void showGroup(int child) { w->paramGrpClickSlot(allGroups()->child(child), 0); }
+    ParamInputDialog *dialog() const { return w->findChild<ParamInputDialog *>(); }
+    const ParamRecord *param(const char *code) const { return w->definitions().findParam(QString::fromLatin1(code)); }
+    bool downloadFlagged() const
     {
-        window->paramTable_SetValue(table()->model()->index(rowOf(code), 3));
-        dialog()->setInput(value);
-        dialog()->InputOKCheck();
+        return widget<QPushButton>("pushButton_DownLoadParam")->styleSheet().contains(QStringLiteral("#FF7F27"));
     }
 
 private slots:
     void init()
     {
-        dir = std::make_unique<WorkDir>();
+        openCase();
         dir->write(QStringLiteral("ParameterFile/zh_CN_Parameter.xml"), kDefinitions);
-        prompts = std::make_unique<PromptRecorder>();
-        window = std::make_unique<MainWindow>();
+        w = startWindow();
     }
+    void cleanup() { closeCase(); }
 
-    void cleanup()
+    void treeSwitchesTheGroupOnShow()
     {
-        window.reset();
-        prompts.reset();
-        dir.reset();
-    }
-
-    void treeListsTheGroupsAndTheTableTheirParameters()
-    {
-        QCOMPARE(tree()->topLevelItem(0)->text(0), QStringLiteral("全部参数"));
-        QCOMPARE(tree()->topLevelItem(0)->childCount(), 2);
-        QCOMPARE(tree()->topLevelItem(0)->child(1)->text(0), QStringLiteral("P01- 增益"));
+        QCOMPARE(allGroups()->childCount(), 2);
+        QCOMPARE(allGroups()->child(1)->text(0), QStringLiteral("P01- 增益"));
         QCOMPARE(table()->rowCount(), 2);
-        QCOMPARE(table()->item(0, 1)->text(), QStringLiteral("P00_01"));
-        QVERIFY(table()->isColumnHidden(2) && table()->isColumnHidden(6));
-        auto *detail = window->findChild<QListWidget *>(QStringLiteral("listWidget_ParamDetail"));
-        QCOMPARE(detail->count(), 2);
-
+        QCOMPARE(widget<QListWidget>("listWidget_ParamDetail")->count(), 2); // a detail of two lines
         showGroup(1);
-        QCOMPARE(window->shownGroup(), 1);
-        QCOMPARE(table()->rowCount(), 2);
+        QCOMPARE(w->shownGroup(), 1);
         QCOMPARE(table()->item(0, 1)->text(), QStringLiteral("P01_00"));
-        showAll();
-        QCOMPARE(window->shownGroup(), 99);
+        w->paramGrpClickSlot(allGroups(), 0);
+        QCOMPARE(w->shownGroup(), 99);
         QCOMPARE(table()->rowCount(), 4);
-        QCOMPARE(table()->item(0, 1)->text(), QStringLiteral("P00_01"));
     }
 
     void checksSurviveAGroupSwitch()
     {
         table()->item(1, 0)->setCheckState(Qt::Checked);
-        window->paramTable_itemChange(1, 0);
+        w->paramTable_itemChange(1, 0);
         showGroup(1);
         showGroup(0);
         QCOMPARE(table()->item(1, 0)->checkState(), Qt::Checked);
         QCOMPARE(table()->item(0, 0)->checkState(), Qt::Unchecked);
-        QVERIFY(window->definitions().findParam(QStringLiteral("P00_02"))->state & ParamState::Checked);
+        QVERIFY(param("P00_02")->state & ParamState::Checked);
     }
 
+    // The value goes to the parameter the dialog was opened for, even when
+    // the user clicks another row meanwhile; its row and the download
+    // button are marked.
     void editingMarksTheRowAndTheDownloadButton()
     {
         showGroup(1);
-        edit(QStringLiteral("P01_01"), QStringLiteral("-50"));
-        QVERIFY(prompts->boxes.isEmpty());
+        w->paramTable_SetValue(table()->model()->index(rowOf(QStringLiteral("P01_01")), 3));
+        table()->setCurrentCell(rowOf(QStringLiteral("P01_00")), 3);
+        QCOMPARE(dialog()->findChild<QLabel *>(QStringLiteral("label_Name"))->textFormat(), Qt::PlainText);
+        dialog()->setInput(QStringLiteral("-50"));
+        dialog()->InputOKCheck();
+        QCOMPARE(param("P01_01")->currentValue, QStringLiteral("-50"));
+        QVERIFY(param("P01_00")->currentValue.isEmpty());
         const int row = rowOf(QStringLiteral("P01_01"));
-        QCOMPARE(table()->item(row, 7)->text(), QStringLiteral("-50"));
         QCOMPARE(table()->item(row, 9)->text(), QStringLiteral(" → -50"));
         QCOMPARE(table()->item(row, 0)->checkState(), Qt::Checked);
         for (int c = 0; c < 10; ++c)
             QCOMPARE(table()->item(row, c)->background().color(), QColor(252, 222, 156));
-        QVERIFY(window->findChild<QPushButton *>(QStringLiteral("pushButton_DownLoadParam"))
-                    ->styleSheet()
-                    .contains(QStringLiteral("#FF7F27")));
+        QVERIFY(downloadFlagged());
         // A group without changes shows the button as it was.
         showGroup(0);
-        QVERIFY(!window->findChild<QPushButton *>(QStringLiteral("pushButton_DownLoadParam"))
-                     ->styleSheet()
-                     .contains(QStringLiteral("#FF7F27")));
+        QVERIFY(!downloadFlagged());
     }
 
-    void valueGoesToTheParameterTheDialogWasOpenedFor()
+    void refusal_data()
     {
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("current");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("below") << QStringLiteral("5") << QString() << QStringLiteral("低于下限值!");
+        QTest::newRow("above") << QStringLiteral("600") << QString() << QStringLiteral("高于上限值!");
+        QTest::newRow("empty") << QString() << QString() << QStringLiteral("数值为空!");
+        QTest::newRow("unchanged") << QStringLiteral("70") << QStringLiteral("70") << QStringLiteral("数值未变化!");
+        QTest::newRow("not a number") << QStringLiteral("1e3") << QString() << QStringLiteral("数值格式有误!");
+        QTest::newRow("in range") << QStringLiteral("10") << QString() << QString();
+    }
+
+    void refusal()
+    {
+        QFETCH(QString, input);
+        QFETCH(QString, current);
+        QTEST(ParamInputDialog::refusal(input, current, 10, 500), "said");
+    }
+
+    // A refused value leaves the dialog open and the parameter as it was.
+    void refusedValueIsNotStored()
+    {
+        prompts->expect(QStringLiteral("设置异常"));
         showGroup(1);
-        window->paramTable_SetValue(table()->model()->index(rowOf(QStringLiteral("P01_00")), 3));
-        // The user clicks another row while the dialog is open.
-        table()->setCurrentCell(rowOf(QStringLiteral("P01_01")), 3);
-        QCOMPARE(dialog()->findChild<QLabel *>(QStringLiteral("label_Name"))->textFormat(), Qt::PlainText);
-        dialog()->setInput(QStringLiteral("321"));
+        w->paramTable_SetValue(table()->model()->index(rowOf(QStringLiteral("P01_00")), 3));
+        dialog()->setInput(QStringLiteral("5"));
         dialog()->InputOKCheck();
-        QCOMPARE(window->definitions().findParam(QStringLiteral("P01_00"))->currentValue, QStringLiteral("321"));
-        QVERIFY(window->definitions().findParam(QStringLiteral("P01_01"))->currentValue.isEmpty());
-    }
-
-    void dialogRefusesWhatTheRangeForbids()
-    {
-        showGroup(1);
-        edit(QStringLiteral("P01_00"), QStringLiteral("5"));
         QCOMPARE(prompts->boxes.size(), 1);
-        QCOMPARE(prompts->boxes.last().title, QStringLiteral("设置异常"));
         QCOMPARE(prompts->boxes.last().text, QStringLiteral("低于下限值!"));
         QVERIFY(dialog()->isVisible());
-        dialog()->setInput(QStringLiteral("600"));
-        dialog()->InputOKCheck();
-        QCOMPARE(prompts->boxes.last().text, QStringLiteral("高于上限值!"));
-        dialog()->setInput(QString());
-        dialog()->InputOKCheck();
-        QCOMPARE(prompts->boxes.last().text, QStringLiteral("数值为空!"));
-        QVERIFY(window->definitions().findParam(QStringLiteral("P01_00"))->currentValue.isEmpty());
-
-        QCOMPARE(ParamInputDialog::refusal(QStringLiteral("7"), QStringLiteral("7"), 0, 10), QStringLiteral("数值未变化!"));
-        QCOMPARE(ParamInputDialog::refusal(QStringLiteral("1e3"), QString(), 0, 10000), QStringLiteral("数值格式有误!"));
+        QVERIFY(param("P01_00")->currentValue.isEmpty());
     }
 
-    void dialogFilterWhileTyping()
+    void filterWhileTyping_data()
     {
-        QCOMPARE(ParamInputDialog::filterInput(QStringLiteral("5"), 10, 500), QStringLiteral("5"));
-        QCOMPARE(ParamInputDialog::filterInput(QStringLiteral("-"), 0, 100), QString());
-        QCOMPARE(ParamInputDialog::filterInput(QStringLiteral("0123"), 0, 1000), QStringLiteral("123"));
-        QCOMPARE(ParamInputDialog::filterInput(QStringLiteral("1000"), -100, 100), QStringLiteral("100"));
-        QCOMPARE(ParamInputDialog::filterInput(QStringLiteral("-1000"), -100, 100), QStringLiteral("-100"));
-        QCOMPARE(ParamInputDialog::filterInput(QStringLiteral("0"), 10, 500), QString());
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<qint64>("min");
+        QTest::addColumn<qint64>("max");
+        QTest::addColumn<QString>("kept");
+        QTest::newRow("below a positive minimum, may grow") << QStringLiteral("5") << qint64(10) << qint64(500) << QStringLiteral("5");
+        QTest::newRow("minus without negatives") << QStringLiteral("-") << qint64(0) << qint64(100) << QString();
+        QTest::newRow("leading zeros") << QStringLiteral("0123") << qint64(0) << qint64(1000) << QStringLiteral("123");
+        QTest::newRow("above the maximum") << QStringLiteral("1000") << qint64(-100) << qint64(100) << QStringLiteral("100");
+        QTest::newRow("below the minimum") << QStringLiteral("-1000") << qint64(-100) << qint64(100) << QStringLiteral("-100");
+        QTest::newRow("zero outside the range") << QStringLiteral("0") << qint64(10) << qint64(500) << QString();
+    }
+
+    void filterWhileTyping()
+    {
+        QFETCH(QString, typed);
+        QFETCH(qint64, min);
+        QFETCH(qint64, max);
+        QTEST(ParamInputDialog::filterInput(typed, min, max), "kept");
     }
 
     void iconsFollowTheWriteResultsAndClearMarksRemovesThem()
     {
-        Definitions &defs = window->definitions();
+        Definitions &defs = w->definitions();
         defs.findParam(QStringLiteral("P00_01"))->state |= ParamState::WriteOk | ParamState::Checked;
         defs.findParam(QStringLiteral("P00_02"))->state |= ParamState::WriteFailed;
-        window->refreshParamTable(0);
-        QVERIFY(!table()->item(0, 0)->icon().isNull());
-        QVERIFY(!table()->item(1, 0)->icon().isNull());
-        window->paramTable_Clear1stColumnFlag();
-        QVERIFY(table()->item(0, 0)->icon().isNull());
-        QVERIFY(table()->item(1, 0)->icon().isNull());
+        w->refreshParamTable(0);
+        QVERIFY(!table()->item(0, 0)->icon().isNull() && !table()->item(1, 0)->icon().isNull());
+        w->paramTable_Clear1stColumnFlag();
+        QVERIFY(table()->item(0, 0)->icon().isNull() && table()->item(1, 0)->icon().isNull());
         QCOMPARE(table()->item(0, 0)->checkState(), Qt::Checked);
     }
 
@@ -203,34 +195,34 @@ private slots:
         QHeaderView *header = table()->horizontalHeader();
         const auto menuShownFor = [&](QPoint at) {
             bool shown = false;
-            QTimer::singleShot(100, [&] {
+            // Runs inside the menu's own loop when it opens, else just after.
+            QTimer::singleShot(0, [&] {
                 if (QWidget *popup = QApplication::activePopupWidget()) {
                     shown = true;
                     popup->close();
                 }
             });
-            window->paramTableMenuAck(at);
-            QTest::qWait(150);
+            w->paramTableMenuAck(at);
+            QCoreApplication::processEvents();
             return shown;
         };
         QVERIFY(menuShownFor(QPoint(10, header->height() / 2)));
         QVERIFY(!menuShownFor(QPoint(header->sectionPosition(3) + 5, header->height() / 2)));
 
-        window->paramTable_Select1stColumn();
+        w->paramTable_Select1stColumn();
         QCOMPARE(table()->item(1, 0)->checkState(), Qt::Checked);
-        QVERIFY(window->definitions().findParam(QStringLiteral("P00_02"))->state & ParamState::Checked);
-        window->paramTable_DisSelect1stColumn();
-        QVERIFY(!(window->definitions().findParam(QStringLiteral("P00_02"))->state & ParamState::Checked));
+        QVERIFY(param("P00_02")->state & ParamState::Checked);
+        w->paramTable_DisSelect1stColumn();
+        QVERIFY(!(param("P00_02")->state & ParamState::Checked));
     }
 
     void transfersWithoutALinkAreRefused()
     {
+        prompts->expect(QStringLiteral("通信未建立，请先连接设备！"));
         for (const char *name : {"pushButton_ReadAllParam", "pushButton_ReadSelectParam", "pushButton_DownLoadParam"})
-            window->findChild<QPushButton *>(QString::fromLatin1(name))->click();
+            widget<QPushButton>(name)->click();
         QCOMPARE(prompts->boxes.size(), 3);
-        for (const Prompt::Box &box : prompts->boxes)
-            QCOMPARE(box.text, QStringLiteral("通信未建立，请先连接设备！"));
-        QVERIFY(!window->isParamTransferBusy());
+        QVERIFY(!w->isParamTransferBusy());
     }
 };
 
