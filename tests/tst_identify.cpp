@@ -352,28 +352,25 @@ private slots:
 
     // --- Definition-file test mode -------------------------------------------------
 
-    void testModeListsModelFilesFolderByFolder()
+    // Test mode lists the model files found below the working folder, a
+    // folder's sub-folders before its own files, and loads the one chosen.
+    void testModeListsAndLoadsModelFiles()
     {
         for (const char *name : {"b/zh_CN_Parameter_X.xml", "b/c/en_US_Parameter_Y.xml", "a_Parameter_dir/plain.xml",
-                                 "top_Parameter_Z.xml", "b/notes.txt"})
+                                 "top_Parameter_Z.xml", "b/notes_Parameter_.txt"})
             dir->write(QString::fromLatin1(name), "<Root/>");
-        const QStringList found = ModelXmlList::findXmlFiles(QStringLiteral("."));
-        QVERIFY(found.indexOf(QStringLiteral("./b/c/en_US_Parameter_Y.xml")) < found.indexOf(QStringLiteral("./b/zh_CN_Parameter_X.xml")));
-        QVERIFY(found.indexOf(QStringLiteral("./b/zh_CN_Parameter_X.xml")) < found.indexOf(QStringLiteral("./top_Parameter_Z.xml")));
-        QVERIFY(!found.join(QLatin1Char(' ')).contains(QLatin1String("notes")));
-        const QStringList names = ModelXmlList::definitionFiles(found);
-        QVERIFY(names.contains(QStringLiteral("plain.xml"))); // the folder's name counts
-        QVERIFY(names.contains(QStringLiteral("zh_CN_Parameter_B2.xml")));
-        QVERIFY(!names.contains(QStringLiteral("zh_CN_Parameter.xml")));
-        QVERIFY(!names.contains(QStringLiteral("02-ServoInformation.xml")));
-    }
-
-    void testModeLoadsTheChosenFile()
-    {
         dir->write(QStringLiteral("appsetting.ini"), "[Func]\nTestXml=true\n");
         MainWindow *w = open(QString());
         ModelXmlList *list = w->modelXmlList();
         QVERIFY(list && list->isVisible());
+        const QStringList names = list->files();
+        const auto at = [&](const char *name) { return names.indexOf(QString::fromLatin1(name)); };
+        QVERIFY2(at("en_US_Parameter_Y.xml") >= 0 && at("en_US_Parameter_Y.xml") < at("zh_CN_Parameter_X.xml")
+                     && at("zh_CN_Parameter_X.xml") < at("top_Parameter_Z.xml"),
+                 qPrintable(names.join(QLatin1Char(' '))));
+        QVERIFY(at("plain.xml") >= 0 && at("zh_CN_Parameter_B2.xml") >= 0); // the folder's name counts
+        QVERIFY(at("zh_CN_Parameter.xml") < 0 && at("02-ServoInformation.xml") < 0 && at("notes_Parameter_.txt") < 0);
+
         const int before = paramCount();
         emit list->selectFiles(QStringLiteral("zh_CN_Parameter_B2.xml"));
         QVERIFY(paramCount() != before);
