@@ -59,6 +59,18 @@ private slots:
         QCOMPARE(spy[0][2].value<uint8_t>(), uint8_t(7));
         QCOMPARE(spy[0][3].value<uint8_t>(), uint8_t(2));
         QCOMPARE(spy[0][4].value<uint8_t>(), uint8_t(2));
+
+        // Reopened, the port chosen stays chosen while it is listed; with no
+        // port at all, connecting sends an empty name.
+        auto *ports = setup.findChild<QComboBox *>(QStringLiteral("portSel"));
+        Platform::setSystemPortLister([] { return QStringList{QStringLiteral("ttyACM0"), QStringLiteral("COM3")}; });
+        setup.setupShow();
+        QCOMPARE(ports->count(), 2);
+        QCOMPARE(ports->currentText(), QStringLiteral("COM3"));
+        Platform::setSystemPortLister([] { return QStringList(); });
+        setup.setupShow();
+        setup.getPara();
+        QCOMPARE(spy.last().first().toString(), QString());
     }
 
     void aboutBoxOpensTheShippedNotices()
@@ -77,25 +89,6 @@ private slots:
         const QString text = QString::fromUtf8(page.readAll());
         for (const char *name : {"Qt", "Qwt", "HIDAPI", "LGPL", "Qwt License", "BSD"})
             QVERIFY2(text.contains(QLatin1String(name)), name);
-    }
-
-    // The port chosen is chosen again when still listed; with no port at
-    // all, connecting sends an empty name.
-    void reopeningRemembersThePortChosen()
-    {
-        ConnectionSetup setup;
-        QSignalSpy spy(&setup, &ConnectionSetup::connectPara);
-        auto *ports = setup.findChild<QComboBox *>(QStringLiteral("portSel"));
-        ports->setCurrentText(QStringLiteral("COM3"));
-        setup.getPara();
-        Platform::setSystemPortLister([] { return QStringList{QStringLiteral("ttyACM0"), QStringLiteral("COM3")}; });
-        setup.setupShow();
-        QCOMPARE(ports->count(), 2);
-        QCOMPARE(ports->currentText(), QStringLiteral("COM3"));
-        Platform::setSystemPortLister([] { return QStringList(); });
-        setup.setupShow();
-        setup.getPara();
-        QCOMPARE(spy.last().first().toString(), QString());
     }
 
     void addressTakesDigitsOnly()
@@ -119,7 +112,7 @@ private slots:
         QVERIFY(ConnectData::trafficLine(when, frame, 1, 1).endsWith(QStringLiteral("Rx:  7e ")));
     }
 
-    void monitorKeepsTheNewest100LinesAndPauses()
+    void monitorKeepsTheNewest100LinesPausesAndSaves()
     {
         ConnectData monitor;
         monitor.diaShow();
@@ -142,15 +135,11 @@ private slots:
         // Opening it again starts afresh.
         monitor.diaShow();
         QVERIFY(monitor.lines().isEmpty());
-    }
 
-    // A saved log holds the lines; a target that cannot be written is
-    // reported and keeps what was there; a cancel writes and says nothing.
-    void savingTheTrafficLog()
-    {
+        // A saved log holds the lines; a target that cannot be written is
+        // reported and keeps what was there; a cancel writes and says nothing.
         WorkDir dir(false);
         PromptRecorder prompts;
-        ConnectData monitor;
         uint8_t bytes[] = {1, 2};
         monitor.showComTRData(bytes, 2, 0);
         monitor.showComTRData(bytes, 1, 1);
