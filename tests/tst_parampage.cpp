@@ -15,28 +15,21 @@
 
 namespace {
 
-const char kDefinitions[] = R"(<?xml version="1.0" encoding="UTF-8"?>
-<Root Version="1.0">
- <FuncCodeVersion>V1.1</FuncCodeVersion>
- <ParameterGroups>
-  <ParameterGrpMember>P00 基本控制</ParameterGrpMember>
-  <ParameterGrpMember>P01 增益</ParameterGrpMember>
- </ParameterGroups>
- <Parameter><ParameterIndex>P00_01</ParameterIndex><parametername>控制模式</parametername><DefaultValue>0</DefaultValue>
-  <MinValue>0</MinValue><MaxValue>6</MaxValue><ActiveTime>再次通电生效</ActiveTime><ModifyTime>停机设定</ModifyTime>
-  <DataWidth>16bit</DataWidth><DataSign>unsigned</DataSign><Uint></Uint><Detial>第一行
-第二行</Detial></Parameter>
- <Parameter><ParameterIndex>P00_02</ParameterIndex><parametername>旋转方向</parametername><DefaultValue>0</DefaultValue>
-  <MinValue>0</MinValue><MaxValue>1</MaxValue><ModifyTime>停机设定</ModifyTime><DataWidth>16bit</DataWidth>
-  <DataSign>unsigned</DataSign><Detial>方向</Detial></Parameter>
- <Parameter><ParameterIndex>P01_00</ParameterIndex><parametername>速度增益</parametername><DefaultValue>400</DefaultValue>
-  <MinValue>10</MinValue><MaxValue>500</MaxValue><ModifyTime>运行设定</ModifyTime><DataWidth>16bit</DataWidth>
-  <DataSign>unsigned</DataSign><Uint>0.1Hz</Uint><Detial>增益</Detial></Parameter>
- <Parameter><ParameterIndex>P01_01</ParameterIndex><parametername>偏置</parametername><DefaultValue>0</DefaultValue>
-  <MinValue>-100</MinValue><MaxValue>100</MaxValue><ModifyTime>运行设定</ModifyTime><DataWidth>16bit</DataWidth>
-  <DataSign>signed</DataSign><Detial>偏置</Detial></Parameter>
-</Root>
-)";
+// Two groups of two parameters; a range either side of zero, a detail of two lines.
+QByteArray definitions()
+{
+    QByteArray xml = "<Root><ParameterGroups><ParameterGrpMember>P00 基本控制</ParameterGrpMember>"
+                     "<ParameterGrpMember>P01 增益</ParameterGrpMember></ParameterGroups>";
+    for (const char *p : {"P00_01|控制模式|0|6|第一行\n第二行", "P00_02|旋转方向|0|1|方向", "P01_00|速度增益|10|500|增益",
+                          "P01_01|偏置|-100|100|偏置"}) {
+        const QList<QByteArray> f = QByteArray(p).split('|');
+        xml += "<Parameter><ParameterIndex>" + f[0] + "</ParameterIndex><parametername>" + f[1] + "</parametername><MinValue>"
+            + f[2] + "</MinValue><MaxValue>" + f[3] + "</MaxValue><DefaultValue>" + f[2] + "</DefaultValue><ModifyTime>"
+            + "运行设定</ModifyTime><DataWidth>16bit</DataWidth><DataSign>" + (f[2].startsWith('-') ? "signed" : "unsigned")
+            + "</DataSign><Detial>" + f[4] + "</Detial></Parameter>";
+    }
+    return xml + "</Root>";
+}
 
 } // namespace
 
@@ -68,7 +61,7 @@ private slots:
     void init()
     {
         openCase();
-        dir->write(QStringLiteral("ParameterFile/zh_CN_Parameter.xml"), kDefinitions);
+        dir->write(QStringLiteral("ParameterFile/zh_CN_Parameter.xml"), definitions());
         w = startWindow();
     }
     void cleanup() { closeCase(); }
