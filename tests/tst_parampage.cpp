@@ -7,7 +7,6 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QListWidget>
-#include <QMenu>
 #include <QTableWidget>
 #include <QTimer>
 #include <QTreeWidget>
@@ -179,13 +178,17 @@ private slots:
         QHeaderView *header = table()->horizontalHeader();
         const auto menuShownFor = [&](QPoint at) {
             bool shown = false;
-            // Runs inside the menu's own loop when it opens, else just after.
-            QTimer::singleShot(0, [&] {
+            // Fires inside the menu's own loop when it opens, else just after;
+            // never once the check is over.
+            QTimer look;
+            look.setSingleShot(true);
+            QObject::connect(&look, &QTimer::timeout, [&] {
                 if (QWidget *popup = QApplication::activePopupWidget()) {
                     shown = true;
                     popup->close();
                 }
             });
+            look.start(0);
             w->paramTableMenuAck(at);
             QCoreApplication::processEvents();
             return shown;
