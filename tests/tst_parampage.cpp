@@ -2,15 +2,11 @@
 // and value entry through the input dialog.
 
 #include "dialogs/paraminputdialog.h"
-#include "mainwindow/mainwindow.h"
-#define SERVO_TEST_LENIENT_BOXES // its boxes are not declared yet
 #include "testsupport.h"
 
 #include <QApplication>
 #include <QHeaderView>
 #include <QListWidget>
-#include <QMenu>
-#include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
 #include <QTreeWidget>
@@ -18,42 +14,33 @@
 
 namespace {
 
-const char kDefinitions[] = R"(<?xml version="1.0" encoding="UTF-8"?>
-<Root Version="1.0">
- <FuncCodeVersion>V1.1</FuncCodeVersion>
- <ParameterGroups>
-  <ParameterGrpMember>P00 基本控制</ParameterGrpMember>
-  <ParameterGrpMember>P01 增益</ParameterGrpMember>
- </ParameterGroups>
- <Parameter><ParameterIndex>P00_01</ParameterIndex><parametername>控制模式</parametername><DefaultValue>0</DefaultValue>
-  <MinValue>0</MinValue><MaxValue>6</MaxValue><ActiveTime>再次通电生效</ActiveTime><ModifyTime>停机设定</ModifyTime>
-  <DataWidth>16bit</DataWidth><DataSign>unsigned</DataSign><Uint></Uint><Detial>第一行
-第二行</Detial></Parameter>
- <Parameter><ParameterIndex>P00_02</ParameterIndex><parametername>旋转方向</parametername><DefaultValue>0</DefaultValue>
-  <MinValue>0</MinValue><MaxValue>1</MaxValue><ModifyTime>停机设定</ModifyTime><DataWidth>16bit</DataWidth>
-  <DataSign>unsigned</DataSign><Detial>方向</Detial></Parameter>
- <Parameter><ParameterIndex>P01_00</ParameterIndex><parametername>速度增益</parametername><DefaultValue>400</DefaultValue>
-  <MinValue>10</MinValue><MaxValue>500</MaxValue><ModifyTime>运行设定</ModifyTime><DataWidth>16bit</DataWidth>
-  <DataSign>unsigned</DataSign><Uint>0.1Hz</Uint><Detial>增益</Detial></Parameter>
- <Parameter><ParameterIndex>P01_01</ParameterIndex><parametername>偏置</parametername><DefaultValue>0</DefaultValue>
-  <MinValue>-100</MinValue><MaxValue>100</MaxValue><ModifyTime>运行设定</ModifyTime><DataWidth>16bit</DataWidth>
-  <DataSign>signed</DataSign><Detial>偏置</Detial></Parameter>
-</Root>
-)";
+// Two groups of two parameters; a range either side of zero, a detail of two lines.
+QByteArray definitions()
+{
+    QByteArray xml = "<Root><ParameterGroups><ParameterGrpMember>P00 基本控制</ParameterGrpMember>"
+                     "<ParameterGrpMember>P01 增益</ParameterGrpMember></ParameterGroups>";
+    for (const char *p : {"P00_01|控制模式|0|6|第一行\n第二行", "P00_02|旋转方向|0|1|方向", "P01_00|速度增益|10|500|增益",
+                          "P01_01|偏置|-100|100|偏置"}) {
+        const QList<QByteArray> f = QByteArray(p).split('|');
+        xml += "<Parameter><ParameterIndex>" + f[0] + "</ParameterIndex><parametername>" + f[1] + "</parametername><MinValue>"
+            + f[2] + "</MinValue><MaxValue>" + f[3] + "</MaxValue><DefaultValue>" + f[2] + "</DefaultValue><ModifyTime>"
+            + "运行设定</ModifyTime><DataWidth>16bit</DataWidth><DataSign>" + (f[2].startsWith('-') ? "signed" : "unsigned")
+            + "</DataSign><Detial>" + f[4] + "</Detial></Parameter>";
+    }
+    return xml + "</Root>";
+}
 
 } // namespace
 
-class TestParamPage : public QObject
+class TestParamPage : public QObject, private DriveFixture
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<WorkDir> dir;
-    std::unique_ptr<PromptRecorder> prompts;
-    std::unique_ptr<MainWindow> window;
+    MainWindow *w = nullptr;
 
-    QTableWidget *table() const { return window->findChild<QTableWidget *>(QStringLiteral("tableWidget_Param")); }
-    QTreeWidget *tree() const { return window->findChild<QTreeWidget *>(QStringLiteral("treeWidget_ParamGroup")); }
+    QTableWidget *table() const { return widget<QTableWidget>("tableWidget_Param"); }
+    QTreeWidgetItem *allGroups() const { return widget<QTreeWidget>("treeWidget_ParamGroup")->topLevelItem(0); }
     int rowOf(const QString &code) const
     {
         for (int row = 0; row < table()->rowCount(); ++row)
@@ -61,176 +48,168 @@ private:
                 return row;
         return -1;
     }
-    void showGroup(int child) { window->paramGrpClickSlot(tree()->topLevelItem(0)->child(child), 0); }
-    void showAll() { window->paramGrpClickSlot(tree()->topLevelItem(0), 0); }
-    ParamInputDialog *dialog() const { return window->findChild<ParamInputDialog *>(); }
-
-    void edit(const QString &code, const QString &value)
+    void showGroup(int child) { w->paramGrpClickSlot(allGroups()->child(child), 0); }
+    ParamInputDialog *dialog() const { return w->findChild<ParamInputDialog *>(); }
+    const ParamRecord *param(const char *code) const { return w->definitions().findParam(QString::fromLatin1(code)); }
+    bool downloadFlagged() const
     {
-        window->paramTable_SetValue(table()->model()->index(rowOf(code), 3));
-        dialog()->setInput(value);
-        dialog()->InputOKCheck();
+        return widget<QPushButton>("pushButton_DownLoadParam")->styleSheet().contains(QStringLiteral("#FF7F27"));
     }
 
 private slots:
     void init()
     {
-        dir = std::make_unique<WorkDir>();
-        dir->write(QStringLiteral("ParameterFile/zh_CN_Parameter.xml"), kDefinitions);
-        prompts = std::make_unique<PromptRecorder>();
-        window = std::make_unique<MainWindow>();
+        openCase();
+        dir->write(QStringLiteral("ParameterFile/zh_CN_Parameter.xml"), definitions());
+        w = startWindow();
     }
+    void cleanup() { closeCase(); }
 
-    void cleanup()
+    void treeSwitchesTheGroupOnShow()
     {
-        window.reset();
-        prompts.reset();
-        dir.reset();
-    }
-
-    void treeListsTheGroupsAndTheTableTheirParameters()
-    {
-        QCOMPARE(tree()->topLevelItem(0)->text(0), QStringLiteral("全部参数"));
-        QCOMPARE(tree()->topLevelItem(0)->childCount(), 2);
-        QCOMPARE(tree()->topLevelItem(0)->child(1)->text(0), QStringLiteral("P01- 增益"));
+        QCOMPARE(allGroups()->childCount(), 2);
+        QCOMPARE(allGroups()->child(1)->text(0), QStringLiteral("P01- 增益"));
         QCOMPARE(table()->rowCount(), 2);
-        QCOMPARE(table()->item(0, 1)->text(), QStringLiteral("P00_01"));
-        QVERIFY(table()->isColumnHidden(2) && table()->isColumnHidden(6));
-        auto *detail = window->findChild<QListWidget *>(QStringLiteral("listWidget_ParamDetail"));
-        QCOMPARE(detail->count(), 2);
-
+        QCOMPARE(widget<QListWidget>("listWidget_ParamDetail")->count(), 2); // a detail of two lines
         showGroup(1);
-        QCOMPARE(window->shownGroup(), 1);
-        QCOMPARE(table()->rowCount(), 2);
+        QCOMPARE(w->shownGroup(), 1);
         QCOMPARE(table()->item(0, 1)->text(), QStringLiteral("P01_00"));
-        showAll();
-        QCOMPARE(window->shownGroup(), 99);
+        w->paramGrpClickSlot(allGroups(), 0);
+        QCOMPARE(w->shownGroup(), 99);
         QCOMPARE(table()->rowCount(), 4);
-        QCOMPARE(table()->item(0, 1)->text(), QStringLiteral("P00_01"));
     }
 
-    void checksSurviveAGroupSwitch()
-    {
-        table()->item(1, 0)->setCheckState(Qt::Checked);
-        window->paramTable_itemChange(1, 0);
-        showGroup(1);
-        showGroup(0);
-        QCOMPARE(table()->item(1, 0)->checkState(), Qt::Checked);
-        QCOMPARE(table()->item(0, 0)->checkState(), Qt::Unchecked);
-        QVERIFY(window->definitions().findParam(QStringLiteral("P00_02"))->state & ParamState::Checked);
-    }
-
+    // A refused value leaves the dialog open and the parameter as it was.
+    // The value goes to the parameter the dialog was opened for, even when
+    // the user clicks another row meanwhile; its row and the download
+    // button are marked.
     void editingMarksTheRowAndTheDownloadButton()
     {
+        prompts->expect(QStringLiteral("设置异常"));
         showGroup(1);
-        edit(QStringLiteral("P01_01"), QStringLiteral("-50"));
-        QVERIFY(prompts->boxes.isEmpty());
+        w->paramTable_SetValue(table()->model()->index(rowOf(QStringLiteral("P01_01")), 3));
+        table()->setCurrentCell(rowOf(QStringLiteral("P01_00")), 3);
+        QCOMPARE(dialog()->findChild<QLabel *>(QStringLiteral("label_Name"))->textFormat(), Qt::PlainText);
+        dialog()->setInput(QStringLiteral("-500"));
+        dialog()->InputOKCheck();
+        QCOMPARE(prompts->boxes.size(), 1);
+        QVERIFY(dialog()->isVisible() && param("P01_01")->currentValue.isEmpty());
+        dialog()->setInput(QStringLiteral("-50"));
+        dialog()->InputOKCheck();
+        QCOMPARE(param("P01_01")->currentValue, QStringLiteral("-50"));
+        QVERIFY(param("P01_00")->currentValue.isEmpty());
         const int row = rowOf(QStringLiteral("P01_01"));
-        QCOMPARE(table()->item(row, 7)->text(), QStringLiteral("-50"));
         QCOMPARE(table()->item(row, 9)->text(), QStringLiteral(" → -50"));
         QCOMPARE(table()->item(row, 0)->checkState(), Qt::Checked);
         for (int c = 0; c < 10; ++c)
             QCOMPARE(table()->item(row, c)->background().color(), QColor(252, 222, 156));
-        QVERIFY(window->findChild<QPushButton *>(QStringLiteral("pushButton_DownLoadParam"))
-                    ->styleSheet()
-                    .contains(QStringLiteral("#FF7F27")));
+        QVERIFY(downloadFlagged());
         // A group without changes shows the button as it was.
         showGroup(0);
-        QVERIFY(!window->findChild<QPushButton *>(QStringLiteral("pushButton_DownLoadParam"))
-                     ->styleSheet()
-                     .contains(QStringLiteral("#FF7F27")));
+        QVERIFY(!downloadFlagged());
     }
 
-    void valueGoesToTheParameterTheDialogWasOpenedFor()
+    void refusal_data()
     {
-        showGroup(1);
-        window->paramTable_SetValue(table()->model()->index(rowOf(QStringLiteral("P01_00")), 3));
-        // The user clicks another row while the dialog is open.
-        table()->setCurrentCell(rowOf(QStringLiteral("P01_01")), 3);
-        QCOMPARE(dialog()->findChild<QLabel *>(QStringLiteral("label_Name"))->textFormat(), Qt::PlainText);
-        dialog()->setInput(QStringLiteral("321"));
-        dialog()->InputOKCheck();
-        QCOMPARE(window->definitions().findParam(QStringLiteral("P01_00"))->currentValue, QStringLiteral("321"));
-        QVERIFY(window->definitions().findParam(QStringLiteral("P01_01"))->currentValue.isEmpty());
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("current");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("below") << QStringLiteral("5") << QString() << QStringLiteral("低于下限值!");
+        QTest::newRow("above") << QStringLiteral("600") << QString() << QStringLiteral("高于上限值!");
+        QTest::newRow("empty") << QString() << QString() << QStringLiteral("数值为空!");
+        QTest::newRow("unchanged") << QStringLiteral("70") << QStringLiteral("70") << QStringLiteral("数值未变化!");
+        QTest::newRow("not a number") << QStringLiteral("1e3") << QString() << QStringLiteral("数值格式有误!");
+        QTest::newRow("in range") << QStringLiteral("10") << QString() << QString();
     }
 
-    void dialogRefusesWhatTheRangeForbids()
+    void refusal()
     {
-        showGroup(1);
-        edit(QStringLiteral("P01_00"), QStringLiteral("5"));
-        QCOMPARE(prompts->boxes.size(), 1);
-        QCOMPARE(prompts->boxes.last().title, QStringLiteral("设置异常"));
-        QCOMPARE(prompts->boxes.last().text, QStringLiteral("低于下限值!"));
-        QVERIFY(dialog()->isVisible());
-        dialog()->setInput(QStringLiteral("600"));
-        dialog()->InputOKCheck();
-        QCOMPARE(prompts->boxes.last().text, QStringLiteral("高于上限值!"));
-        dialog()->setInput(QString());
-        dialog()->InputOKCheck();
-        QCOMPARE(prompts->boxes.last().text, QStringLiteral("数值为空!"));
-        QVERIFY(window->definitions().findParam(QStringLiteral("P01_00"))->currentValue.isEmpty());
-
-        QCOMPARE(ParamInputDialog::refusal(QStringLiteral("7"), QStringLiteral("7"), 0, 10), QStringLiteral("数值未变化!"));
-        QCOMPARE(ParamInputDialog::refusal(QStringLiteral("1e3"), QString(), 0, 10000), QStringLiteral("数值格式有误!"));
+        QFETCH(QString, input);
+        QFETCH(QString, current);
+        QTEST(ParamInputDialog::refusal(input, current, 10, 500), "said");
     }
 
-    void dialogFilterWhileTyping()
+    void filterWhileTyping_data()
     {
-        QCOMPARE(ParamInputDialog::filterInput(QStringLiteral("5"), 10, 500), QStringLiteral("5"));
-        QCOMPARE(ParamInputDialog::filterInput(QStringLiteral("-"), 0, 100), QString());
-        QCOMPARE(ParamInputDialog::filterInput(QStringLiteral("0123"), 0, 1000), QStringLiteral("123"));
-        QCOMPARE(ParamInputDialog::filterInput(QStringLiteral("1000"), -100, 100), QStringLiteral("100"));
-        QCOMPARE(ParamInputDialog::filterInput(QStringLiteral("-1000"), -100, 100), QStringLiteral("-100"));
-        QCOMPARE(ParamInputDialog::filterInput(QStringLiteral("0"), 10, 500), QString());
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<qint64>("min");
+        QTest::addColumn<qint64>("max");
+        QTest::addColumn<QString>("kept");
+        QTest::newRow("below a positive minimum, may grow") << QStringLiteral("5") << qint64(10) << qint64(500) << QStringLiteral("5");
+        QTest::newRow("minus without negatives") << QStringLiteral("-") << qint64(0) << qint64(100) << QString();
+        QTest::newRow("leading zeros") << QStringLiteral("0123") << qint64(0) << qint64(1000) << QStringLiteral("123");
+        QTest::newRow("above the maximum") << QStringLiteral("1000") << qint64(-100) << qint64(100) << QStringLiteral("100");
+        QTest::newRow("below the minimum") << QStringLiteral("-1000") << qint64(-100) << qint64(100) << QStringLiteral("-100");
+        QTest::newRow("zero outside the range") << QStringLiteral("0") << qint64(10) << qint64(500) << QString();
+    }
+
+    void filterWhileTyping()
+    {
+        QFETCH(QString, typed);
+        QFETCH(qint64, min);
+        QFETCH(qint64, max);
+        QTEST(ParamInputDialog::filterInput(typed, min, max), "kept");
     }
 
     void iconsFollowTheWriteResultsAndClearMarksRemovesThem()
     {
-        Definitions &defs = window->definitions();
+        Definitions &defs = w->definitions();
         defs.findParam(QStringLiteral("P00_01"))->state |= ParamState::WriteOk | ParamState::Checked;
         defs.findParam(QStringLiteral("P00_02"))->state |= ParamState::WriteFailed;
-        window->refreshParamTable(0);
-        QVERIFY(!table()->item(0, 0)->icon().isNull());
-        QVERIFY(!table()->item(1, 0)->icon().isNull());
-        window->paramTable_Clear1stColumnFlag();
-        QVERIFY(table()->item(0, 0)->icon().isNull());
-        QVERIFY(table()->item(1, 0)->icon().isNull());
+        w->refreshParamTable(0);
+        QVERIFY(!table()->item(0, 0)->icon().isNull() && !table()->item(1, 0)->icon().isNull());
+        w->paramTable_Clear1stColumnFlag();
+        QVERIFY(table()->item(0, 0)->icon().isNull() && table()->item(1, 0)->icon().isNull());
         QCOMPARE(table()->item(0, 0)->checkState(), Qt::Checked);
     }
 
-    void headerMenuOnlyOverTheCheckColumn()
+    // Ticks survive a group switch; the header's menu, over the tick column
+    // only, ticks and unticks them all.
+    void tickColumn()
     {
+        table()->item(1, 0)->setCheckState(Qt::Checked);
+        w->paramTable_itemChange(1, 0);
+        showGroup(1);
+        showGroup(0);
+        QCOMPARE(table()->item(1, 0)->checkState(), Qt::Checked);
+        QCOMPARE(table()->item(0, 0)->checkState(), Qt::Unchecked);
+        QVERIFY(param("P00_02")->state & ParamState::Checked);
+
         QHeaderView *header = table()->horizontalHeader();
         const auto menuShownFor = [&](QPoint at) {
             bool shown = false;
-            QTimer::singleShot(100, [&] {
+            // Fires inside the menu's own loop when it opens, else just after;
+            // never once the check is over.
+            QTimer look;
+            look.setSingleShot(true);
+            QObject::connect(&look, &QTimer::timeout, [&] {
                 if (QWidget *popup = QApplication::activePopupWidget()) {
                     shown = true;
                     popup->close();
                 }
             });
-            window->paramTableMenuAck(at);
-            QTest::qWait(150);
+            look.start(0);
+            w->paramTableMenuAck(at);
+            QCoreApplication::processEvents();
             return shown;
         };
         QVERIFY(menuShownFor(QPoint(10, header->height() / 2)));
         QVERIFY(!menuShownFor(QPoint(header->sectionPosition(3) + 5, header->height() / 2)));
 
-        window->paramTable_Select1stColumn();
-        QCOMPARE(table()->item(1, 0)->checkState(), Qt::Checked);
-        QVERIFY(window->definitions().findParam(QStringLiteral("P00_02"))->state & ParamState::Checked);
-        window->paramTable_DisSelect1stColumn();
-        QVERIFY(!(window->definitions().findParam(QStringLiteral("P00_02"))->state & ParamState::Checked));
+        w->paramTable_Select1stColumn();
+        QCOMPARE(table()->item(0, 0)->checkState(), Qt::Checked);
+        QVERIFY(param("P00_01")->state & ParamState::Checked);
+        w->paramTable_DisSelect1stColumn();
+        QVERIFY(!(param("P00_02")->state & ParamState::Checked));
     }
 
     void transfersWithoutALinkAreRefused()
     {
+        prompts->expect(QStringLiteral("通信未建立，请先连接设备！"));
         for (const char *name : {"pushButton_ReadAllParam", "pushButton_ReadSelectParam", "pushButton_DownLoadParam"})
-            window->findChild<QPushButton *>(QString::fromLatin1(name))->click();
+            widget<QPushButton>(name)->click();
         QCOMPARE(prompts->boxes.size(), 3);
-        for (const Prompt::Box &box : prompts->boxes)
-            QCOMPARE(box.text, QStringLiteral("通信未建立，请先连接设备！"));
-        QVERIFY(!window->isParamTransferBusy());
+        QVERIFY(!w->isParamTransferBusy());
     }
 };
 
