@@ -191,8 +191,10 @@ private slots:
         streamRamps(10000);
         recordButton()->click();
         QTRY_VERIFY_WITH_TIMEOUT(wave().count() >= 20000, 15000);
-        // Leaving the page ends the capture.
+        // Leaving the page ends the capture, and the window tells which page shows.
+        QSignalSpy page(window(), &MainWindow::nowPage);
         widget<QListWidget>("listWidget")->setCurrentRow(MainWindow::ParamPage);
+        QCOMPARE(page.takeFirst().first().toInt(), int(MainWindow::ParamPage));
         QTRY_VERIFY(!streaming());
         QCOMPARE(recordButton()->text(), QStringLiteral("开始采样"));
         verifyNoGaps(0.0001f);
