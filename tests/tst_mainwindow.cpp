@@ -94,7 +94,9 @@ private slots:
         QCOMPARE(window()->linkState(), 0);
     }
 
-    void withoutALinkOnlyTheKeepAliveGoesOut()
+    // Without a link requests are refused, only the idle keep-alive goes out,
+    // and the windows still reach each other.
+    void withoutALink()
     {
         startApp();
         QSignalSpy put(window(), &MainWindow::put);
@@ -113,6 +115,16 @@ private slots:
         widget<QPushButton>("pushButton_showCommData")->setVisible(true);
         window()->comIdleDeal();
         QCOMPARE(put.size(), 1);
+
+        // The windows reach each other.
+        widget<QPushButton>("pushButton_showCommData")->click();
+        QVERIFY(app->connectData->isVisible());
+        QVERIFY(app->debugInfo->isVisible());
+        app->connectData->hide();
+        emit window()->showConnectDataDia();
+        QVERIFY(app->connectData->isVisible());
+        emit window()->showWrongSet(QStringLiteral("bad code"));
+        QVERIFY(app->errors->messages().last().endsWith(QStringLiteral("bad code")));
     }
 
     void everyReplyIsAcknowledgedOnceOrNotAtAll()
@@ -221,20 +233,6 @@ private slots:
         disconnect(window(), &MainWindow::connectPara, app->linkWorker, &SerialThread::transaction);
         button->click();
         QCOMPARE(request(connectPara[0]), QStringLiteral("ttyUSB0 921600 8 0 1"));
-    }
-
-    void windowsAreWiredToEachOther()
-    {
-        startApp();
-        emit window()->showWrongSet(QStringLiteral("bad code"));
-        QVERIFY(app->errors->messages().last().endsWith(QStringLiteral("bad code")));
-        emit window()->showConnectDataDia();
-        QVERIFY(app->connectData->isVisible());
-        app->connectData->hide();
-        widget<QPushButton>("pushButton_showCommData")->setVisible(true);
-        widget<QPushButton>("pushButton_showCommData")->click();
-        QVERIFY(app->connectData->isVisible());
-        QVERIFY(app->debugInfo->isVisible());
     }
 
     // The drive's version stamps and its factory reset are the user's to ask
