@@ -13,16 +13,13 @@
 #include "testsupport.h"
 
 #include <QAction>
-#include <QGroupBox>
 #include <QListWidget>
-#include <QMenu>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableWidget>
-#include <QTextEdit>
 #include <QTreeWidget>
 #include <QXmlStreamReader>
 #include <QtTest>
@@ -59,9 +56,9 @@ QMap<QPair<QString, QString>, QString> readTs(const QString &path)
     return messages;
 }
 
-// Every text a user can read in `root` and its children: titles, labels,
-// buttons, group boxes, tabs, list and combo entries, table and tree
-// headers and cells, menus, plot titles.
+// Every text a user can read in `root` and its children: titles, texts,
+// tabs, list and combo entries, table and tree headers and cells, actions,
+// plot titles.
 QStringList visibleTexts(QWidget *root)
 {
     QStringList texts;
@@ -74,13 +71,10 @@ QStringList visibleTexts(QWidget *root)
     for (QWidget *w : widgets) {
         if (w->isWindow())
             add(w, w->windowTitle());
-        if (auto *l = qobject_cast<QLabel *>(w))
-            add(l, l->text());
-        else if (auto *b = qobject_cast<QAbstractButton *>(w))
-            add(b, b->text());
-        else if (auto *g = qobject_cast<QGroupBox *>(w))
-            add(g, g->title());
-        else if (auto *t = qobject_cast<QTabWidget *>(w))
+        // Labels, buttons, line and text edits, group boxes, menus.
+        for (const char *property : {"text", "plainText", "title"})
+            add(w, w->property(property).toString());
+        if (auto *t = qobject_cast<QTabWidget *>(w))
             for (int i = 0; i < t->count(); ++i)
                 add(t, t->tabText(i));
         else if (auto *c = qobject_cast<QComboBox *>(w))
@@ -102,14 +96,10 @@ QStringList visibleTexts(QWidget *root)
         } else if (auto *tree = qobject_cast<QTreeWidget *>(w)) {
             for (QTreeWidgetItemIterator it(tree); *it; ++it)
                 add(tree, (*it)->text(0));
-        } else if (auto *edit = qobject_cast<QTextEdit *>(w)) {
-            add(edit, edit->toPlainText());
         } else if (auto *plot = qobject_cast<QwtPlot *>(w)) {
             add(plot, plot->title().text());
             for (int axis = 0; axis < QwtPlot::axisCnt; ++axis)
                 add(plot, plot->axisTitle(axis).text());
-        } else if (auto *menu = qobject_cast<QMenu *>(w)) {
-            add(menu, menu->title());
         }
         for (QAction *a : w->actions())
             add(a, a->text());
