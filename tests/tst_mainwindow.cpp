@@ -4,7 +4,6 @@
 
 #include "dialogs/connectdata.h"
 #include "dialogs/errorform.h"
-#include "link/platform.h"
 #include "link/serialthread.h"
 #include "link/showsrvdebuginfo.h"
 #include "mainwindow/busywatchdog.h"
