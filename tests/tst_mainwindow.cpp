@@ -2,27 +2,16 @@
 // wires them, against the simulated drive: connecting, the link status, the
 // replies, the port list, the idle keep-alive and the busy-flag watchdog.
 
-#include "app/mainclass.h"
 #include "dialogs/connectdata.h"
 #include "dialogs/errorform.h"
-#include "link/platform.h"
 #include "link/serialthread.h"
 #include "link/showsrvdebuginfo.h"
 #include "mainwindow/busywatchdog.h"
-#include "mainwindow/mainwindow.h"
 #include "mainwindow/replydispatch.h"
 #include "sim/hidstandin/hidstandin.h"
-#include "sim/ptydriveserver.h"
-#define SERVO_TEST_LENIENT_BOXES // its boxes are not declared yet
 #include "testsupport.h"
 
 #include <QAction>
-#include <QComboBox>
-#include <QLabel>
-#include <QListWidget>
-#include <QPushButton>
-#include <QSignalSpy>
-#include <QStackedWidget>
 #include <QtTest>
 
 namespace {
@@ -41,6 +30,12 @@ private:
 
     QString text(const char *label) const { return widget<QLabel>(label)->text(); }
     QImage lampShown() const { return widget<QLabel>("connectLight_1")->pixmap(Qt::ReturnByValue).toImage(); }
+    // The connection request: port, speed, data bits, parity, stop bits.
+    static QString request(const QList<QVariant> &a)
+    {
+        return QStringLiteral("%1 %2 %3 %4 %5").arg(a[0].toString()).arg(a[1].value<uint32_t>()).arg(a[2].value<uint8_t>())
+            .arg(a[3].value<uint8_t>()).arg(a[4].value<uint8_t>());
+    }
 
 private slots:
     void init()
@@ -57,70 +52,86 @@ private slots:
         Platform::setSystemPortLister({});
     }
 
-    void connectingShowsTheGreenLampAndCountsTraffic()
+    // Connect, watch the traffic, disconnect, connect again and lose the drive.
+    void theLinkComesAndGoes()
     {
         QVERIFY(startDrive());
         startApp();
+        app->connectData->diaShow();
         QCOMPARE(lampShown(), lamp(":/new/prefix1/red-light.ico"));
         QCOMPARE(text("communicateState"), QStringLiteral("通信断开"));
         QVERIFY(connectToDrive());
         QCOMPARE(lampShown(), lamp(":/new/prefix1/green-light.ico"));
         QCOMPARE(widget<QPushButton>("pushButton")->text(), QStringLiteral("断开连接"));
         // The identification queries go out at once; the idle keep-alive follows.
+        QTRY_VERIFY(app->connectData->lines().size() >= 2);
+        QVERIFY(app->connectData->lines().first().contains(QStringLiteral("Tx:  7e 04 01 0c 02 01 02 10 00 10 ")));
         QTRY_VERIFY(text("txNum").startsWith(QStringLiteral("Tx:")) && text("rxNum").startsWith(QStringLiteral("Rx:")));
         const int rx = text("rxNum").mid(3).toInt();
         QTRY_VERIFY_WITH_TIMEOUT(text("rxNum").mid(3).toInt() > rx, 3000);
         QCOMPARE(text("errorNum"), QStringLiteral("ER:0"));
-        QVERIFY(prompts->boxes.isEmpty());
-
         // The counters start again from zero.
         widget<QPushButton>("comReset")->click();
         QCOMPARE(text("txNum"), QStringLiteral("TX:0"));
         QTRY_COMPARE(text("txNum"), QStringLiteral("Tx:1"));
-    }
 
-    void driveHangingUpShowsTheLinkGone()
-    {
-        QVERIFY(startDrive());
-        startApp();
+        // Every end of the link is told, the user's own disconnect too.
+        prompts->expect(QStringLiteral("通信断开"));
+        widget<QPushButton>("pushButton")->click();
+        QTRY_COMPARE(text("communicateState"), QStringLiteral("通信断开"));
+        QCOMPARE(widget<QPushButton>("pushButton")->text(), QStringLiteral("连接设备"));
+        QVERIFY(app->linkWorker->wait(3000));
+        QTRY_COMPARE(prompts->boxes.size(), 1);
+
         QVERIFY(connectToDrive());
         server->hangUp();
         QTRY_COMPARE(text("communicateState"), QStringLiteral("通信断开"));
         QCOMPARE(lampShown(), lamp(":/new/prefix1/red-light.ico"));
         QCOMPARE(widget<QPushButton>("pushButton")->text(), QStringLiteral("连接设备"));
-        QTRY_COMPARE(prompts->boxes.size(), 1);
-        QCOMPARE(prompts->boxes.first().title, QStringLiteral("连接"));
-        QCOMPARE(prompts->boxes.first().text, QStringLiteral("通信断开"));
+        QTRY_COMPARE(prompts->boxes.size(), 2);
+        QCOMPARE(prompts->boxes.last().title, QStringLiteral("连接"));
         QCOMPARE(window()->linkState(), 0);
     }
 
-    void disconnectButtonEndsTheLink()
-    {
-        QVERIFY(startDrive());
-        startApp();
-        QVERIFY(connectToDrive());
-        widget<QPushButton>("pushButton")->click();
-        QTRY_COMPARE(text("communicateState"), QStringLiteral("通信断开"));
-        QCOMPARE(widget<QPushButton>("pushButton")->text(), QStringLiteral("连接设备"));
-        QVERIFY(app->linkWorker->wait(3000));
-    }
-
-    void sendingWithoutALinkIsRefused()
+    // Without a link requests are refused, only the idle keep-alive goes out,
+    // and the windows still reach each other.
+    void withoutALink()
     {
         startApp();
         QSignalSpy put(window(), &MainWindow::put);
+        prompts->expect(QStringLiteral("通信未建立，请先连接设备！"));
         window()->ProductSerial_Query();
         window()->getSoftWare();
         QVERIFY(put.isEmpty());
         QCOMPARE(prompts->boxes.size(), 2);
         QCOMPARE(prompts->boxes.first().icon, Prompt::Icon::Critical);
         QCOMPARE(prompts->boxes.first().title, QStringLiteral("错误"));
-        QCOMPARE(prompts->boxes.first().text, QStringLiteral("通信未建立，请先连接设备！"));
+
+        // The idle keep-alive, unless the traffic-monitor button shows.
+        window()->comIdleDeal();
+        QCOMPARE(put.size(), 1);
+        QCOMPARE(put.first().first().toInt(), int(Cmd::IdleQuery));
+        widget<QPushButton>("pushButton_showCommData")->setVisible(true);
+        window()->comIdleDeal();
+        QCOMPARE(put.size(), 1);
+
+        // The windows reach each other.
+        widget<QPushButton>("pushButton_showCommData")->click();
+        QVERIFY(app->connectData->isVisible());
+        QVERIFY(app->debugInfo->isVisible());
+        app->connectData->hide();
+        emit window()->showConnectDataDia();
+        QVERIFY(app->connectData->isVisible());
+        emit window()->showWrongSet(QStringLiteral("bad code"));
+        QVERIFY(app->errors->messages().last().endsWith(QStringLiteral("bad code")));
     }
 
     void everyReplyIsAcknowledgedOnceOrNotAtAll()
     {
         startApp();
+        // Zeroed replies no request asked for: the pages report what they make of them.
+        for (const char *told : {"参数读取成功", "参数设置结果", "请确认机器是否处于运行中！"})
+            prompts->expect(QString::fromUtf8(told));
         QSignalSpy acks(window(), &MainWindow::funcEnd);
         uint8_t reply[200] = {};
         for (int i = 0; i < Cmd::Count; ++i)
@@ -172,19 +183,6 @@ private slots:
         QVERIFY(busy);
     }
 
-    void idleKeepAliveOnlyWhileTheMonitorButtonIsHidden()
-    {
-        startApp();
-        QSignalSpy put(window(), &MainWindow::put);
-        window()->comIdleDeal();
-        QCOMPARE(put.size(), 1);
-        QCOMPARE(put.first().first().toInt(), int(Cmd::IdleQuery));
-        QCOMPARE(buildRequest(commandTable[Cmd::IdleQuery]), QByteArray::fromHex("7E0E01080000FAE3"));
-        widget<QPushButton>("pushButton_showCommData")->setVisible(true);
-        window()->comIdleDeal();
-        QCOMPARE(put.size(), 1);
-    }
-
     void portListFollowsTheSystem()
     {
         systemPorts = QStringList{QStringLiteral("ttyUSB0")};
@@ -215,63 +213,25 @@ private slots:
         QSignalSpy connectPara(window(), &MainWindow::connectPara);
         widget<QPushButton>("pushButton")->click();
         QCOMPARE(connectPara.size(), 1);
-        QCOMPARE(connectPara[0][0].toString(), QStringLiteral("/dev/hidraw-sim2"));
-        QCOMPARE(connectPara[0][1].value<uint32_t>(), 0x0EFFu);
-        QCOMPARE(connectPara[0][2].value<uint8_t>(), uint8_t(0));
-        QCOMPARE(connectPara[0][3].value<uint8_t>(), uint8_t(1));
+        QCOMPARE(request(connectPara[0]), QStringLiteral("/dev/hidraw-sim2 3839 0 1 1"));
         QCOMPARE(connectPara[0][4].value<uint8_t>(), uint8_t(1));
-    }
-
-    void noPortsDisableTheConnectButton()
-    {
-        startApp();
-        auto *button = widget<QPushButton>("pushButton");
-        QTRY_VERIFY(!button->isEnabled());
-        QCOMPARE(button->text(), QStringLiteral("连接设备"));
-        systemPorts = QStringList{QStringLiteral("ttyUSB0")};
-        QTRY_VERIFY(button->isEnabled());
     }
 
     void serialConnectUsesTheConfiguredSpeed()
     {
         dir->write(QStringLiteral("appsetting.ini"), "[Func]\nWaveFormRate10Khz=true\n");
-        systemPorts = QStringList{QStringLiteral("ttyUSB0")};
         startApp();
-        QTRY_COMPARE(widget<QComboBox>("portSel")->currentText(), QStringLiteral("ttyUSB0"));
+        // No port, nothing to connect to.
+        auto *button = widget<QPushButton>("pushButton");
+        QTRY_VERIFY(!button->isEnabled());
+        systemPorts = QStringList{QStringLiteral("ttyUSB0")};
+        QTRY_VERIFY(button->isEnabled());
+        QCOMPARE(widget<QComboBox>("portSel")->currentText(), QStringLiteral("ttyUSB0"));
         QSignalSpy connectPara(window(), &MainWindow::connectPara);
         // Keep the worker out of it: only the request is looked at.
         disconnect(window(), &MainWindow::connectPara, app->linkWorker, &SerialThread::transaction);
-        widget<QPushButton>("pushButton")->click();
-        QCOMPARE(connectPara[0][0].toString(), QStringLiteral("ttyUSB0"));
-        QCOMPARE(connectPara[0][1].value<uint32_t>(), 921600u);
-        QCOMPARE(connectPara[0][2].value<uint8_t>(), uint8_t(8));
-        QCOMPARE(connectPara[0][3].value<uint8_t>(), uint8_t(0));
-        QCOMPARE(connectPara[0][4].value<uint8_t>(), uint8_t(1));
-    }
-
-    void pageListSwitchesPages()
-    {
-        startApp();
-        QSignalSpy page(window(), &MainWindow::nowPage);
-        widget<QListWidget>("listWidget")->setCurrentRow(3);
-        QCOMPARE(widget<QStackedWidget>("stackedWidget")->currentIndex(), 3);
-        QCOMPARE(widget<QStackedWidget>("stackedWidget")->currentWidget()->objectName(), QStringLiteral("wave_page"));
-        QCOMPARE(page.size(), 1);
-        QCOMPARE(page.first().first().toInt(), 3);
-    }
-
-    void windowsAreWiredToEachOther()
-    {
-        startApp();
-        emit window()->showWrongSet(QStringLiteral("bad code"));
-        QVERIFY(app->errors->messages().last().endsWith(QStringLiteral("bad code")));
-        emit window()->showConnectDataDia();
-        QVERIFY(app->connectData->isVisible());
-        app->connectData->hide();
-        widget<QPushButton>("pushButton_showCommData")->setVisible(true);
-        widget<QPushButton>("pushButton_showCommData")->click();
-        QVERIFY(app->connectData->isVisible());
-        QVERIFY(app->debugInfo->isVisible());
+        button->click();
+        QCOMPARE(request(connectPara[0]), QStringLiteral("ttyUSB0 921600 8 0 1"));
     }
 
     // The drive's version stamps and its factory reset are the user's to ask
@@ -292,6 +252,7 @@ private slots:
                                  [&](const DriveEndpoint::Request &r) { return r.cmd == cmd && r.subCmd == sub; });
         };
         const auto trigger = [&](const char *action, const QString &text) {
+            prompts->expect(text);
             widget<QAction>(action)->trigger();
             return QTest::qWaitFor([&] { return prompts->hasText(text); }, 5000);
         };
@@ -306,6 +267,7 @@ private slots:
         QVERIFY(trigger("actionFactoryReset", QStringLiteral("请先关闭伺服！")));
         window()->manualRun().handle(ManualRunMachine::User, ManualRunMachine::ServoOff);
         QVERIFY(!prompts->hasTitle(QStringLiteral("恢复出厂设置")));
+        prompts->expect(QStringLiteral("恢复出厂设置")); // the confirmation, answered Yes unless told
         QTRY_VERIFY(!driveRuns());
         onDrive([](DriveModel &m) { m.setServoOn(true); }); // running on its own
         QVERIFY(trigger("actionFactoryReset", QStringLiteral("请确认机器是否处于运行中！")));
@@ -321,16 +283,6 @@ private slots:
         QVERIFY(std::any_of(prompts->boxes.cbegin(), prompts->boxes.cend(), [](const Prompt::Box &b) {
             return b.title == QStringLiteral("恢复出厂设置") && b.defaultButton == QMessageBox::No;
         }));
-
-        // A drive without these commands stays silent: the tool says so and
-        // the link goes on.
-        QString error;
-        QVERIFY(drive->applyFault(QStringLiteral("silent-to"), QStringLiteral("0x0C"), &error));
-        QVERIFY(trigger("actionEepromCheck", QStringLiteral("驱动器没有应答。")));
-        QCOMPARE(requests(0x0C, 0x01), 5); // three sends of the unanswered check
-        const int idle = requests(0x0E, 0x01);
-        QTRY_VERIFY_WITH_TIMEOUT(requests(0x0E, 0x01) > idle, 3000);
-        QCOMPARE(window()->linkState(), 1);
     }
 
     // Requests that never get their reply do not block the next: a version
@@ -339,6 +291,8 @@ private slots:
     {
         startApp();
         window()->comStateShow(1); // nobody answers
+        for (const char *told : {"参数传输进行中，请稍后再试！", "恢复出厂设置", "驱动器没有应答。"})
+            prompts->expect(QString::fromUtf8(told));
         QSignalSpy put(window(), &MainWindow::put);
         window()->setParamTransferBusy(true);
         widget<QAction>("actionFactoryReset")->trigger();
@@ -355,16 +309,6 @@ private slots:
             QCOMPARE(put.takeFirst().first().toInt(), request.second);
             QTRY_VERIFY_WITH_TIMEOUT(prompts->hasText(QStringLiteral("驱动器没有应答。")), 3000);
         }
-    }
-
-    void trafficReachesTheMonitor()
-    {
-        QVERIFY(startDrive());
-        startApp();
-        app->connectData->diaShow();
-        QVERIFY(connectToDrive());
-        QTRY_VERIFY(app->connectData->lines().size() >= 2);
-        QVERIFY(app->connectData->lines().first().contains(QStringLiteral("Tx:  7e 04 01 0c 02 01 02 10 00 10 ")));
     }
 };
 
