@@ -548,7 +548,9 @@ int cmdDiff(const Options &o, const QStringList &files, const QString &port)
             return status;
         if (const int status = readAll(d))
             return status;
-        right.values = ParamDiff::currentValues(d.defs);
+        // The drive against what the file says: codes the file leaves out are
+        // no difference.
+        right.values = ParamDiff::currentValues(d.defs, &left.values);
         rightName = port;
     } else {
         if (!readFile(files.at(1), &right))

@@ -76,12 +76,12 @@ QList<Row> compare(const Definitions &defs, const QHash<QString, QString> &left,
     return rows;
 }
 
-QHash<QString, QString> currentValues(const Definitions &defs)
+QHash<QString, QString> currentValues(const Definitions &defs, const QHash<QString, QString> *only)
 {
     QHash<QString, QString> values;
     for (const ParamGroup &group : defs.paramGroups) {
         for (const ParamRecord &p : group) {
-            if (!p.currentValue.isEmpty())
+            if (!p.currentValue.isEmpty() && (!only || only->contains(p.ParameterIndex)))
                 values.insert(p.ParameterIndex, p.currentValue);
         }
     }

@@ -39,8 +39,9 @@ bool sameValue(const QString &a, const QString &b);
 QList<Row> compare(const Definitions &defs, const QHash<QString, QString> &left,
                    const QHash<QString, QString> &right);
 
-// The values of every parameter of `defs` that has one, by code.
-QHash<QString, QString> currentValues(const Definitions &defs);
+// The values of the parameters of `defs` that have one, by code; with
+// `only`, just those of the codes it holds (what a file says something about).
+QHash<QString, QString> currentValues(const Definitions &defs, const QHash<QString, QString> *only = nullptr);
 
 struct Header {
     QString serialNumber;
