@@ -8,6 +8,7 @@
 #include "definitions/definitions.h"
 #include "definitions/servoinfo.h"
 #include "link/platform.h"
+#include "mainwindow/manualrunreply.h"
 #include "mainwindow/monitorquery.h"
 #include "mainwindow/paramdiff.h"
 #include "mainwindow/paramfile.h"
@@ -288,6 +289,20 @@ int writeCodes(Drive &d, const QStringList &codes, QStringList *refusals)
     }
 }
 
+// Whether the drive runs with the servo on, from its manual-run data reply.
+int servoOn(Drive &d, bool *on)
+{
+    QByteArray payload(8, '\0');
+    payload[1] = char(ManualRunReply::kReadData);
+    QByteArray reply;
+    if (!d.session.exchange(Cmd::ManualRun, payload, -1, &reply))
+        return d.linkError();
+    ManualRunReply state;
+    state.decode(reply);
+    *on = state.energised();
+    return Success;
+}
+
 // "P01_02 Name: reason", one line each.
 void reportRefusals(const Drive &d, const QStringList &refusals)
 {
@@ -487,7 +502,27 @@ int cmdRestore(const Options &o, const QString &port, const QString &path, bool 
         before.insert(code, p->currentValue);
         toWrite.append(code);
     }
+    // Stop-only parameters are written only with the servo off; with the
+    // servo on they are left out and named.
+    QStringList stoppedOnly;
+    for (const QString &code : qAsConst(toWrite)) {
+        if (ParamDiff::modifyOf(*d.defs.findParam(code)) == ParamDiff::Modify::WhileStopped)
+            stoppedOnly.append(code);
+    }
+    if (!stoppedOnly.isEmpty()) {
+        bool on = false;
+        if (const int status = servoOn(d, &on))
+            return status;
+        if (on) {
+            for (const QString &code : qAsConst(stoppedOnly))
+                toWrite.removeAll(code);
+        } else {
+            stoppedOnly.clear();
+        }
+    }
     QStringList refusals;
+    for (const QString &code : qAsConst(stoppedOnly))
+        refusals.append(code + QStringLiteral(": may only be set with the servo off, and the servo is on"));
     if (!dryRun && !toWrite.isEmpty()) {
         for (const QString &code : qAsConst(toWrite))
             d.defs.findParam(code)->currentValue = file.values.value(code);

@@ -68,6 +68,17 @@ check "the refusal names the code" grep -q 'P01_02' "$tmp/err"
 expect 2 "refused restore" "$cli" restore "$tmp/b.conf" --port "$tmp/refusing"
 check "the refused restore names the code" grep -q 'P01_02' "$tmp/err"
 
+# With the servo on, stop-only parameters (P00_02) are left out and named.
+mkfifo "$tmp/running.in"
+"$sim" --quiet --link "$tmp/running" --values "$tmp/other.conf" < "$tmp/running.in" > /dev/null 2>&1 &
+pids+=($!)
+exec 3> "$tmp/running.in"
+echo "servo on" >&3
+for _ in $(seq 50); do [ -e "$tmp/running" ] && break; sleep 0.1; done
+expect 2 "restore with the servo on" "$cli" restore "$tmp/a.conf" --port "$tmp/running"
+check "the servo-on restore names the stop-only code" grep -q 'P00_02.*servo' "$tmp/err"
+check "and writes the others" grep -q 'P01_02' "$tmp/out"
+
 # Bad input is refused before anything reaches the drive.
 for value in abc 99999 -1 1.5; do
   expect 4 "set P01_02=$value" "$cli" set --port "$tmp/a" "P01_02=$value"
