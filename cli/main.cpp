@@ -46,6 +46,9 @@ void print(FILE *stream, const QString &text)
     std::fputs(text.toLocal8Bit().constData(), stream);
     std::fputc('\n', stream);
     std::fflush(stream);
+    // Nobody reads any more (monitor | head): a running command ends.
+    if (std::ferror(stream))
+        g_interrupted = true;
 }
 
 // One line on stderr per error.
@@ -862,12 +865,13 @@ int main(int argc, char *argv[])
         parser.addOption(rate);
         parser.addOption(secondsOpt);
     }
-    parser.addPositionalArgument(QStringLiteral("args"), QLatin1String(known->args));
+    parser.addPositionalArgument(QStringLiteral("arguments"), QLatin1String(known->args), QLatin1String(known->args));
     if (!parser.parse(args))
         return fail(BadInput, parser.errorText());
     if (parser.isSet(help)) {
         QString text = parser.helpText();
-        text.replace(QStringLiteral("servo-cli [options]"), QStringLiteral("servo-cli %1 [options]").arg(name));
+        const int usageEnd = text.indexOf(QLatin1Char('\n'));
+        text.replace(0, usageEnd, QStringLiteral("Usage: servo-cli %1 %2").arg(name, QLatin1String(known->args)));
         print(stdout, text.trimmed());
         return Success;
     }
