@@ -271,8 +271,11 @@ int writeCodes(Drive &d, const QStringList &codes, QStringList *refusals)
         QStringList refused;
         const ParamTransfer::Request request = ParamTransfer::download(pending, d.defs, d.defs.wideValues(), &refused);
         *refusals += refused;
-        if (!request.ok)
+        if (!request.ok) {
+            if (refused.isEmpty())
+                return fail(BadInput, QStringLiteral("%1: cannot be written").arg(pending.first()));
             continue;
+        }
         QByteArray reply;
         if (!d.session.exchange(Cmd::WriteParams, request.payload, request.rxLen, &reply))
             return d.linkError();
