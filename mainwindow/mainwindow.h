@@ -7,6 +7,7 @@
 #include "mainwindow/busywatchdog.h"
 #include "mainwindow/manualrun.h"
 #include "mainwindow/monitorquery.h"
+#include "mainwindow/paramdiff.h"
 #include "mainwindow/wavecapture.h"
 #include "mainwindow/portscan.h"
 
@@ -27,6 +28,7 @@
 class FastCurve;
 class ModelXmlList;
 class ParamLoadSelDialog;
+class ParamDiffDialog;
 class ManualRunPage;
 class QComboBox;
 class QDial;
@@ -165,6 +167,7 @@ public slots:
     void on_pushButton_ReadSelectParam_clicked();
     void on_pushButton_DownLoadParam_clicked();
     void on_pushButton_ParamCompare_clicked();
+    void on_pushButton_ParamDiff_clicked();
     void on_pushButton_paramExportFile_clicked();
     void on_pushButton_paramImportFile_clicked();
     // The load-source dialog's choice (0 nothing, 1 the drive, 2 a file).
@@ -246,6 +249,15 @@ public:
     // Marks the parameters that differ from their defaults and looks for the
     // model's reference set (after a read-all in compare mode).
     void compareWithModelDefaults();
+    // The parameter comparison window: the drive against a file (read all
+    // first), or two files; writing the ticked values and reading them back.
+    void paramDiffWithDrive();
+    void paramDiffFiles();
+    void showDriveDiff();
+    void paramDiffWrite(const QStringList &codes);
+    void paramDiffReadBack();
+    void finishParamDiffWrite();
+    void paramDiffExport();
     // Parameter files: false, with the reason, when the file was not
     // written completely.
     bool writeParameterFile(const QString &path, QString *error = nullptr);
@@ -450,6 +462,13 @@ private:
     int m_transferCmd = -1; // the command of the batch in flight
     QStringList m_readBackCodes;
     bool compareAfterRead = false;
+    ParamDiffDialog *m_diffDialog = nullptr;
+    bool m_diffAfterRead = false;         // a read-all for the comparison window
+    QHash<QString, QString> m_diffFileValues;
+    QString m_diffFileName;
+    QHash<QString, QString> m_diffWritten; // written by the comparison window, to read back
+    bool m_diffReadingBack = false;
+    QString m_diffSummary;
     int successTotal = 0;
     int failTotal = 0;
     QStringList failDetails;

@@ -361,6 +361,8 @@ void MainWindow::resetParamTransfer()
 {
     pendingCodes.clear();
     compareAfterRead = false;
+    m_diffAfterRead = false;
+    m_diffReadingBack = false;
     m_transferCmd = -1;
     paramTransferBusy = false;
     for (ParamGroup &group : defs.paramGroups)
@@ -498,9 +500,12 @@ void MainWindow::readAllReply(const QByteArray &payload)
     if (sendReadAllBatch() != BatchNone)
         return;
     const bool compare = compareAfterRead;
+    const bool diff = m_diffAfterRead;
     resetParamTransfer();
     if (compare)
         compareWithModelDefaults();
+    else if (diff)
+        showDriveDiff();
     else
         Prompt::information(this, tr("结果"), tr("参数读取成功"));
 }
@@ -513,8 +518,12 @@ void MainWindow::readSelectedReply(const QByteArray &payload)
     emit funcEnd();
     if (sendReadSelectedBatch() != BatchNone)
         return;
+    const bool diffReadBack = m_diffReadingBack;
     resetParamTransfer();
-    Prompt::information(this, tr("结果"), tr("参数读取成功"));
+    if (diffReadBack)
+        finishParamDiffWrite();
+    else
+        Prompt::information(this, tr("结果"), tr("参数读取成功"));
 }
 
 void MainWindow::on_pushButton_DownLoadParam_clicked()
@@ -525,6 +534,7 @@ void MainWindow::on_pushButton_DownLoadParam_clicked()
     failDetails.clear();
     if (!linkReady() || paramTransferBusy)
         return;
+    m_diffWritten.clear();
     // Only what is ticked now goes out.
     resetParamTransfer();
     ParamTransfer::mark(defs, ParamTransfer::MarkCheckedToWrite, currentGroup);
@@ -598,6 +608,10 @@ void MainWindow::downloadReply(const QByteArray &payload)
 void MainWindow::finishDownload()
 {
     resetParamTransfer();
+    if (!m_diffWritten.isEmpty()) {
+        paramDiffReadBack();
+        return;
+    }
     refreshParamTable(currentGroup);
     bool failed = false;
     const QString summary = ParamTransfer::downloadSummary(successTotal, failTotal, failDetails, &failed);

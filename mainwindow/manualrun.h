@@ -7,37 +7,13 @@
 // It talks to its page only through ManualRunView, so a test can drive it
 // event by event without a window.
 
+#include "mainwindow/manualrunreply.h"
+
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QMap>
 #include <QMessageBox>
 #include <array>
-
-// The fields of a manual-run data reply.
-struct ManualRunReply {
-    quint8 driveState = 0;
-    quint8 status = 0;
-    qint32 value = 0; // the 32-bit value the page shows
-    quint16 faultCode = 0;
-    float inertiaRatio = 0;
-    std::array<float, 4> results{};
-    quint16 level = 0;
-    std::array<quint16, 8> levelWords{};
-
-    // Takes the fields the payload holds; those it is too short for keep
-    // their values.
-    void decode(const QByteArray &payload);
-
-    bool identificationRunning() const { return (status & 0x03) == 1; }
-    bool identificationFinished() const { return (status & 0x03) == 2; }
-    bool measurementRunning() const { return (status & 0x0C) == 0x04; }
-    bool measurementFinished() const { return (status & 0x0C) == 0x08; }
-    bool identificationAllowed() const { return status & 0x10; }
-    // Drive states below 4 other than 2 are not ready for JOG.
-    bool ready() const { return driveState >= 4 || driveState == 2; }
-    // State 4 is ready with the servo off; 5 and above run with the servo on.
-    bool energised() const { return driveState >= 5; }
-};
 
 using LevelResults = QMap<quint16, std::array<quint16, 8>>;
 

@@ -61,13 +61,15 @@ int valueCount(const Definitions &defs)
 }
 
 bool write(const QString &path, const Definitions &defs, const QString &model, const QString &version,
-           QString *error, int *leftOut)
+           QString *error, int *leftOut, const QMap<QString, QString> &extraInfo)
 {
     QSettings settings(path, QSettings::IniFormat);
     settings.setIniCodec("UTF-8");
     settings.clear();
     settings.setValue(QStringLiteral("Device_Info/Model"), model);
     settings.setValue(QStringLiteral("Device_Info/Version"), version);
+    for (auto it = extraInfo.cbegin(); it != extraInfo.cend(); ++it)
+        settings.setValue(QStringLiteral("Device_Info/%1").arg(it.key()), it.value());
     int withoutValue = 0;
     // A parameter never read has no key: an empty one would read back as a
     // value, and an import treats a missing key the same way.
@@ -116,6 +118,7 @@ Contents read(const QString &path)
     };
     contents.model = text(QStringLiteral("Device_Info/Model"));
     contents.version = text(QStringLiteral("Device_Info/Version"));
+    contents.serialNumber = text(QStringLiteral("Device_Info/SerialNumber"));
     settings.beginGroup(QStringLiteral("Parameter"));
     for (const QString &key : settings.childKeys())
         contents.values.insert(key, text(key));

@@ -25,8 +25,10 @@ int valueCount(const Definitions &defs);
 // every parameter that has a value (groups 0 to 20, code order) over
 // whatever the file held; `leftOut` counts those without one. False, with
 // the reason in `error`, when the file could not be written completely.
+// `extraInfo` adds keys of its own to Device_Info (SerialNumber, Date,
+// ToolVersion); readers that do not know them pass them by.
 bool write(const QString &path, const Definitions &defs, const QString &model, const QString &version,
-           QString *error, int *leftOut = nullptr);
+           QString *error, int *leftOut = nullptr, const QMap<QString, QString> &extraInfo = {});
 
 struct Contents {
     enum Status {
@@ -37,6 +39,7 @@ struct Contents {
     Status status = Unreadable;
     QString model;
     QString version;
+    QString serialNumber; // of the drive a backup came from, when the file says
     QHash<QString, QString> values; // by parameter code; lists and odd types read as empty
 };
 

@@ -3,6 +3,8 @@
 #include "sim/driveendpoint.h"
 #include "sim/ptydriveserver.h"
 
+#include "definitions/codes.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QSocketNotifier>
@@ -180,6 +182,10 @@ int main(int argc, char *argv[])
          QStringLiteral("EEPROM and default version stamps for commands 12 and 13: equal, different or zero "
                         "(default equal)."),
          QStringLiteral("KIND")},
+        {QStringLiteral("refuse"),
+         QStringLiteral("Refuse every write of parameter CODE with write result N (default 1, above the maximum); "
+                        "may be given more than once."),
+         QStringLiteral("CODE[:N]")},
         {QStringLiteral("quiet"), QStringLiteral("Print nothing but the path.")},
     };
     parser.addOptions(options);
@@ -203,6 +209,18 @@ int main(int argc, char *argv[])
         printLine(stderr, QStringLiteral("drive-sim: %1").arg(error));
         return 2;
     }
+    QList<std::array<int, 3>> refusals; // group, index, result
+    for (const QString &item : parser.values(QStringLiteral("refuse"))) {
+        int group = 0, index = 0;
+        bool ok = item.startsWith(QLatin1Char('P'))
+            && Codes::wireNumbers(item.section(QLatin1Char(':'), 0, 0), &group, &index);
+        const int result = item.contains(QLatin1Char(':')) ? item.section(QLatin1Char(':'), 1).toInt(&ok) : 1;
+        if (!ok || result <= 0 || result > 0xFFFF) {
+            printLine(stderr, QStringLiteral("drive-sim: --refuse takes a parameter code and a write result, as P01_02:1"));
+            return 2;
+        }
+        refusals.append({group, index, result});
+    }
     const bool quiet = parser.isSet(QStringLiteral("quiet"));
 
     DriveEndpoint endpoint(wave);
@@ -225,6 +243,8 @@ int main(int argc, char *argv[])
         model.setPatternMode(parser.isSet(QStringLiteral("wave")));
         model.dynamics().setFaultCode(quint16(parser.value(QStringLiteral("fault")).toUInt()));
         model.setIdentity(identity);
+        for (const auto &r : qAsConst(refusals))
+            model.parameters().refuse(r[0], r[1], quint16(r[2]));
     });
     if (paramCount == 0)
         printLine(stderr, QStringLiteral("drive-sim: no parameters in %1; parameter reads go unanswered").arg(params));

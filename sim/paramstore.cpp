@@ -120,6 +120,11 @@ QByteArray ParamStore::readList(const QByteArray &payload) const
     return buildFrame(0x02, 0x01, items);
 }
 
+void ParamStore::refuse(int group, int index, quint16 result)
+{
+    m_refusals.insert(key(group, index), result);
+}
+
 QByteArray ParamStore::write(const QByteArray &payload, bool servoOn)
 {
     const int size = itemSize();
@@ -135,6 +140,8 @@ QByteArray ParamStore::write(const QByteArray &payload, bool servoOn)
         auto it = m_entries.find(k);
         if (it == m_entries.end()) {
             result = Missing;
+        } else if (m_refusals.contains(k)) {
+            result = m_refusals.value(k);
         } else if (it->modify == Modify::ReadOnly) {
             result = ReadOnlyParam;
         } else if (it->modify == Modify::WhileStopped && servoOn) {

@@ -42,6 +42,9 @@ public:
     qint64 value(int group, int index) const;
     void setValue(int group, int index, qint64 value);
     void remove(int group, int index);
+    // From now on every write of this parameter is answered with `result`
+    // (one of Result but Stored) and the value stays.
+    void refuse(int group, int index, quint16 result);
     const QMap<quint16, Entry> &entries() const { return m_entries; }
 
     // Replies to the three parameter commands; empty when the request
@@ -58,6 +61,7 @@ private:
 
     QMap<quint16, Entry> m_entries;
     QMap<QString, quint16> m_byName;
+    QMap<quint16, quint16> m_refusals;
     bool m_wide = true;
     QString m_path;
 };

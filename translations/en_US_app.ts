@@ -1332,6 +1332,42 @@ Check it at the drive.</translation>
         <source>是否在重新连接后从驱动器读回这些参数？</source>
         <translation>Read these parameters back from the drive after reconnecting?</translation>
     </message>
+    <message>
+        <source>参数差异比较</source>
+        <translation>Parameter comparison</translation>
+    </message>
+    <message>
+        <source>文件无法读取或不完整：%1</source>
+        <translation>The file cannot be read or is incomplete: %1</translation>
+    </message>
+    <message>
+        <source>驱动器</source>
+        <translation>Drive</translation>
+    </message>
+    <message>
+        <source>以下参数的文件值超出范围或不是数值，未写入：%1</source>
+        <translation>The file values of these parameters are out of range or not numbers and were not written: %1</translation>
+    </message>
+    <message>
+        <source>回读一致：%1个，回读不一致：%2个</source>
+        <translation>Read back equal: %1, read back different: %2</translation>
+    </message>
+    <message>
+        <source>参数写入结果</source>
+        <translation>Parameter write result</translation>
+    </message>
+    <message>
+        <source>导出比较结果</source>
+        <translation>Export comparison</translation>
+    </message>
+    <message>
+        <source>CSV files(*.csv)</source>
+        <translation>CSV files(*.csv)</translation>
+    </message>
+    <message>
+        <source>文件无法写入：%1</source>
+        <translation>Cannot write file: %1</translation>
+    </message>
 </context>
 <context>
     <name>ManualRunMachine</name>
@@ -1410,6 +1446,65 @@ Check it at the drive, or reconnect and switch the servo off.</translation>
     <message>
         <source>故障码：%1 （%2故障/告警）&lt;br/&gt;%3</source>
         <translation>Fault code: %1 (%2 fault/alarm)&lt;br/&gt;%3</translation>
+    </message>
+</context>
+<context>
+    <name>ParamDiffDialog</name>
+    <message>
+        <source>参数差异比较</source>
+        <translation>Parameter comparison</translation>
+    </message>
+    <message>
+        <source>驱动器与文件比较</source>
+        <translation>Drive against file</translation>
+    </message>
+    <message>
+        <source>两个文件比较</source>
+        <translation>Two files</translation>
+    </message>
+    <message>
+        <source>将勾选的值写入驱动器</source>
+        <translation>Write ticked values to drive</translation>
+    </message>
+    <message>
+        <source>导出CSV</source>
+        <translation>Export CSV</translation>
+    </message>
+    <message>
+        <source>参数代码</source>
+        <translation>Code</translation>
+    </message>
+    <message>
+        <source>名称</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>单位</source>
+        <translation>Unit</translation>
+    </message>
+    <message>
+        <source>生效时间</source>
+        <translation>Takes Effect</translation>
+    </message>
+    <message>
+        <source>左</source>
+        <translation>Left</translation>
+    </message>
+    <message>
+        <source>右</source>
+        <translation>Right</translation>
+    </message>
+    <message>
+        <source>请选择比较方式。</source>
+        <translation>Choose what to compare.</translation>
+    </message>
+    <message>
+        <source>%1 与 %2：没有差异</source>
+        <translation>%1 and %2: no difference</translation>
+    </message>
+    <message>
+        <source>%1 与 %2：%3个参数不同</source>
+        <translation>%1 and %2: %3 parameters differ</translation>
     </message>
 </context>
 <context>
