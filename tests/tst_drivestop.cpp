@@ -8,12 +8,10 @@
 #include "dialogs/connectionsetup.h"
 #include "link/serialthread.h"
 #include "dialogs/paramloadseldialog.h"
-#include "link/platform.h"
 #include "testsupport.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QStackedWidget>
 #include <QtTest>

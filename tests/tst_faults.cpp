@@ -159,16 +159,16 @@ private slots:
         QFETCH(QStringList, switches);
         QFETCH(int, outcome);
         const bool correct = outcome == ValuesCorrect;
-        if (flow == QLatin1String("capture")) {
+        const bool capture = flow == QLatin1String("capture");
+        if (capture)
             dir->write(QStringLiteral("appsetting.ini"), "[Func]\nWaveFormRate10Khz=true\nTestXml=false\nUseCompare=true\n");
-            QVERIFY(startDrive(dir->path(QStringLiteral("ParameterFile/zh_CN_Parameter.xml"))));
+        QVERIFY(startDrive(dir->path(QStringLiteral("ParameterFile/zh_CN_Parameter.xml"))));
+        if (capture) {
             WaveGenerator::Settings ramps;
             ramps.rate = 10000;
             ramps.patterns = {{WavePattern::Ramp, WavePattern::Ramp, WavePattern::Ramp, WavePattern::Ramp}};
             drive->setWaveSettings(ramps);
             drive->withModel([](DriveModel &m) { m.setPatternMode(true); });
-        } else {
-            QVERIFY(startDrive(dir->path(QStringLiteral("ParameterFile/zh_CN_Parameter.xml"))));
         }
         startApp();
         // Connected on the monitor page: no load-source dialog in the way.
@@ -178,9 +178,10 @@ private slots:
         const auto ended = [&] { return window()->linkState() == 0; };
         if (!correct)
             prompts->expect(QStringLiteral("通信断开"));
+        if (flow == QLatin1String("read all") || flow == QLatin1String("download"))
+            pages->setCurrentRow(MainWindow::ParamPage);
 
         if (flow == QLatin1String("read all")) {
-            pages->setCurrentRow(MainWindow::ParamPage);
             prompts->expect(QStringLiteral("参数读取成功"));
             applyFaults(switches);
             widget<QPushButton>("pushButton_ReadAllParam")->click();
@@ -189,7 +190,6 @@ private slots:
             QCOMPARE(prompts->hasText(QStringLiteral("参数读取成功")), correct);
             verifyParamsFromTheDrive(correct);
         } else if (flow == QLatin1String("download")) {
-            pages->setCurrentRow(MainWindow::ParamPage);
             QList<qint64> before;
             for (int i = 0; i < kCodes.size(); ++i) {
                 before.append(held(kCodes.at(i)));

@@ -165,11 +165,6 @@ private slots:
         box->click();
         QVERIFY(!timer->isActive());
         QVERIFY(!window()->isMonitorQueryBusy());
-        // A link that ends releases a query in flight at once, and a transfer too.
-        window()->setMonitorQueryBusy(true);
-        window()->setParamTransferBusy(true);
-        window()->comStateShow(0);
-        QVERIFY(!window()->isMonitorQueryBusy() && !window()->isParamTransferBusy());
     }
 
     void faultCodesShowWithTheirTexts()
