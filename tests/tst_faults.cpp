@@ -241,6 +241,7 @@ private slots:
         if (correct) {
             QCOMPARE(window()->linkState(), 1);
             verifyCounters(switches.join(QLatin1Char(' ')).contains(QLatin1String("delay")));
+            QVERIFY(!switches.isEmpty() || counter("errorNum") == 0); // a clean line has no errors
         } else {
             QTRY_VERIFY_WITH_TIMEOUT(ended(), 10000);
             QTRY_COMPARE(widget<QLabel>("communicateState")->text(), QStringLiteral("通信断开"));
