@@ -143,9 +143,7 @@ private slots:
             QTRY_VERIFY(!window()->isVisible());
             QTRY_COMPARE(window()->linkState(), 0);
         }
-        // The engineer stopped it: nothing to warn of.
-        QVERIFY(!prompts->hasTitle(QStringLiteral("通信中断")));
-        QVERIFY(!prompts->hasTitle(QStringLiteral("断开连接")));
+        // The engineer stopped it: no box at all (an undeclared one fails the row).
     }
 
     void jogStopsWhenItsButtonCannotBeReleased_data()
