@@ -442,6 +442,9 @@ private:
         QTimer *deadline = nullptr;
     } m_stop;
     bool m_closeReady = false;
+    // The engineer ended the link (disconnect, new connection, close): its
+    // end is no news to tell in a box.
+    bool m_linkEndAsked = false;
     BusyWatchdog m_monitorWatchdog;
     BusyWatchdog m_transferWatchdog;
 

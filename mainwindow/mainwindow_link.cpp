@@ -131,6 +131,9 @@ void MainWindow::comStateShow(uint16_t state)
     if (state == 1) {
         const bool cameUp = isCommunicateSetUp != 1;
         isCommunicateSetUp = 1;
+        // A new link: whatever end was asked for is behind it.
+        if (cameUp)
+            m_linkEndAsked = false;
         ui->communicateState->setText(tr("通信正常"));
         // Also when the link was opened from the connection set-up dialog:
         // the button then ends it.
@@ -222,6 +225,12 @@ void MainWindow::showError(QString message)
 
 void MainWindow::showMsg(QString message)
 {
+    // The worker tells every end of the link; one the engineer asked for
+    // needs no box (the status line says it).
+    if (m_linkEndAsked) {
+        m_linkEndAsked = false;
+        return;
+    }
     Prompt::information(this, tr("连接"), message);
 }
 

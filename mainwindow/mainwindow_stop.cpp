@@ -88,6 +88,7 @@ void MainWindow::finishDriveStop(bool confirmed)
 void MainWindow::disconnectDrive()
 {
     stopDriveThen([this] {
+        m_linkEndAsked = true;
         emit comDisConnect();
         if (!m_stop.confirmed)
             Prompt::warning(this, tr("断开连接"), tr("驱动器没有确认伺服关闭，可能仍在通电运行！\n请在驱动器上确认。"));
@@ -104,6 +105,7 @@ void MainWindow::connectFromSetup(const QString &port, uint32_t baud, uint8_t da
     // Another port or other line settings: the drive on this link is left
     // stopped, then the link starts again with what was chosen.
     stopDriveThen([=] {
+        m_linkEndAsked = true;
         emit comDisConnect();
         emit connectPara(port, baud, dataBits, parity, stopBits);
     });
@@ -114,8 +116,10 @@ void MainWindow::connectFromSetup(const QString &port, uint32_t baud, uint8_t da
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     if (m_closeReady || isCommunicateSetUp != 1) {
-        if (isCommunicateSetUp != 0)
+        if (isCommunicateSetUp != 0) {
+            m_linkEndAsked = true;
             emit comDisConnect();
+        }
         QMainWindow::closeEvent(event);
         emit closedSafely();
         return;

@@ -86,17 +86,16 @@ void DriveDynamics::advance(qint64 nowUs)
     }
     if (measuring()) {
         const qint64 steps = (nowUs - m_measureStartUs) / kLevelStepUs;
-        if (steps >= kLevelsMeasured) {
-            m_measureDone = true;
-        } else {
-            m_level = quint16(kFirstLevel + steps);
-            // Gains rise with the level; overshoot and settling fall, until
-            // vibration sets in at the top.
-            const int l = m_level;
-            m_levelWords = {{quint16(l * 30), quint16(l * 45), quint16(400 - l * 12), quint16(20 + l * 3),
-                             quint16(qMax(0, 40 - l * 2)), quint16(qMax(5, 120 - l * 6)),
-                             quint16(l > kFirstLevel + 5 ? (l - kFirstLevel - 5) * 15 : 2), quint16(l)}};
-        }
+        // The drive measures on its own: however seldom it is asked, it ends
+        // on the last level.
+        m_measureDone = steps >= kLevelsMeasured;
+        m_level = quint16(kFirstLevel + qMin<qint64>(steps, kLevelsMeasured - 1));
+        // Gains rise with the level; overshoot and settling fall, until
+        // vibration sets in at the top.
+        const int l = m_level;
+        m_levelWords = {{quint16(l * 30), quint16(l * 45), quint16(400 - l * 12), quint16(20 + l * 3),
+                         quint16(qMax(0, 40 - l * 2)), quint16(qMax(5, 120 - l * 6)),
+                         quint16(l > kFirstLevel + 5 ? (l - kFirstLevel - 5) * 15 : 2), quint16(l)}};
     }
 }
 

@@ -1,21 +1,11 @@
-// The monitor and manual run pages against the simulated drive, end to end:
-// a periodic monitor query, an inertia identification
-// written to the drive and a rigidity measurement saved to it. (Stopping the
-// drive when something goes wrong: tst_drivestop.)
+// The manual run page against the simulated drive, end to end: an inertia
+// identification written to the drive and a rigidity measurement saved to it.
+// (Stopping the drive when something goes wrong: tst_drivestop; the periodic
+// monitor query: tst_faults.)
 
-#include "app/mainclass.h"
-#include "link/platform.h"
-#include "mainwindow/mainwindow.h"
-#include "sim/ptydriveserver.h"
-#define SERVO_TEST_LENIENT_BOXES // its boxes are not declared yet
 #include "testsupport.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLabel>
 #include <QListWidget>
-#include <QPushButton>
-#include <QSpinBox>
 #include <QTableWidget>
 #include <QtTest>
 
@@ -38,10 +28,10 @@ private:
     }
     void servoOn()
     {
+        prompts->expect(QStringLiteral("确定运行？"));
         widget<QListWidget>("listWidget")->setCurrentRow(MainWindow::RunPage);
         QTRY_VERIFY(widget<QPushButton>("pushButton_ManualRunServoON")->isEnabled());
         widget<QPushButton>("pushButton_ManualRunServoON")->click();
-        QVERIFY(prompts->hasTitle(QStringLiteral("确定运行？")));
         QTRY_VERIFY(drive->withModel([](DriveModel &m) { return m.servoOn(); }));
         QTRY_COMPARE(widget<QLabel>("label_ManualRun_Mode")->text(), QStringLiteral("位置模式"));
     }
@@ -55,34 +45,11 @@ private slots:
 
     void cleanup() { closeCase(); }
 
-    void periodicMonitorQuery()
-    {
-        widget<QListWidget>("listWidget")->setCurrentRow(MainWindow::MonitorPage);
-        widget<QSpinBox>("spinBox_UnQueryPeriod")->setValue(200);
-        widget<QCheckBox>("checkBox_UnPeriodQuery")->click();
-        const auto queries = [this] {
-            int n = 0;
-            for (const auto &r : drive->requestLog())
-                n += r.cmd == 0x04;
-            return n;
-        };
-        QTRY_VERIFY_WITH_TIMEOUT(queries() >= 20, 15000);
-        widget<QCheckBox>("checkBox_UnPeriodQuery")->click();
-        auto *table = widget<QTableWidget>("tableWidget_UnDisplay");
-        QMap<QString, QString> values;
-        for (int row = 0; row < table->rowCount(); ++row)
-            values.insert(table->item(row, 0)->text(), table->item(row, 2)->text());
-        QCOMPARE(values.value(QStringLiteral("U2-04")), QStringLiteral("1.04"));
-        QVERIFY2(values.value(QStringLiteral("U0-09")).toDouble() > 300, qPrintable(values.value(QStringLiteral("U0-09"))));
-        for (auto it = values.cbegin(); it != values.cend(); ++it)
-            QVERIFY2(!it.value().isEmpty(), qPrintable(it.key()));
-        QCOMPARE(widget<QLabel>("errorNum")->text(), QStringLiteral("ER:0"));
-        QVERIFY(prompts->boxes.isEmpty());
-    }
-
     void identificationIsWrittenToTheDrive()
     {
         servoOn();
+        prompts->expect(QStringLiteral("惯量识别完成"));
+        prompts->expect(QStringLiteral("刚性等级测试结果"));
         QTRY_VERIFY(widget<QPushButton>("pushButton_ManualRunInnerID")->isEnabled());
         widget<QPushButton>("pushButton_ManualRunInnerID")->click();
         QTRY_VERIFY_WITH_TIMEOUT(prompts->hasTitle(QStringLiteral("惯量识别完成")), 15000);
@@ -104,6 +71,8 @@ private slots:
     void identificationNeedsPositionMode()
     {
         drive->withModel([](DriveModel &m) { m.dynamics().settings().controlMode = 2; });
+        prompts->expect(QStringLiteral("确定运行？"));
+        prompts->expect(QStringLiteral("无法进行惯量识别"));
         widget<QListWidget>("listWidget")->setCurrentRow(MainWindow::RunPage);
         QTRY_VERIFY(widget<QPushButton>("pushButton_ManualRunServoON")->isEnabled());
         widget<QPushButton>("pushButton_ManualRunServoON")->click();
