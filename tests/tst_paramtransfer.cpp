@@ -41,15 +41,10 @@ void add(Definitions &defs, const ParamRecord &p)
 QByteArray item(int group, int index, quint32 value, bool wide)
 {
     QByteArray b;
-    b.append(char(group));
-    b.append(char(index));
-    if (wide) {
-        b.append(char(value >> 24));
-        b.append(char(value >> 16));
-    }
-    b.append(char(value >> 8));
-    b.append(char(value));
-    return b;
+    b.append(char(group)).append(char(index));
+    if (wide)
+        b.append(char(value >> 24)).append(char(value >> 16));
+    return b.append(char(value >> 8)).append(char(value));
 }
 
 } // namespace
@@ -59,12 +54,11 @@ class TestParamTransfer : public QObject
     Q_OBJECT
 
 private slots:
-    void readAllBatchesFollowTheProtocol()
+    void readRequestsFollowTheProtocol()
     {
         Definitions wide = withParams(40, QStringLiteral("V1.1"));
         ParamTransfer::mark(wide, ParamTransfer::MarkAllToRead, 0);
         const QStringList first = ParamTransfer::collect(wide, ParamState::ToRead, ParamTransfer::readAllBatch(true));
-        QCOMPARE(first.size(), 33);
         ParamTransfer::Request r = ParamTransfer::readRange(first, true);
         QCOMPARE(r.payload, QByteArray::fromHex("000001022100"));
         QCOMPARE(r.rxLen, 6 * 33 + 6);
@@ -75,27 +69,21 @@ private slots:
         Definitions narrow = withParams(40, QStringLiteral("V1.0"));
         ParamTransfer::mark(narrow, ParamTransfer::MarkAllToRead, 0);
         const QStringList all = ParamTransfer::collect(narrow, ParamState::ToRead, ParamTransfer::readAllBatch(false));
-        QCOMPARE(all.size(), 40);
         QCOMPARE(ParamTransfer::readRange(all, false).rxLen, 4 * 40 + 6);
-    }
 
-    void oneCodeBatchNamesItTwice()
-    {
-        const ParamTransfer::Request r = ParamTransfer::readRange({QStringLiteral("P03_07")}, true);
+        // A batch of one code names it twice.
+        r = ParamTransfer::readRange({QStringLiteral("P03_07")}, true);
         QCOMPARE(r.payload, QByteArray::fromHex("030703070100"));
         QCOMPARE(r.txLen, 12);
         // A code beyond a byte never goes out as another one.
         QVERIFY(!ParamTransfer::readRange({QStringLiteral("P03_256")}, true).ok);
-    }
 
-    void readListCountsOnlyTheCodesSent()
-    {
+        // A list counts only the codes sent.
         QStringList codes;
         for (int i = 0; i < 12; ++i)
             codes << Codes::parameterCode(1, i);
-        ParamTransfer::Request r = ParamTransfer::readList(codes, false);
-        QCOMPARE(r.txLen, 30);
-        QCOMPARE(r.rxLen, 4 * 12 + 6);
+        r = ParamTransfer::readList(codes, false);
+        QVERIFY(r.txLen == 30 && r.rxLen == 4 * 12 + 6);
         // A code that does not parse is left out, and so is its reply item.
         r = ParamTransfer::readList({QStringLiteral("P01_01"), QStringLiteral("P0101"), QStringLiteral("P01_256"),
                                      QStringLiteral("P01_03")},
@@ -106,23 +94,17 @@ private slots:
 
     void valuesReadWithTheirSign()
     {
-        QCOMPARE(ParamTransfer::valueText(0xFFFF, param(QStringLiteral("P00_01"), QStringLiteral("-100")), false),
-                 QStringLiteral("-1"));
-        QCOMPARE(ParamTransfer::valueText(0xFFFF, param(QStringLiteral("P00_01"), QStringLiteral("0")), false),
-                 QStringLiteral("65535"));
-        QCOMPARE(ParamTransfer::valueText(0x7FFF, param(QStringLiteral("P00_01"), QStringLiteral("-100")), false),
-                 QStringLiteral("32767"));
-        const ParamRecord signed16 =
-            param(QStringLiteral("P00_01"), QStringLiteral("-100"), QStringLiteral("100"), QStringLiteral("16bit"),
-                  QStringLiteral("signed"));
-        QCOMPARE(ParamTransfer::valueText(0x0000FFFF, signed16, true), QStringLiteral("-1"));
-        const ParamRecord signed32 =
-            param(QStringLiteral("P00_01"), QStringLiteral("-100"), QStringLiteral("100"), QStringLiteral("32bit"),
-                  QStringLiteral("signed"));
-        QCOMPARE(ParamTransfer::valueText(0xFFFFFFFE, signed32, true), QStringLiteral("-2"));
-        const ParamRecord unsigned32 = param(QStringLiteral("P00_01"), QStringLiteral("0"), QStringLiteral("1"),
-                                             QStringLiteral("32bit"), QStringLiteral("unsigned"));
-        QCOMPARE(ParamTransfer::valueText(0xFFFFFFFF, unsigned32, true), QStringLiteral("4294967295"));
+        const auto text = [](quint32 raw, const char *min, const char *width, const char *sign, bool wide) {
+            const ParamRecord p = param(QStringLiteral("P00_01"), QString::fromLatin1(min), QStringLiteral("100"),
+                                        QString::fromLatin1(width), QString::fromLatin1(sign));
+            return ParamTransfer::valueText(raw, p, wide);
+        };
+        QCOMPARE(text(0xFFFF, "-100", "16bit", "unsigned", false), QStringLiteral("-1"));
+        QCOMPARE(text(0xFFFF, "0", "16bit", "unsigned", false), QStringLiteral("65535"));
+        QCOMPARE(text(0x7FFF, "-100", "16bit", "unsigned", false), QStringLiteral("32767"));
+        QCOMPARE(text(0x0000FFFF, "-100", "16bit", "signed", true), QStringLiteral("-1"));
+        QCOMPARE(text(0xFFFFFFFE, "-100", "32bit", "signed", true), QStringLiteral("-2"));
+        QCOMPARE(text(0xFFFFFFFF, "0", "32bit", "unsigned", true), QStringLiteral("4294967295"));
     }
 
     void negativeValuesGoOutInTwosComplement()
@@ -134,8 +116,7 @@ private slots:
                  QByteArray::fromHex("0501FFFE"));
         const ParamTransfer::Request wide = ParamTransfer::download({QStringLiteral("P05_01")}, defs, true, nullptr);
         QCOMPARE(wide.payload, QByteArray::fromHex("0501FFFFFFFE"));
-        QCOMPARE(wide.txLen, 12);
-        QCOMPARE(wide.rxLen, 10);
+        QVERIFY(wide.txLen == 12 && wide.rxLen == 10);
     }
 
     void valuesThatCannotBeSentAreRefused()

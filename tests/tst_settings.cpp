@@ -1,7 +1,6 @@
 // The settings and version files: defaults for what is missing or malformed,
-// the spellings that switch widgets on, a language save that keeps the
-// user's other settings, the guard that keeps QSettings from deserializing
-// what a file spells, and root's home.
+// the spellings that switch widgets on, a language save that keeps the user's
+// other settings, texts QSettings wrote read back, and root's home.
 
 #include "app/inifile.h"
 #include "app/settingsfiles.h"
@@ -125,13 +124,8 @@ private slots:
     void textsWrittenByQSettingsAreReadBack()
     {
         const QString path = dir->path(QStringLiteral("config.ini"));
-        const QStringList pieces{QStringLiteral("@"), QStringLiteral("@@"), QStringLiteral("Variant("),
-                                 QStringLiteral("DateTime("), QStringLiteral("String("), QStringLiteral(","),
-                                 QStringLiteral("\""), QStringLiteral("\\"), QStringLiteral(" "),
-                                 QStringLiteral("="), QStringLiteral(";"), QStringLiteral("\t"),
-                                 QStringLiteral("\n"), QString(QChar(0)), QStringLiteral("\x01"),
-                                 QStringLiteral("伺服"), QStringLiteral("x40"), QStringLiteral("100"),
-                                 QStringLiteral("Bench 3")};
+        const QStringList pieces = QStringLiteral("@|@@|Variant(|DateTime(|String(|,|\"|\\| |=|;|\t|\n|\x01|伺服|x40|100|Bench 3")
+                                       .split(QLatin1Char('|')) + QStringList{QString(QChar(0))};
         const QRegularExpression spellsAfterSeparator(QStringLiteral("[=,] *@(Variant|DateTime)\\("));
         int refused = 0;
         QRandomGenerator random(20261206);
@@ -147,8 +141,7 @@ private slots:
                 settings.setValue(QStringLiteral("Other/mainwindow_title"), title);
                 settings.setValue(QStringLiteral("Mine/list"), list);
             }
-            // The one thing given up: a serialized form right after '=' or
-            // ',' is refused even inside quotes, where it is only text.
+            // Given up: a serialized form right after '=' or ',' is refused even inside quotes.
             if (spellsAfterSeparator.match(title + QLatin1Char('\n') + list.join(QLatin1Char('\n'))).hasMatch()) {
                 QCOMPARE(IniFile::check(path, IniFile::kMaxSettingsSize), IniFile::Access::Refused);
                 ++refused;
