@@ -33,9 +33,9 @@ Definitions withParams(int count, const QString &version)
     return defs;
 }
 
-void add(Definitions &defs, const ParamRecord &p)
+ParamRecord &add(Definitions &defs, const ParamRecord &p)
 {
-    defs.paramGroups[size_t(Codes::parameterGroup(p.ParameterIndex))].insert(p.ParameterIndex, p);
+    return *defs.paramGroups[size_t(Codes::parameterGroup(p.ParameterIndex))].insert(p.ParameterIndex, p);
 }
 
 QByteArray item(int group, int index, quint32 value, bool wide)
@@ -110,8 +110,8 @@ private slots:
     void negativeValuesGoOutInTwosComplement()
     {
         Definitions defs;
-        add(defs, param(QStringLiteral("P05_01"), QStringLiteral("-100"), QStringLiteral("100")));
-        defs.findParam(QStringLiteral("P05_01"))->currentValue = QStringLiteral("-2");
+        add(defs, param(QStringLiteral("P05_01"), QStringLiteral("-100"), QStringLiteral("100"))).currentValue =
+            QStringLiteral("-2");
         QCOMPARE(ParamTransfer::download({QStringLiteral("P05_01")}, defs, false, nullptr).payload,
                  QByteArray::fromHex("0501FFFE"));
         const ParamTransfer::Request wide = ParamTransfer::download({QStringLiteral("P05_01")}, defs, true, nullptr);
@@ -122,18 +122,16 @@ private slots:
     void valuesThatCannotBeSentAreRefused()
     {
         Definitions defs;
-        for (const char *code : {"P01_01", "P01_02", "P01_03", "P01_04", "P01_300"})
-            add(defs, param(QString::fromLatin1(code)));
-        defs.findParam(QStringLiteral("P01_01"))->currentValue = QStringLiteral("abc");
-        defs.findParam(QStringLiteral("P01_02"))->currentValue = QStringLiteral("70000");
-        defs.findParam(QStringLiteral("P01_03"))->currentValue = QStringLiteral("");
-        defs.findParam(QStringLiteral("P01_04"))->currentValue = QStringLiteral("12");
-        defs.findParam(QStringLiteral("P01_300"))->currentValue = QStringLiteral("5"); // index beyond a byte
-        for (ParamRecord &p : defs.paramGroups[1])
+        const char *codes[] = {"P01_01", "P01_02", "P01_03", "P01_04", "P01_300"}; // the last beyond a byte
+        const char *values[] = {"abc", "70000", "", "12", "5"};
+        for (int i = 0; i < 5; ++i) {
+            ParamRecord &p = add(defs, param(QString::fromLatin1(codes[i])));
+            p.currentValue = QString::fromLatin1(values[i]);
             p.state |= ParamState::ToWrite;
+        }
         QStringList refused;
-        const QStringList codes = ParamTransfer::collect(defs, ParamState::ToWrite, 6);
-        const ParamTransfer::Request r = ParamTransfer::download(codes, defs, false, &refused);
+        const ParamTransfer::Request r =
+            ParamTransfer::download(ParamTransfer::collect(defs, ParamState::ToWrite, 6), defs, false, &refused);
         QCOMPARE(r.sent, QStringList{QStringLiteral("P01_04")});
         QCOMPARE(r.payload, QByteArray::fromHex("0104000C"));
         QCOMPARE(refused.size(), 4);
@@ -179,9 +177,7 @@ private slots:
         Definitions defs;
         const QStringList pending{QStringLiteral("P01_03"), QStringLiteral("P01_05"), QStringLiteral("P01_07")};
         for (const QString &code : pending)
-            add(defs, param(code));
-        for (ParamRecord &p : defs.paramGroups[1])
-            p.state |= ParamState::ToRead;
+            add(defs, param(code)).state |= ParamState::ToRead;
         const ParamTransfer::ReadResult result = ParamTransfer::decodeRead(reply, pending, defs, wide);
         QTEST(result.absent, "absent");
         QCOMPARE(result.retry, retry);
@@ -194,9 +190,7 @@ private slots:
     {
         Definitions defs;
         for (int i = 1; i <= 8; ++i)
-            add(defs, param(Codes::parameterCode(4, i)));
-        for (ParamRecord &p : defs.paramGroups[4])
-            p.state |= ParamState::ToWrite | ParamState::Changed | ParamState::Checked;
+            add(defs, param(Codes::parameterCode(4, i))).state |= ParamState::ToWrite | ParamState::Changed | ParamState::Checked;
         QByteArray reply;
         const int results[] = {0, 1, 2, 4, 8, 16, 3};
         for (int i = 0; i < 7; ++i)

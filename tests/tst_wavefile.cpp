@@ -129,12 +129,10 @@ private slots:
     void damagedFilesAreReadSafely()
     {
         QFETCH(QByteArray, bytes);
-        QFETCH(QVector<int>, positionsA);
-        QFETCH(int, skipped);
         put(path("damaged.csv"), bytes);
         const WaveFile::Content file = WaveFile::read(path("damaged.csv"), 10000);
-        QCOMPARE(file.positions[0], positionsA);
-        QCOMPARE(file.skippedLines, skipped);
+        QTEST(file.positions[0], "positionsA");
+        QTEST(file.skippedLines, "skipped");
     }
 
     void readingStopsAtTheLimit()
