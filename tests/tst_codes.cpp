@@ -1,5 +1,4 @@
-// Parameter and monitor codes, monitor value display and the numeric entry
-// filter.
+// Parameter and monitor codes, monitor value display and the numeric entry filter.
 
 #include "definitions/codes.h"
 

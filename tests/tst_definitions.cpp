@@ -1,5 +1,4 @@
-// The parameter definition file reader: what is registered, what is dropped,
-// what a load reports, and that no file hangs it or loses what came before an error.
+// The parameter definition file reader: what is registered, dropped and reported.
 
 #include "app/langfile.h"
 #include "definitions/definitions.h"
@@ -111,8 +110,7 @@ private slots:
         QVERIFY(LangFile::read(path, &error).isEmpty() && !error.isEmpty());
     }
 
-    // A record starts with every field empty; a duplicate code keeps the
-    // texts of the second.
+    // A record starts with every field empty; a duplicate code keeps the second.
     void recordsStartEmptyAndDuplicatesKeepTheSecond()
     {
         const Definitions defs = read(parameter(QStringLiteral("P00_01"), QStringLiteral("<MinValue>-5</MinValue>"))
@@ -168,8 +166,7 @@ private slots:
 
     void hugeFilesLoad()
     {
-        // Every code the wire can carry, in two spellings, and a megabyte of
-        // description.
+        // Every code the wire can carry, in two spellings, and a megabyte of description.
         QString body;
         body.reserve(4 * 1024 * 1024);
         for (int i = 0; i < 21 * 256; ++i) {

@@ -1,6 +1,4 @@
-// The manual-run state machine, event by event, without a window: servo and
-// JOG, the poll and its give-up, the servo-on checks, inertia identification
-// and automatic measurement.
+// The manual-run state machine, event by event, without a window.
 
 #include "mainwindow/manualrun.h"
 
@@ -105,8 +103,7 @@ struct Rig {
     void tick() { machine.handle(M::Timer, M::Tick); }
     void user(int event) { machine.handle(M::User, event); }
 
-    // Servo off, JOG (servo on, its first reply in), identification or
-    // measurement started.
+    // Servo off, JOG (its first reply in), identification or measurement started.
     void toState(int state)
     {
         if (state >= M::JogState) {
@@ -241,8 +238,7 @@ private slots:
         QCOMPARE(answered.view.sent.size(), 5);
     }
 
-    // A drive that cannot run is switched off before the warning shows, at
-    // the first reply or whenever a stop fault comes while the servo is on.
+    // A drive that cannot run is switched off before the warning shows.
     void servoOnRefusedWhenTheDriveCannotRun_data()
     {
         QTest::addColumn<bool>("cleanReplyFirst");
@@ -289,8 +285,7 @@ private slots:
         rig.tick();
         const Sent start = rig.view.sent.last();
         QVERIFY(start.code == 0x0020 && start.v1 == 1000 && start.v2 == 3 && start.v3 == 1);
-        // The drive never reports it running: at the third reply after the
-        // start the tool gives it up and the servo is off.
+        // Never reported running: given up at the third reply after the start.
         rig.reply();
         rig.tick();
         rig.reply();
@@ -356,8 +351,6 @@ private slots:
         QCOMPARE(rig.view.asked.size(), 1);
     }
 
-    // What the drive reports when the link comes up decides how the page
-    // starts; before the link ends, the tool stops what it set moving.
     void driveStateAfterReconnect_data()
     {
         QTest::addColumn<quint8>("driveState");

@@ -1,5 +1,4 @@
-// Parameter files (export, import, the model check and the counts) and the
-// comparison with factory defaults and with saved reference sets.
+// Parameter files: export, import, and the comparison with defaults and reference sets.
 
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/paramfile.h"
@@ -13,8 +12,7 @@
 
 namespace {
 
-// Four parameters: wide (32-bit) values, one of them signed, P10_05 the one
-// the comparison leaves out.
+// Four parameters with 32-bit values, one signed; the comparison leaves out P10_05.
 const char kDefinitions[] = R"(<?xml version="1.0" encoding="UTF-8"?>
 <Root Version="1.0">
  <FuncCodeVersion>V1.1</FuncCodeVersion>
@@ -84,8 +82,7 @@ private:
             codes.append(table->item(row, 2)->text());
         return codes;
     }
-    // The simulated drive's model, VMR-A1-0A02 with V1.04; else the drive
-    // stays unknown, with an empty model and version.
+    // The simulated drive's model, VMR-A1-0A02 V1.04, or none.
     void identify(bool known)
     {
         if (known)
@@ -103,8 +100,7 @@ private slots:
     }
     void cleanup() { closeCase(); }
 
-    // The export flow: refused without values, written with the drive's
-    // model, read back unchanged; failures to write are reported as such.
+    // Export: refused without values, written with the model, read back unchanged, failures said.
     void exportWritesWhatWasReadAndSaysWhatFailed()
     {
         for (const char *box : {"导出失败", "结果", "当前文件机型版本信息", "参数导入完成"})
@@ -151,28 +147,25 @@ private slots:
         QCOMPARE(lastTitle(), QStringLiteral("导出失败"));
     }
 
-    // What an import shows (title|text it holds) and what it leaves, from
-    // the values "", 2, 3, 4.
+    // What an import shows (title|text it holds) and leaves, from the values "", 2, 3, 4.
     void importShowsWhatCameIn_data()
     {
         QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<bool>("known");
         QTest::addColumn<QStringList>("boxes");
         QTest::addColumn<QStringList>("after");
-        QTest::addColumn<int>("answer"); // to the box about another model
+        QTest::addColumn<int>("answer"); // to the box about another model; 0: no drive known
         const QString info = QStringLiteral("当前文件机型版本信息|机型名称:<br/>固件版本:");
         const QStringList kept = values(",2,3,4");
         const QString incomplete = QStringLiteral("参数导入失败|文件不完整（可能被截断）或格式有误，参数不做修改。\n");
-        // 0 over an empty value is a change; an empty file value changes
-        // nothing; unknown codes are ignored.
-        QTest::newRow("changes counted") << confFile(QStringLiteral("P00_01=0\nP00_02=\nP77_01=5\n")) << false
+        // 0 over an empty value is a change; an empty file value and unknown codes are not.
+        QTest::newRow("changes counted") << confFile(QStringLiteral("P00_01=0\nP00_02=\nP77_01=5\n"))
                                          << QStringList{info, QStringLiteral("参数导入完成|共有：1个值被修改")}
                                          << values("0,2,3,4") << 0;
-        QTest::newRow("only empty values") << confFile(QStringLiteral("P00_01=\nP00_03=\n")) << false
+        QTest::newRow("only empty values") << confFile(QStringLiteral("P00_01=\nP00_03=\n"))
                                            << QStringList{info, QStringLiteral("参数导入失败|参数值为空，参数不做修改")} << kept << 0;
         // A value beyond the parameter's limits comes in unticked, and is named.
         QTest::newRow("outside the limits")
-            << confFile(QStringLiteral("P00_01=7\nP00_02=5\n")) << false
+            << confFile(QStringLiteral("P00_01=7\nP00_02=5\n"))
             << QStringList{info, QStringLiteral("参数导入完成|共有：2个值被修改"),
                            QStringLiteral("参数导入|已载入但未勾选，不会被下载：\nP00_01")}
             << values("7,5,3,4") << 0;
@@ -180,32 +173,32 @@ private slots:
         QTest::newRow("values no field carries")
             << confFile(QStringLiteral("P00_01=99999999999999999999999\nP00_02=-2147483649\nP00_03=abc\n"
                                        "P10_05=4294967296\nP00_04=1\n"))
-            << false << QStringList{info, QStringLiteral("参数导入|未载入：\nP00_01, P00_02, P00_03, P10_05")}
+            << QStringList{info, QStringLiteral("参数导入|未载入：\nP00_01, P00_02, P00_03, P10_05")}
             << kept << 0;
         // The widest values still come in, from a file saved with a byte-order mark.
         QTest::newRow("widest values")
             << "\xEF\xBB\xBF" + confFile(QStringLiteral("P00_02=-2147483648\nP00_03=4294967295\nP10_05=65535\n"))
-            << false << QStringList{info, QStringLiteral("参数导入完成|共有：3个值被修改"), QStringLiteral("参数导入|P00_02, P00_03")}
+            << QStringList{info, QStringLiteral("参数导入完成|共有：3个值被修改"), QStringLiteral("参数导入|P00_02, P00_03")}
             << values(",-2147483648,4294967295,65535") << 0;
         QByteArray binary(4096, '\0');
         for (int i = 0; i < binary.size(); ++i)
             binary[i] = char((i * 37) ^ 0x5A);
-        QTest::newRow("not INI") << binary << false << QStringList{incomplete} << kept << 0;
+        QTest::newRow("not INI") << binary << QStringList{incomplete} << kept << 0;
         // A file cut short anywhere brings nothing in: its last value may be cut too.
         const QByteArray whole = confFile(QStringLiteral("P00_01=1\nP00_02=2\nP00_03=3\nP10_05=44\n"));
         for (int cut : {whole.size() - 2, whole.indexOf("P00_02") + 3, whole.indexOf("[Parameter]") + 4})
-            QTest::addRow("cut at %d", cut) << whole.left(cut) << false << QStringList{incomplete} << kept << 0;
+            QTest::addRow("cut at %d", cut) << whole.left(cut) << QStringList{incomplete} << kept << 0;
         const QByteArray large = confFile(QStringLiteral("P00_01=6\n")) + QByteArray(ParamFile::kMaxFileSize, '#');
-        QTest::newRow("far too large") << large << false << QStringList{QStringLiteral("参数导入失败|文件无法读取，参数不做修改。\n")} << kept << 0;
+        QTest::newRow("far too large") << large << QStringList{QStringLiteral("参数导入失败|文件无法读取，参数不做修改。\n")} << kept << 0;
         // The box uses markup; what the file says is shown as plain text.
         QTest::newRow("other model, No")
-            << confFile(QStringLiteral("P00_01=5\n"), QStringLiteral("<b>VMR-B2</b>"), QStringLiteral("V1.00&")) << true
+            << confFile(QStringLiteral("P00_01=5\n"), QStringLiteral("<b>VMR-B2</b>"), QStringLiteral("V1.00&"))
             << QStringList{QStringLiteral("文件与当前机型不一致|文件机型名称:&lt;b&gt;VMR-B2&lt;/b&gt;，<br/>固件版本:V1.00&amp;<br/>"
                                           "当前机型名称:VMR-A1-0A02，<br/>固件版本:V1.04<br/>是否继续导入？点击Yes导入，点击No取消")}
             << kept << int(QMessageBox::No);
         // A file without Device_Info is another model once a drive is known; Yes imports.
         QTest::newRow("no model, Yes")
-            << QByteArray("[Parameter]\nP00_01=5\n") << true
+            << QByteArray("[Parameter]\nP00_01=5\n")
             << QStringList{QStringLiteral("文件与当前机型不一致|Yes"), QStringLiteral("参数导入完成|共有：1个值被修改")}
             << values("5,2,3,4") << int(QMessageBox::Yes);
     }
@@ -213,11 +206,10 @@ private slots:
     void importShowsWhatCameIn()
     {
         QFETCH(QByteArray, file);
-        QFETCH(bool, known);
         QFETCH(QStringList, boxes);
         QFETCH(QStringList, after);
         QFETCH(int, answer);
-        identify(known);
+        identify(answer != 0);
         prompts->expect(QStringLiteral("文件与当前机型不一致"), QMessageBox::StandardButton(answer));
         for (const QString &box : boxes)
             prompts->expect(box.section(QLatin1Char('|'), 0, 0));
@@ -237,8 +229,7 @@ private slots:
             QCOMPARE(param(kCodes.first()).changeText, QStringLiteral(" → %1（参数载入）").arg(after.first()));
     }
 
-    // The comparison with the defaults, then with the first reference set
-    // saved for the drive's model and version; P10_05 never counts.
+    // Compared with the defaults, then with the model's first reference set.
     void comparisonFindsTheModelsReference_data()
     {
         QTest::addColumn<bool>("known");
@@ -298,8 +289,7 @@ private slots:
             QCOMPARE(param(QStringLiteral("P00_01")).changeText, QStringLiteral("0 → 2"));
     }
 
-    // The factory set shipped for the simulated drive names every parameter
-    // of its definition file, with a value the field can carry.
+    // The shipped factory set gives every shipped parameter a value its field can carry.
     void shippedReferenceSetCoversTheShippedModel()
     {
         Definitions defs;

@@ -1,5 +1,4 @@
-// Parameter transfers as units: marking, batches, request bytes, reading
-// replies in both protocol variants, and the results of a download.
+// Parameter transfers as units: marking, batches, request bytes, replies, download results.
 
 #include "definitions/codes.h"
 #include "mainwindow/paramtransfer.h"
@@ -145,10 +144,7 @@ private slots:
                  QByteArray::fromHex("010200011170"));
     }
 
-    // What a read reply leaves of the batch: codes before the last one
-    // answered are absent, codes after it are asked again, the absent marker
-    // ends the batch, and a reply that answers nothing gives it up rather
-    // than asking for the same codes for ever.
+    // Codes before the last answered are absent, after it asked again; an empty reply ends the batch.
     void readRepliesSettleTheBatch_data()
     {
         QTest::addColumn<QByteArray>("reply");

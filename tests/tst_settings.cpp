@@ -1,6 +1,4 @@
-// The settings and version files: defaults for what is missing or malformed,
-// the spellings that switch widgets on, a language save that keeps the user's
-// other settings, texts QSettings wrote read back, and root's home.
+// The settings and version files, the language save, and root's home.
 
 #include "app/inifile.h"
 #include "app/settingsfiles.h"
@@ -78,8 +76,7 @@ private slots:
         QVERIFY(widget<QWidget>("pushButton_ParamCompare")->isHidden());
     }
 
-    // A language switch saves the language alone, or leaves the file as it
-    // was and says so.
+    // A language switch saves the language alone, or leaves the file and says so.
     void languageSave_data()
     {
         QTest::addColumn<QByteArray>("config"); // null: a folder where the file should be
@@ -119,8 +116,7 @@ private slots:
         QCOMPARE(file.value(QStringLiteral("Mine/note")).toString(), QStringLiteral("keep me"));
     }
 
-    // Whatever text QSettings itself wrote, '@' anywhere included, is read
-    // back and survives a language save.
+    // Any text QSettings wrote, '@' included, is read back and survives a language save.
     void textsWrittenByQSettingsAreReadBack()
     {
         const QString path = dir->path(QStringLiteral("config.ini"));

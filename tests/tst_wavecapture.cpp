@@ -1,6 +1,4 @@
-// The captured waveform: decoding the sample stream in batches, keeping at
-// most the capacity with the oldest points pushed out, and the axis and dial
-// rules of the plot.
+// The captured waveform: decoding, the capacity and time window, the dials and curve thinning.
 
 #include "mainwindow/fastcurve.h"
 #include "mainwindow/wavecapture.h"
@@ -103,8 +101,7 @@ private slots:
         wave.append(ramp(4, 2));
         QCOMPARE(wave.length(), 9);
         QCOMPARE(wave.raw(3).at(4), QPointF(7 * double(0.001f), 3004));
-        // Three more push two positions out: the time window, not the point
-        // count, decides.
+        // Three more push two positions out: the time window decides, not the point count.
         QCOMPARE(wave.append(ramp(6, 3)), 2);
         QCOMPARE(wave.count(), 7);
         QCOMPARE(wave.length(), 10);
@@ -153,8 +150,7 @@ private slots:
 
     void thinnedCurvesKeepEveryPeak()
     {
-        // 100,000 points with one-sample spikes, 1350 pixels wide: at most
-        // four points a column, every spike among them.
+        // 100,000 points with spikes on 1350 pixels: at most four a column, every spike kept.
         QVector<QPointF> points;
         const QVector<int> spikes = {3, 12345, 50000, 77777, 99998};
         for (int i = 0; i < 100000; ++i) {

@@ -1,5 +1,4 @@
-// Waveform files: what a save writes, that a read gives the same points
-// back, and that damaged or foreign files are read safely.
+// Waveform files: what a save writes and reads back, and damaged files read safely.
 
 #include "mainwindow/wavefile.h"
 
@@ -55,8 +54,7 @@ private slots:
         // A channel shorter than channel A leaves its fields empty: no value is made up.
         QTest::newRow("shorter channel") << Channels{{points({1, 2, 3}), points({9}), {}, {}}}
                                          << QByteArray("1,9,\n2,,\n3,,\n");
-        // After an import an empty channel keeps its column, and a channel
-        // longer than channel A is written whole.
+        // An empty channel keeps its column; a channel longer than A is written whole.
         QTest::newRow("empty channel first") << Channels{{{}, points({1}), {}, points({4, 5, 6})}}
                                              << QByteArray(",1,,4,\n,,,5,\n,,,6,\n");
         // Lost sample sets are lines of empty fields, before the first point too.
