@@ -154,10 +154,9 @@ private slots:
         QTest::addColumn<int>("from");
         QTest::addColumn<bool>("linkLost");
         const char *states[] = {"servo off", "jog", "identification", "measurement"};
-        for (int from = 0; from < 4; ++from) {
-            QTest::addRow("%s, servo off", states[from]) << from << false;
-            QTest::addRow("%s, link lost", states[from]) << from << true;
-        }
+        for (int from = 0; from < 4; ++from)
+            for (bool lost : {false, true})
+                QTest::addRow("%s, %s", states[from], lost ? "link lost" : "servo off") << from << lost;
     }
 
     void servoOffOrLinkLossFromEveryState()
@@ -190,7 +189,6 @@ private slots:
             QCOMPARE(rig.view.codes(), QList<quint16>{0x0004});
             QVERIFY(rig.view.offActive && rig.view.enabled[ManualRunView::QueryButton]);
         }
-        // And servo on works again.
         rig.user(M::ServoOn);
         QCOMPARE(rig.machine.state(), int(M::JogState));
     }

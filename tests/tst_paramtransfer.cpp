@@ -106,19 +106,7 @@ private slots:
         QCOMPARE(text(0xFFFFFFFF, "0", "32bit", "unsigned", true), QStringLiteral("4294967295"));
     }
 
-    void negativeValuesGoOutInTwosComplement()
-    {
-        Definitions defs;
-        add(defs, param(QStringLiteral("P05_01"), QStringLiteral("-100"), QStringLiteral("100"))).currentValue =
-            QStringLiteral("-2");
-        QCOMPARE(ParamTransfer::download({QStringLiteral("P05_01")}, defs, false, nullptr).payload,
-                 QByteArray::fromHex("0501FFFE"));
-        const ParamTransfer::Request wide = ParamTransfer::download({QStringLiteral("P05_01")}, defs, true, nullptr);
-        QCOMPARE(wide.payload, QByteArray::fromHex("0501FFFFFFFE"));
-        QVERIFY(wide.txLen == 12 && wide.rxLen == 10);
-    }
-
-    void valuesThatCannotBeSentAreRefused()
+    void downloadsCarryWhatFitsAndRefuseTheRest()
     {
         Definitions defs;
         const char *codes[] = {"P01_01", "P01_02", "P01_03", "P01_04", "P01_300"}; // the last beyond a byte
@@ -142,6 +130,14 @@ private slots:
         defs.findParam(QStringLiteral("P01_02"))->state |= ParamState::ToWrite;
         QCOMPARE(ParamTransfer::download({QStringLiteral("P01_02")}, defs, true, nullptr).payload,
                  QByteArray::fromHex("010200011170"));
+        // Negative values go out in two's complement.
+        add(defs, param(QStringLiteral("P05_01"), QStringLiteral("-100"), QStringLiteral("100"))).currentValue =
+            QStringLiteral("-2");
+        QCOMPARE(ParamTransfer::download({QStringLiteral("P05_01")}, defs, false, nullptr).payload,
+                 QByteArray::fromHex("0501FFFE"));
+        const ParamTransfer::Request wide = ParamTransfer::download({QStringLiteral("P05_01")}, defs, true, nullptr);
+        QCOMPARE(wide.payload, QByteArray::fromHex("0501FFFFFFFE"));
+        QVERIFY(wide.txLen == 12 && wide.rxLen == 10);
     }
 
     // Codes before the last answered are absent, after it asked again; an empty reply ends the batch.

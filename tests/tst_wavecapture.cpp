@@ -25,7 +25,7 @@ class TestWaveCapture : public QObject
     Q_OBJECT
 
 private slots:
-    void batchesWaitForTheThreshold()
+    void batchesWaitForTheThresholdAndDecodeSigned()
     {
         WaveCapture wave;
         WaveCapture::Batch batch;
@@ -47,13 +47,10 @@ private slots:
         QCOMPARE(batch[0].size(), 50);
         QCOMPARE(wave.buffered(), 0);
         QVERIFY(!wave.takeBuffered(&batch));
-    }
 
-    void samplesAreSignedBigEndianOnEveryChannel()
-    {
-        const QByteArray bytes = QByteArray::fromHex("8000800080008000" "7fff7fff7fff7fff" "ffffffffffffffff"
-                                                     "0001010080007fff");
-        const WaveCapture::Batch batch = WaveCapture::decode(bytes);
+        // Samples are signed and big-endian on every channel.
+        batch = WaveCapture::decode(QByteArray::fromHex("8000800080008000" "7fff7fff7fff7fff" "ffffffffffffffff"
+                                                        "0001010080007fff"));
         for (int c = 0; c < WaveCapture::kChannels; ++c) {
             QCOMPARE(batch[size_t(c)].value(0), -32768.0);
             QCOMPARE(batch[size_t(c)].value(1), 32767.0);
