@@ -41,14 +41,11 @@ private slots:
     {
         QFETCH(QByteArray, version);
         QFETCH(QByteArray, patch);
-        dir->remove(QStringLiteral("version.ini"));
-        dir->remove(QStringLiteral("patchVer.ini"));
         if (!version.isNull())
-            dir->write(QStringLiteral("version.ini"), version);
+            dir->write(QStringLiteral("v.ini"), version);
         if (!patch.isNull())
-            dir->write(QStringLiteral("patchVer.ini"), patch);
-        const SettingsFiles::Version v =
-            SettingsFiles::readVersion(dir->path(QStringLiteral("version.ini")), dir->path(QStringLiteral("patchVer.ini")));
+            dir->write(QStringLiteral("p.ini"), patch);
+        const SettingsFiles::Version v = SettingsFiles::readVersion(dir->path(QStringLiteral("v.ini")), dir->path(QStringLiteral("p.ini")));
         QTEST(SettingsFiles::versionText(v), "text");
         QTEST(SettingsFiles::dateText(v), "date");
         QTEST(v.patch, "patchNumber");
