@@ -324,8 +324,7 @@ private slots:
         if (!offered) {
             // Refused with a message, never wrapped into 16 bits.
             QVERIFY(rig.view.asked.isEmpty() && rig.view.sent.isEmpty());
-            QCOMPARE(rig.view.warnings.size(), 1);
-            QVERIFY(rig.view.warnings.first().startsWith(QStringLiteral("惯量识别完成|识别的负载惯量比")));
+            QVERIFY(rig.view.warnings.size() == 1 && rig.view.warnings.first().startsWith(QStringLiteral("惯量识别完成|识别的负载惯量比")));
             return;
         }
         QCOMPARE(rig.view.asked, QStringList{QStringLiteral("惯量识别完成")});
