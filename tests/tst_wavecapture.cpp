@@ -106,6 +106,7 @@ private slots:
         QCOMPARE(wave.raw(0).at(2), QPointF(5 * double(0.001f), 4));
         // A loss as long as the window leaves nothing behind.
         wave.gap(1000);
+        QCOMPARE(wave.count(), 0);
         wave.append(ramp(9, 1));
         QCOMPARE(wave.raw(0).first(), QPointF(9 * double(0.001f), 9));
     }
