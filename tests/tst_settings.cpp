@@ -1,7 +1,4 @@
-// The settings and version files: defaults for what is missing or malformed,
-// the spellings that switch widgets on, a language save that keeps the
-// user's other settings, the guard that keeps QSettings from deserializing
-// what a file spells, and root's home.
+// The settings and version files, the language save, and root's home.
 
 #include "app/inifile.h"
 #include "app/settingsfiles.h"
@@ -44,14 +41,11 @@ private slots:
     {
         QFETCH(QByteArray, version);
         QFETCH(QByteArray, patch);
-        dir->remove(QStringLiteral("version.ini"));
-        dir->remove(QStringLiteral("patchVer.ini"));
         if (!version.isNull())
-            dir->write(QStringLiteral("version.ini"), version);
+            dir->write(QStringLiteral("v.ini"), version);
         if (!patch.isNull())
-            dir->write(QStringLiteral("patchVer.ini"), patch);
-        const SettingsFiles::Version v =
-            SettingsFiles::readVersion(dir->path(QStringLiteral("version.ini")), dir->path(QStringLiteral("patchVer.ini")));
+            dir->write(QStringLiteral("p.ini"), patch);
+        const SettingsFiles::Version v = SettingsFiles::readVersion(dir->path(QStringLiteral("v.ini")), dir->path(QStringLiteral("p.ini")));
         QTEST(SettingsFiles::versionText(v), "text");
         QTEST(SettingsFiles::dateText(v), "date");
         QTEST(v.patch, "patchNumber");
@@ -79,8 +73,7 @@ private slots:
         QVERIFY(widget<QWidget>("pushButton_ParamCompare")->isHidden());
     }
 
-    // A language switch saves the language alone, or leaves the file as it
-    // was and says so.
+    // A language switch saves the language alone, or leaves the file and says so.
     void languageSave_data()
     {
         QTest::addColumn<QByteArray>("config"); // null: a folder where the file should be
@@ -120,18 +113,12 @@ private slots:
         QCOMPARE(file.value(QStringLiteral("Mine/note")).toString(), QStringLiteral("keep me"));
     }
 
-    // Whatever text QSettings itself wrote, '@' anywhere included, is read
-    // back and survives a language save.
+    // Any text QSettings wrote, '@' included, is read back and survives a language save.
     void textsWrittenByQSettingsAreReadBack()
     {
         const QString path = dir->path(QStringLiteral("config.ini"));
-        const QStringList pieces{QStringLiteral("@"), QStringLiteral("@@"), QStringLiteral("Variant("),
-                                 QStringLiteral("DateTime("), QStringLiteral("String("), QStringLiteral(","),
-                                 QStringLiteral("\""), QStringLiteral("\\"), QStringLiteral(" "),
-                                 QStringLiteral("="), QStringLiteral(";"), QStringLiteral("\t"),
-                                 QStringLiteral("\n"), QString(QChar(0)), QStringLiteral("\x01"),
-                                 QStringLiteral("伺服"), QStringLiteral("x40"), QStringLiteral("100"),
-                                 QStringLiteral("Bench 3")};
+        const QStringList pieces = QStringLiteral("@|@@|Variant(|DateTime(|String(|,|\"|\\| |=|;|\t|\n|\x01|伺服|x40|100|Bench 3")
+                                       .split(QLatin1Char('|')) + QStringList{QString(QChar(0))};
         const QRegularExpression spellsAfterSeparator(QStringLiteral("[=,] *@(Variant|DateTime)\\("));
         int refused = 0;
         QRandomGenerator random(20261206);
@@ -147,8 +134,7 @@ private slots:
                 settings.setValue(QStringLiteral("Other/mainwindow_title"), title);
                 settings.setValue(QStringLiteral("Mine/list"), list);
             }
-            // The one thing given up: a serialized form right after '=' or
-            // ',' is refused even inside quotes, where it is only text.
+            // Given up: a serialized form right after '=' or ',' is refused even inside quotes.
             if (spellsAfterSeparator.match(title + QLatin1Char('\n') + list.join(QLatin1Char('\n'))).hasMatch()) {
                 QCOMPARE(IniFile::check(path, IniFile::kMaxSettingsSize), IniFile::Access::Refused);
                 ++refused;
