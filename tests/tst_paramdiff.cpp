@@ -79,6 +79,7 @@ private slots:
             }
         }
         QCOMPARE(offered, (QStringList{QStringLiteral("P00_02"), QStringLiteral("P01_02")}));
+        prompts->expect(QStringLiteral("参数写入结果"));
         dialog->findChild<QPushButton *>(QStringLiteral("pushButton_diffWrite"))->click();
         QTRY_VERIFY_WITH_TIMEOUT(prompts->hasTitle(QStringLiteral("参数写入结果")), 10000);
         QCOMPARE(prompts->boxes.last().icon, Prompt::Icon::Information);
@@ -88,6 +89,7 @@ private slots:
         QCOMPARE(table->item(0, 0)->text(), QStringLiteral("P00_03"));
 
         prompts->fileAnswers << dir->path(QStringLiteral("diff.csv"));
+        prompts->expect(QStringLiteral("导出成功！"));
         dialog->findChild<QPushButton *>(QStringLiteral("pushButton_diffExport"))->click();
         const QByteArray csv = dir->read(QStringLiteral("diff.csv"));
         QVERIFY2(csv.contains("# serial number,VMRSIM") && csv.contains("# right,line.conf\n")
