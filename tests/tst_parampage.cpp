@@ -49,7 +49,7 @@ private:
     }
     void showGroup(int child) { w->paramGrpClickSlot(allGroups()->child(child), 0); }
     ParamInputDialog *dialog() const { return w->findChild<ParamInputDialog *>(); }
-    const ParamRecord *param(const char *code) const { return w->definitions().findParam(QString::fromLatin1(code)); }
+    ParamRecord *param(const char *code) const { return w->definitions().findParam(QString::fromLatin1(code)); }
     bool downloadFlagged() const { return widget<QPushButton>("pushButton_DownLoadParam")->styleSheet().contains("#FF7F27"); }
 
 private slots:
@@ -142,20 +142,8 @@ private slots:
         QTEST(ParamInputDialog::filterInput(typed, min, max), "kept");
     }
 
-    void iconsFollowTheWriteResultsAndClearMarksRemovesThem()
-    {
-        Definitions &defs = w->definitions();
-        defs.findParam(QStringLiteral("P00_01"))->state |= ParamState::WriteOk | ParamState::Checked;
-        defs.findParam(QStringLiteral("P00_02"))->state |= ParamState::WriteFailed;
-        w->refreshParamTable(0);
-        QVERIFY(!table()->item(0, 0)->icon().isNull() && !table()->item(1, 0)->icon().isNull());
-        w->paramTable_Clear1stColumnFlag();
-        QVERIFY(table()->item(0, 0)->icon().isNull() && table()->item(1, 0)->icon().isNull());
-        QCOMPARE(table()->item(0, 0)->checkState(), Qt::Checked);
-    }
-
     // Ticks survive a group switch; the header's menu, over the tick column only, ticks and unticks them all.
-    void tickColumn()
+    void tickAndIconColumn()
     {
         table()->item(1, 0)->setCheckState(Qt::Checked);
         w->paramTable_itemChange(1, 0);
@@ -189,6 +177,15 @@ private slots:
         QVERIFY(param("P00_01")->state & ParamState::Checked);
         w->paramTable_DisSelect1stColumn();
         QVERIFY(!(param("P00_02")->state & ParamState::Checked));
+
+        // Icons follow the write results; clearing the marks removes them, not the ticks.
+        param("P00_01")->state |= ParamState::WriteOk | ParamState::Checked;
+        param("P00_02")->state |= ParamState::WriteFailed;
+        w->refreshParamTable(0);
+        QVERIFY(!table()->item(0, 0)->icon().isNull() && !table()->item(1, 0)->icon().isNull());
+        w->paramTable_Clear1stColumnFlag();
+        QVERIFY(table()->item(0, 0)->icon().isNull() && table()->item(1, 0)->icon().isNull());
+        QCOMPARE(table()->item(0, 0)->checkState(), Qt::Checked);
     }
 
     void transfersWithoutALinkAreRefused()
