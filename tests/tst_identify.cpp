@@ -120,8 +120,6 @@ private slots:
         const QByteArray whole = Ident::payload(0x0001, 0x0a02, 0x0003, 104);
         const QByteArray mixed = Ident::entry(0x0204, 1) + Ident::entry(0x0999, 5) + Ident::entry(0x0201, 0xBEEF)
             + Ident::entry(0x0204, 210);
-        QTest::newRow("whole reply") << whole << whole.size() + 6 << QStringLiteral("0001-0A02-0003-0068") << QStringLiteral("V1.04");
-        QTest::newRow("firmware 7") << Ident::words(0, 0, 0, 7) << 30 << QStringLiteral("0000-0000-0000-0007") << QStringLiteral("V0.07");
         QTest::newRow("firmware 65535") << Ident::words(0, 0, 0, 65535) << 30 << QStringLiteral("0000-0000-0000-FFFF")
                                         << QStringLiteral("V655.35");
         QTest::newRow("any order, unknown ignored, the last one counts")
