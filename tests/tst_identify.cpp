@@ -214,13 +214,11 @@ private slots:
         QTest::addColumn<QString>("loaded");
         const QByteArray one = "<Root>\n<Parameter><ParameterIndex>P00_01</ParameterIndex></Parameter>\n";
         QTest::newRow("missing") << QStringLiteral("Missing.xml") << QByteArray()
-                                 << QStringList{QStringLiteral("zh_CN_Missing.xml"), QStringLiteral("文件不存在或无法读取"),
-                                                QStringLiteral("已载入：0个参数")}
-                                 << QStringLiteral("Missing.xml");
+            << QStringList{QStringLiteral("zh_CN_Missing.xml"), QStringLiteral("文件不存在或无法读取"), QStringLiteral("已载入：0个参数")}
+            << QStringLiteral("Missing.xml");
         QTest::newRow("code beyond a byte, then cut short")
             << QStringLiteral("Cut.xml") << one + "<Parameter><ParameterIndex>P01_256</ParameterIndex></Parameter><Param"
-            << QStringList{QStringLiteral("zh_CN_Cut.xml"), QStringLiteral("第3行"), QStringLiteral("P01_256"),
-                           QStringLiteral("已载入：1个参数")}
+            << QStringList{QStringLiteral("zh_CN_Cut.xml"), QStringLiteral("第3行"), QStringLiteral("P01_256"), QStringLiteral("已载入：1个参数")}
             << QStringLiteral("Cut.xml");
         for (const char *name : {"../Parameter_B2.xml", "sub/Parameter_B2.xml", "..\\x.xml"})
             QTest::newRow(name) << QString::fromLatin1(name) << one
@@ -305,11 +303,10 @@ private slots:
         MainWindow *w = open(QString());
         ModelXmlList *list = w->modelXmlList();
         QVERIFY(list && list->isVisible());
-        const QStringList names = list->files();
-        const auto at = [&](const char *name) { return names.indexOf(QString::fromLatin1(name)); };
+        const auto at = [&](const char *name) { return list->files().indexOf(QString::fromLatin1(name)); };
         QVERIFY2(at("en_US_Parameter_Y.xml") >= 0 && at("en_US_Parameter_Y.xml") < at("zh_CN_Parameter_X.xml")
                      && at("zh_CN_Parameter_X.xml") < at("top_Parameter_Z.xml"),
-                 qPrintable(names.join(QLatin1Char(' '))));
+                 qPrintable(list->files().join(QLatin1Char(' '))));
         QVERIFY(at("plain.xml") >= 0 && at("zh_CN_Parameter_B2.xml") >= 0); // the folder's name counts
         QVERIFY(at("zh_CN_Parameter.xml") < 0 && at("02-ServoInformation.xml") < 0 && at("notes_Parameter_.txt") < 0);
 
