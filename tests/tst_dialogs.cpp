@@ -105,14 +105,12 @@ private slots:
     {
         ConnectData monitor;
         monitor.diaShow();
-        uint8_t byte = 0;
-        for (int i = 0; i < 101; ++i) {
-            byte = uint8_t(i);
+        for (uint8_t byte = 0; byte < 101; ++byte)
             monitor.showComTRData(&byte, 1, 0);
-        }
         QCOMPARE(monitor.lines().size(), 100);
         QVERIFY(monitor.lines().first().endsWith(QStringLiteral("01 ")));
 
+        uint8_t byte = 0;
         monitor.findChild<QPushButton *>(QStringLiteral("dataStop"))->click();
         monitor.showComTRData(&byte, 1, 1);
         QVERIFY(monitor.lines().last().contains(QStringLiteral("Tx:")));
