@@ -34,10 +34,7 @@ class TestDialogs : public QObject
 private slots:
     void initTestCase() { registerLinkTypes(); }
 
-    void init()
-    {
-        Platform::setSystemPortLister([] { return QStringList{QStringLiteral("ttyUSB0"), QStringLiteral("COM3")}; });
-    }
+    void init() { Platform::setSystemPortLister([] { return QStringList{QStringLiteral("ttyUSB0"), QStringLiteral("COM3")}; }); }
     void cleanup() { Platform::setSystemPortLister({}); }
 
     void connectionSetupSendsWhatIsChosen()
@@ -118,7 +115,6 @@ private slots:
         monitor.showComTRData(&byte, 1, 1);
         QVERIFY(monitor.lines().last().contains(QStringLiteral("Rx:")));
 
-        // Opening it again starts afresh.
         monitor.diaShow();
         QVERIFY(monitor.lines().isEmpty());
 

@@ -122,7 +122,6 @@ private slots:
             << 30 << QStringLiteral("BEEF-0000-0000-00D2") << QStringLiteral("V2.10");
         for (const int length : {0, 5, 6, 11})
             QTest::addRow("%d bytes: no entries", length) << whole << length << QStringLiteral("0000-0000-0000-0000") << QStringLiteral("V0.00");
-        // 17 bytes: one entry; the partial entry after it is never read.
         QTest::newRow("one entry and a partial one") << whole << 17 << QStringLiteral("0001-0000-0000-0000") << QStringLiteral("V0.00");
     }
 
@@ -275,9 +274,7 @@ private slots:
         const QByteArray a("\x1A\x0C\x01\x0A\x1E\x00", 6);
         const QByteArray b("\x1A\x0B\x0F\x08\x00\x00", 6);
         const QByteArray zero(6, '\0');
-        auto decoded = [](const QByteArray &p) {
-            return ServoInfo::decodeStamps(reinterpret_cast<const uint8_t *>(p.constData()), p.size());
-        };
+        auto decoded = [](const QByteArray &p) { return ServoInfo::decodeStamps(reinterpret_cast<const uint8_t *>(p.constData()), p.size()); };
         QCOMPARE(decoded(stamps(1, a, 1, b)).eeprom, QStringLiteral("26-12-01 10:30:00"));
         QVERIFY(decoded(stamps(0x120, a, 0x121, a)).mismatch()); // equal stamps, other lengths
         QVERIFY(decoded(stamps(1, a, 1, b)).mismatch());

@@ -74,7 +74,6 @@ private slots:
         QCOMPARE(loadDialog()->deviceInfo(0), model);
         QCOMPARE(window()->definitionFileName(), file);
 
-        // Read everything: every value equals the drive's.
         loadDialog()->findChild<QPushButton *>(QStringLiteral("pushButton_OK"))->click();
         QTRY_VERIFY_WITH_TIMEOUT(prompts->hasText(QStringLiteral("参数读取成功")), 10000);
         Definitions &defs = window()->definitions();
@@ -83,7 +82,6 @@ private slots:
             for (const ParamRecord &p : group)
                 QCOMPARE(p.currentValue, QString::number(driveValue(p.ParameterIndex)));
 
-        // Export, change a value in the file, import it and download it.
         prompts->fileAnswers << dir->path(QStringLiteral("drive.conf")) << dir->path(QStringLiteral("drive.conf"));
         window()->on_pushButton_paramExportFile_clicked();
         dir->write(QStringLiteral("drive.conf"), dir->read(QStringLiteral("drive.conf")).replace("P01_00=777", "P01_00=612"));
