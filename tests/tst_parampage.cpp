@@ -1,5 +1,4 @@
-// The parameter page: tree, table, marks, colours, icons, the header menu
-// and value entry through the input dialog.
+// The parameter page: tree, table, marks, colours, icons, header menu and value entry.
 
 #include "dialogs/paraminputdialog.h"
 #include "testsupport.h"
@@ -41,20 +40,10 @@ private:
 
     QTableWidget *table() const { return widget<QTableWidget>("tableWidget_Param"); }
     QTreeWidgetItem *allGroups() const { return widget<QTreeWidget>("treeWidget_ParamGroup")->topLevelItem(0); }
-    int rowOf(const QString &code) const
-    {
-        for (int row = 0; row < table()->rowCount(); ++row)
-            if (table()->item(row, 2)->text() == code)
-                return row;
-        return -1;
-    }
     void showGroup(int child) { w->paramGrpClickSlot(allGroups()->child(child), 0); }
     ParamInputDialog *dialog() const { return w->findChild<ParamInputDialog *>(); }
-    const ParamRecord *param(const char *code) const { return w->definitions().findParam(QString::fromLatin1(code)); }
-    bool downloadFlagged() const
-    {
-        return widget<QPushButton>("pushButton_DownLoadParam")->styleSheet().contains(QStringLiteral("#FF7F27"));
-    }
+    ParamRecord *param(const char *code) const { return w->definitions().findParam(QString::fromLatin1(code)); }
+    bool downloadFlagged() const { return widget<QPushButton>("pushButton_DownLoadParam")->styleSheet().contains("#FF7F27"); }
 
 private slots:
     void init()
@@ -71,24 +60,18 @@ private slots:
         QCOMPARE(allGroups()->child(1)->text(0), QStringLiteral("P01- 增益"));
         QCOMPARE(table()->rowCount(), 2);
         QCOMPARE(widget<QListWidget>("listWidget_ParamDetail")->count(), 2); // a detail of two lines
-        showGroup(1);
-        QCOMPARE(w->shownGroup(), 1);
-        QCOMPARE(table()->item(0, 1)->text(), QStringLiteral("P01_00"));
         w->paramGrpClickSlot(allGroups(), 0);
         QCOMPARE(w->shownGroup(), 99);
         QCOMPARE(table()->rowCount(), 4);
     }
 
-    // A refused value leaves the dialog open and the parameter as it was.
-    // The value goes to the parameter the dialog was opened for, even when
-    // the user clicks another row meanwhile; its row and the download
-    // button are marked.
+    // A refused value keeps the dialog open; the value goes to the row the dialog was opened for, which is marked.
     void editingMarksTheRowAndTheDownloadButton()
     {
         prompts->expect(QStringLiteral("设置异常"));
         showGroup(1);
-        w->paramTable_SetValue(table()->model()->index(rowOf(QStringLiteral("P01_01")), 3));
-        table()->setCurrentCell(rowOf(QStringLiteral("P01_00")), 3);
+        w->paramTable_SetValue(table()->model()->index(1, 3)); // P01_01
+        table()->setCurrentCell(0, 3);
         QCOMPARE(dialog()->findChild<QLabel *>(QStringLiteral("label_Name"))->textFormat(), Qt::PlainText);
         dialog()->setInput(QStringLiteral("-500"));
         dialog()->InputOKCheck();
@@ -97,14 +80,12 @@ private slots:
         dialog()->setInput(QStringLiteral("-50"));
         dialog()->InputOKCheck();
         QCOMPARE(param("P01_01")->currentValue, QStringLiteral("-50"));
-        QVERIFY(param("P01_00")->currentValue.isEmpty());
-        const int row = rowOf(QStringLiteral("P01_01"));
+        const int row = 1; // P01_01
         QCOMPARE(table()->item(row, 9)->text(), QStringLiteral(" → -50"));
         QCOMPARE(table()->item(row, 0)->checkState(), Qt::Checked);
         for (int c = 0; c < 10; ++c)
             QCOMPARE(table()->item(row, c)->background().color(), QColor(252, 222, 156));
         QVERIFY(downloadFlagged());
-        // A group without changes shows the button as it was.
         showGroup(0);
         QVERIFY(!downloadFlagged());
     }
@@ -151,21 +132,8 @@ private slots:
         QTEST(ParamInputDialog::filterInput(typed, min, max), "kept");
     }
 
-    void iconsFollowTheWriteResultsAndClearMarksRemovesThem()
-    {
-        Definitions &defs = w->definitions();
-        defs.findParam(QStringLiteral("P00_01"))->state |= ParamState::WriteOk | ParamState::Checked;
-        defs.findParam(QStringLiteral("P00_02"))->state |= ParamState::WriteFailed;
-        w->refreshParamTable(0);
-        QVERIFY(!table()->item(0, 0)->icon().isNull() && !table()->item(1, 0)->icon().isNull());
-        w->paramTable_Clear1stColumnFlag();
-        QVERIFY(table()->item(0, 0)->icon().isNull() && table()->item(1, 0)->icon().isNull());
-        QCOMPARE(table()->item(0, 0)->checkState(), Qt::Checked);
-    }
-
-    // Ticks survive a group switch; the header's menu, over the tick column
-    // only, ticks and unticks them all.
-    void tickColumn()
+    // Ticks survive a group switch; the header's menu, over the tick column only, ticks and unticks them all.
+    void tickAndIconColumn()
     {
         table()->item(1, 0)->setCheckState(Qt::Checked);
         w->paramTable_itemChange(1, 0);
@@ -173,13 +141,11 @@ private slots:
         showGroup(0);
         QCOMPARE(table()->item(1, 0)->checkState(), Qt::Checked);
         QCOMPARE(table()->item(0, 0)->checkState(), Qt::Unchecked);
-        QVERIFY(param("P00_02")->state & ParamState::Checked);
 
         QHeaderView *header = table()->horizontalHeader();
         const auto menuShownFor = [&](QPoint at) {
             bool shown = false;
-            // Fires inside the menu's own loop when it opens, else just after;
-            // never once the check is over.
+            // Fires inside the menu's own loop when it opens, else just after.
             QTimer look;
             look.setSingleShot(true);
             QObject::connect(&look, &QTimer::timeout, [&] {
@@ -201,6 +167,15 @@ private slots:
         QVERIFY(param("P00_01")->state & ParamState::Checked);
         w->paramTable_DisSelect1stColumn();
         QVERIFY(!(param("P00_02")->state & ParamState::Checked));
+
+        // Icons follow the write results; clearing the marks removes them, not the ticks.
+        param("P00_01")->state |= ParamState::WriteOk | ParamState::Checked;
+        param("P00_02")->state |= ParamState::WriteFailed;
+        w->refreshParamTable(0);
+        QVERIFY(!table()->item(0, 0)->icon().isNull() && !table()->item(1, 0)->icon().isNull());
+        w->paramTable_Clear1stColumnFlag();
+        QVERIFY(table()->item(0, 0)->icon().isNull() && table()->item(1, 0)->icon().isNull());
+        QCOMPARE(table()->item(0, 0)->checkState(), Qt::Checked);
     }
 
     void transfersWithoutALinkAreRefused()
