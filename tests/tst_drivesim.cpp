@@ -31,30 +31,32 @@ QByteArray waveStart(quint16 a = 1, quint16 b = 2, quint16 c = 3, quint16 d = 4)
     return buildFrame(0x0A, 0x04, payload);
 }
 
-QString writeFile(QTemporaryDir &dir, const QString &text)
-{
-    const QString path = dir.filePath(QStringLiteral("defs.xml"));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0)
-        qFatal("cannot write %s", qPrintable(path));
-    return path;
-}
-
+// Four parameters (code, min, max, default, when it may change, width, sign) and
+// four waveform channels, one unnamed, whose keys start above 0 and have holes.
 QString definitionsFile(QTemporaryDir &dir)
 {
-    const auto param = [](const char *code, const char *min, const char *max, const char *def, const char *modify,
-                          const char *width, const char *sign) {
-        return QStringLiteral("<Parameter><ParameterIndex>%1</ParameterIndex><DefaultValue>%4</DefaultValue>"
+    QString xml = QStringLiteral("<Root><FuncCodeVersion>V1.1</FuncCodeVersion>");
+    const QList<QStringList> params = {{"P00_01", "0", "6", "2", "停机设定", "16bit", "unsigned"},
+                                       {"P00_03", "-100", "100", "-5", "运行设定", "16bit", "signed"},
+                                       {"P01_00", "0", "100000", "5000", "运行设定", "32bit", "unsigned"},
+                                       {"P02_07", "0", "9", "1", "只读", "16bit", "unsigned"}};
+    for (const QStringList &p : params)
+        xml += QStringLiteral("<Parameter><ParameterIndex>%1</ParameterIndex><DefaultValue>%4</DefaultValue>"
                               "<MinValue>%2</MinValue><MaxValue>%3</MaxValue><ModifyTime>%5</ModifyTime>"
                               "<DataWidth>%6</DataWidth><DataSign>%7</DataSign></Parameter>")
-            .arg(QString::fromUtf8(code), QString::fromUtf8(min), QString::fromUtf8(max), QString::fromUtf8(def),
-                 QString::fromUtf8(modify), QString::fromUtf8(width), QString::fromUtf8(sign));
-    };
-    return writeFile(dir, QStringLiteral("<Root><FuncCodeVersion>V1.1</FuncCodeVersion>")
-                              + param("P00_01", "0", "6", "2", "停机设定", "16bit", "unsigned")
-                              + param("P00_03", "-100", "100", "-5", "运行设定", "16bit", "signed")
-                              + param("P01_00", "0", "100000", "5000", "运行设定", "32bit", "unsigned")
-                              + param("P02_07", "0", "9", "1", "只读", "16bit", "unsigned") + QStringLiteral("</Root>"));
+                   .arg(p[0], p[1], p[2], p[3], p[4], p[5], p[6]);
+    xml += QStringLiteral("<WaveformChannelSel>");
+    const QList<QPair<int, QString>> channels = {{2, "速度反馈"}, {5, ""}, {9, "转矩指令"}, {12, "母线电压"}};
+    for (const auto &c : channels)
+        xml += QStringLiteral("<WaveformChannelItem><WaveChIndex>%1</WaveChIndex><WaveChName>%2</WaveChName>"
+                              "<WaveCoeff>1</WaveCoeff></WaveformChannelItem>")
+                   .arg(c.first)
+                   .arg(c.second);
+    const QString path = dir.filePath(QStringLiteral("defs.xml"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write((xml + QStringLiteral("</WaveformChannelSel></Root>")).toUtf8()) < 0)
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
 }
 
 // Loads the parameter definitions into the drive's model.
@@ -311,20 +313,8 @@ private slots:
     void channelsStreamWhatTheirListPositionsSelect()
     {
         QTemporaryDir dir;
-        const auto channel = [](int key, const char *name) {
-            return QStringLiteral("<WaveformChannelItem><WaveChIndex>%1</WaveChIndex><WaveChName>%2</WaveChName>"
-                                  "<WaveCoeff>1</WaveCoeff></WaveformChannelItem>")
-                .arg(key)
-                .arg(QString::fromUtf8(name));
-        };
-        const QString path = writeFile(
-            dir, QStringLiteral("<Root><Parameter><ParameterIndex>P00_01</ParameterIndex><DefaultValue>1"
-                                "</DefaultValue><MinValue>0</MinValue><MaxValue>6</MaxValue></Parameter>"
-                                "<WaveformChannelSel>")
-                     + channel(2, "速度反馈") + channel(5, "") + channel(9, "转矩指令") + channel(12, "母线电压")
-                     + QStringLiteral("</WaveformChannelSel></Root>"));
         DriveEndpoint drive;
-        QVERIFY(load(drive, path));
+        QVERIFY(load(drive, definitionsFile(dir)));
         drive.receive(waveStart(2, 0, 1, 40), 1, 0);
         drive.takeDue(0);
         using Q = DriveDynamics::Quantity;
