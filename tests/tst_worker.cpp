@@ -9,7 +9,6 @@
 #include "sim/ptydriveserver.h"
 
 #include <QElapsedTimer>
-#include <QSignalSpy>
 #include <QtTest>
 
 #include <algorithm>
@@ -82,32 +81,16 @@ QVector<DriveEndpoint::Request> requestsOf(Drive &drive, uint8_t cmd, uint8_t su
 
 } // namespace
 
-// The worker's signals, re-emitted in the test's thread. A QSignalSpy on the
-// worker itself would record from the worker thread while the test reads.
-class Relay : public QObject
-{
-    Q_OBJECT
-
-public:
-    void attach(SerialThread *worker)
-    {
-        const auto queued = Qt::QueuedConnection;
-        connect(worker, &SerialThread::communicateState, this, &Relay::communicateState, queued);
-        connect(worker, &SerialThread::threadInfo, this, &Relay::threadInfo, queued);
-        connect(worker, &SerialThread::serror, this, &Relay::serror, queued);
-        connect(worker, &SerialThread::communicateRx, this, &Relay::communicateRx, queued);
-        connect(worker, qOverload<int, QByteArray>(&SerialThread::debugDataReturn), this, &Relay::debugDataReturn,
-                queued);
-        connect(worker, &QThread::started, this, &Relay::started, queued);
-    }
-
-signals:
-    void communicateState(uint16_t state);
-    void threadInfo(QString message);
-    void serror(QString message);
-    void communicateRx(uint32_t count);
-    void debugDataReturn(int id, QByteArray message);
-    void started();
+// What the worker reported, recorded in the test's thread.
+struct Seen {
+    QList<uint16_t> states;
+    QStringList infos, errors;
+    QList<uint32_t> rx;
+    QList<QVariantList> debug;
+    int starts = 0;
+    QList<int> replies;
+    QList<QByteArray> replyPayloads;
+    QList<QPair<QByteArray, int>> traffic;
 };
 
 class TestWorker : public QObject
@@ -120,21 +103,20 @@ public:
 private:
     std::unique_ptr<Drive> drive;
     std::unique_ptr<SerialThread> worker;
-    std::unique_ptr<Relay> relay;
-    QList<int> replies;
-    QList<QByteArray> replyPayloads;
+    // Receives the worker's signals; deleting it drops those still queued.
+    std::unique_ptr<QObject> relay;
+    Seen seen;
     bool hid = false;
-    QList<QPair<QByteArray, int>> traffic;
     uint8_t zeros[32] = {};
 
     // Connects the worker the way the main window does and waits for the link.
     void connectLink()
     {
         worker->updateAvailableHID(drive->hidPaths());
-        QSignalSpy state(relay.get(), &Relay::communicateState);
+        seen.states.clear();
         worker->transaction(drive->port(), 115200, 8, 0, 1);
-        QVERIFY(state.wait(3000));
-        QCOMPARE(state.first().first().value<uint16_t>(), uint16_t(1));
+        QTRY_VERIFY(!seen.states.isEmpty());
+        QCOMPARE(seen.states.first(), uint16_t(1));
     }
 
     void put(int index, uint8_t *payload = nullptr)
@@ -162,25 +144,30 @@ private slots:
     void init()
     {
         resetCommandTable();
-        replies.clear();
-        replyPayloads.clear();
-        traffic.clear();
+        seen = Seen();
         QFETCH_GLOBAL(QString, link);
         hid = link == QLatin1String("hid");
         drive = std::make_unique<Drive>(hid);
         worker = std::make_unique<SerialThread>();
-        relay = std::make_unique<Relay>();
-        relay->attach(worker.get());
-        connect(worker.get(), &SerialThread::data_Return, this, [this](int index) {
-            replies.append(index);
-            const Frame &r = commandTable[index];
-            replyPayloads.append(QByteArray(reinterpret_cast<const char *>(r.rxData), r.rxLen - 6));
+        relay = std::make_unique<QObject>();
+        SerialThread *w = worker.get();
+        QObject *r = relay.get();
+        connect(w, &SerialThread::communicateState, r, [this](uint16_t state) { seen.states.append(state); });
+        connect(w, &SerialThread::threadInfo, r, [this](const QString &text) { seen.infos.append(text); });
+        connect(w, &SerialThread::serror, r, [this](const QString &text) { seen.errors.append(text); });
+        connect(w, &SerialThread::communicateRx, r, [this](uint32_t count) { seen.rx.append(count); });
+        connect(w, qOverload<int, QByteArray>(&SerialThread::debugDataReturn), r,
+                [this](int id, const QByteArray &text) { seen.debug.append({id, text}); });
+        connect(w, &QThread::started, r, [this] { ++seen.starts; });
+        connect(w, &SerialThread::data_Return, r, [this](int index) {
+            seen.replies.append(index);
+            const Frame &f = commandTable[index];
+            seen.replyPayloads.append(QByteArray(reinterpret_cast<const char *>(f.rxData), f.rxLen - 6));
             worker->rxDataBeenProecssed();
         });
-        connect(worker.get(), &SerialThread::connectComTRData, this,
-                [this](uint8_t *data, uint8_t length, uint8_t direction) {
-                    traffic.append({QByteArray(reinterpret_cast<const char *>(data), length), direction});
-                });
+        connect(w, &SerialThread::connectComTRData, r, [this](uint8_t *data, uint8_t length, uint8_t direction) {
+            seen.traffic.append({QByteArray(reinterpret_cast<const char *>(data), length), direction});
+        });
     }
 
     void cleanup()
@@ -201,24 +188,20 @@ private slots:
     void fullExchange()
     {
         connectLink();
-        QSignalSpy rx(relay.get(), &Relay::communicateRx);
         put(Cmd::IdleQuery);
-        QTRY_COMPARE(replies, QList<int>{Cmd::IdleQuery});
-        QVERIFY(rx.wait(1000) || !rx.isEmpty());
-        QCOMPARE(rx.last().first().value<uint32_t>(), 1u);
-        QCOMPARE(replyPayloads.first(), QByteArray(2, '\0'));
+        QTRY_COMPARE(seen.replies, QList<int>{Cmd::IdleQuery});
+        QTRY_COMPARE(seen.rx, QList<uint32_t>{1});
+        QCOMPARE(seen.replyPayloads.first(), QByteArray(2, '\0'));
         // The traffic monitor saw the frame and the reply as they were.
-        QTRY_COMPARE(traffic.size(), 2);
-        QCOMPARE(traffic[0], qMakePair(QByteArray::fromHex("7E0E01080000FAE3"), 0));
-        QCOMPARE(traffic[1], qMakePair(QByteArray::fromHex("7E0E01080000FAE3"), 1));
+        QTRY_COMPARE(seen.traffic.size(), 2);
+        QCOMPARE(seen.traffic[0], qMakePair(QByteArray::fromHex("7E0E01080000FAE3"), 0));
+        QCOMPARE(seen.traffic[1], qMakePair(QByteArray::fromHex("7E0E01080000FAE3"), 1));
         QCOMPARE(drive->endpoint().stats().requests, 1u);
 
-        QSignalSpy state(relay.get(), &Relay::communicateState);
-        QSignalSpy info(relay.get(), &Relay::threadInfo);
+        seen.infos.clear();
         worker->communicateDisConnect();
-        QVERIFY(info.wait(3000));
-        QCOMPARE(info.first().first().toString(), QStringLiteral("通信断开"));
-        QCOMPARE(state.last().first().value<uint16_t>(), uint16_t(0));
+        QTRY_COMPARE(seen.infos, QStringList{QStringLiteral("通信断开")});
+        QCOMPARE(seen.states.last(), uint16_t(0));
         QVERIFY(worker->wait(3000));
     }
 
@@ -253,65 +236,64 @@ private slots:
         QByteArray rest = QByteArray::fromHex("0109") + reply.mid(61);
         HidStandIn::injectReport(drive->port(), first, 2);
         HidStandIn::injectReport(drive->port(), rest, 6);
-        QTRY_COMPARE(replies, QList<int>{Cmd::WaveTriggerAck});
-        QCOMPARE(traffic.size(), 2);
-        QCOMPARE(traffic[1], qMakePair(reply, 1));
+        QTRY_COMPARE(seen.replies, QList<int>{Cmd::WaveTriggerAck});
+        QCOMPARE(seen.traffic.size(), 2);
+        QCOMPARE(seen.traffic[1], qMakePair(reply, 1));
 
         // A full report alone is handed on no sooner than 10 ms later.
-        traffic.clear();
+        seen.traffic.clear();
         put(Cmd::WaveTriggerAck);
         QTRY_COMPARE(requestsOf(*drive, 0x0F, 0x01).size(), 2);
         QElapsedTimer timer;
         timer.start();
         HidStandIn::injectReport(drive->port(), first, 0);
-        QTRY_VERIFY(std::any_of(traffic.begin(), traffic.end(), [](const auto &t) { return t.second == 1; }));
+        QTRY_VERIFY(std::any_of(seen.traffic.begin(), seen.traffic.end(), [](const auto &t) { return t.second == 1; }));
         QVERIFY(timer.elapsed() >= 10);
     }
 
     void secondTransactionDoesNotRestartTheLoop()
     {
         connectLink();
-        QSignalSpy started(relay.get(), &Relay::started);
-        QSignalSpy state(relay.get(), &Relay::communicateState);
+        QTRY_COMPARE(seen.starts, 1);
         worker->transaction(drive->port(), 921600, 8, 0, 1);
         QTest::qWait(100);
-        QCOMPARE(started.size(), 0);
+        QCOMPARE(seen.starts, 1);
         put(Cmd::IdleQuery);
-        QTRY_COMPARE(replies.size(), 1);
-        for (const auto &s : state)
-            QCOMPARE(s.first().value<uint16_t>(), uint16_t(1));
+        QTRY_COMPARE(seen.replies.size(), 1);
+        QVERIFY(!seen.states.contains(0));
     }
 
     void hangUpEndsTheLinkAndReconnectingWorks()
     {
         connectLink();
         put(Cmd::WaveStart);
-        QTRY_COMPARE(replies.size(), 1);
-        QSignalSpy info(relay.get(), &Relay::threadInfo);
+        QTRY_COMPARE(seen.replies.size(), 1);
+        seen.infos.clear();
         drive->hangUp();
-        QVERIFY(info.wait(3000));
+        QTRY_VERIFY(!seen.infos.isEmpty());
         QVERIFY(worker->wait(3000));
 
         drive->comeBack();
-        replies.clear();
         connectLink();
         put(Cmd::IdleQuery);
-        QTRY_COMPARE(replies, QList<int>{Cmd::IdleQuery});
+        QTRY_COMPARE(seen.replies, (QList<int>{Cmd::WaveStart, Cmd::IdleQuery}));
     }
 
     void connectRightAfterTheLinkEndedIsNotLost()
     {
         connectLink();
-        QSignalSpy info(relay.get(), &Relay::threadInfo);
+        // Reconnect the moment the end is told, while the thread may still be winding down.
+        QEventLoop loop;
+        connect(worker.get(), &SerialThread::threadInfo, &loop, [&] {
+            worker->transaction(drive->port(), 115200, 8, 0, 1);
+            loop.quit();
+        });
+        QTimer::singleShot(3000, &loop, &QEventLoop::quit);
         worker->communicateDisConnect();
-        QVERIFY(info.wait(3000));
-        // The thread may still be winding down; the request must not be dropped.
-        QSignalSpy state(relay.get(), &Relay::communicateState);
-        worker->transaction(drive->port(), 115200, 8, 0, 1);
-        QVERIFY(state.wait(3000));
-        QCOMPARE(state.first().first().value<uint16_t>(), uint16_t(1));
+        loop.exec();
+        QTRY_COMPARE(seen.states, (QList<uint16_t>{1, 0, 1}));
         put(Cmd::IdleQuery);
-        QTRY_COMPARE(replies.size(), 1);
+        QTRY_COMPARE(seen.replies.size(), 1);
     }
 
     // A connect while the link is ending, and another right after it ended:
@@ -322,7 +304,7 @@ private slots:
         worker->communicateDisConnect();
         worker->transaction(drive->port(), 115200, 8, 0, 1);
         QVERIFY(worker->wait(3000)); // its end is still to be told to this thread
-        QSignalSpy state(relay.get(), &Relay::communicateState);
+        seen.states.clear();
         worker->transaction(drive->port(), 115200, 8, 0, 1);
         // Should this thread wait for the running link, only ending it helps.
         std::atomic<bool> waiting{true};
@@ -335,13 +317,13 @@ private slots:
                 worker->communicateDisConnect();
             }
         });
-        QVERIFY(state.wait(3000));
+        QTRY_VERIFY(!seen.states.isEmpty());
         QTest::qWait(100);
         waiting = false;
         watchdog.join();
         QVERIFY(!rescued);
         put(Cmd::IdleQuery);
-        QTRY_COMPARE(replies.size(), 1);
+        QTRY_COMPARE(seen.replies.size(), 1);
     }
 
     void disconnectRightAfterConnectEndsTheLink()
@@ -394,12 +376,9 @@ private slots:
         if (!hid)
             QSKIP("debug streams travel on HID only");
         connectLink();
-        QSignalSpy debug(relay.get(), &Relay::debugDataReturn);
         HidStandIn::sendDebug(drive->port(), 4, QByteArray("ABC\0xyz", 7));
         HidStandIn::sendDebug(drive->port(), 3, QByteArray("cpu"));
-        QTRY_COMPARE(debug.size(), 2);
-        QCOMPARE(debug[0], (QVariantList{1, QByteArray("ABC\0xyz", 7)}));
-        QCOMPARE(debug[1], (QVariantList{0, QByteArray("cpu")}));
+        QTRY_COMPARE(seen.debug, (QList<QVariantList>{{1, QByteArray("ABC\0xyz", 7)}, {0, QByteArray("cpu")}}));
     }
 
     void failedHidWritesEndTheLink()
@@ -408,28 +387,24 @@ private slots:
             QSKIP("HID writes only");
         connectLink();
         HidStandIn::failWrites(drive->port(), 3);
-        QSignalSpy info(relay.get(), &Relay::threadInfo);
+        seen.infos.clear();
         put(Cmd::IdleQuery);
-        QVERIFY(info.wait(3000));
-        QVERIFY(replies.isEmpty());
+        QTRY_VERIFY(!seen.infos.isEmpty());
+        QVERIFY(seen.replies.isEmpty());
     }
 
     void portThatCannotBeOpenedIsReported()
     {
-        QSignalSpy error(relay.get(), &Relay::serror);
-        QSignalSpy state(relay.get(), &Relay::communicateState);
-        QSignalSpy info(relay.get(), &Relay::threadInfo);
         const QString missing = hid ? QStringLiteral("/dev/hidraw-missing") : QStringLiteral("/tmp/no-such-drive");
         worker->transaction(missing, 115200, 8, 0, 1);
-        QVERIFY(error.wait(3000));
-        const QString text = error.first().first().toString();
+        QTRY_COMPARE(seen.errors.size(), 1);
+        const QString text = seen.errors.first();
         QVERIFY2(text.startsWith(QStringLiteral("无法打开串口%1, 故障代码: ").arg(missing)), qPrintable(text));
         if (hid)
             QVERIFY(text.endsWith(QStringLiteral(": 2")));
-        QTRY_COMPARE(state.size(), 1);
-        QCOMPARE(state.first().first().value<uint16_t>(), uint16_t(0));
+        QTRY_COMPARE(seen.states, QList<uint16_t>{0});
         QVERIFY(worker->wait(3000));
-        QVERIFY(info.isEmpty());
+        QVERIFY(seen.infos.isEmpty());
     }
 
 };
