@@ -14,10 +14,7 @@
 #include <csignal>
 
 namespace {
-QByteArray idleRequest()
-{
-    return QByteArray::fromHex("7E0E01080000FAE3");
-}
+const QByteArray kIdleRequest = QByteArray::fromHex("7E0E01080000FAE3");
 
 QByteArray waveStart(quint16 a = 1, quint16 b = 2, quint16 c = 3, quint16 d = 4)
 {
@@ -84,16 +81,16 @@ private slots:
     void framesAreFoundLikeADriveDoes()
     {
         DriveEndpoint drive;
-        QByteArray corrupted = idleRequest();
+        QByteArray corrupted = kIdleRequest;
         corrupted[7] = 0;
-        const QByteArray stream = QByteArray::fromHex("00117E0E") + corrupted + idleRequest() + idleRequest();
+        const QByteArray stream = QByteArray::fromHex("00117E0E") + corrupted + kIdleRequest + kIdleRequest;
         for (int i = 0; i < stream.size(); i += 3)
             drive.receive(stream.mid(i, 3), 1, i);
         QCOMPARE(drive.stats().requests, 2u);
-        drive.receive(idleRequest().left(5), 1, 1000);
-        drive.receive(idleRequest().mid(5), 1, 1000 + DriveEndpoint::kInterByteTimeoutUs + 1);
+        drive.receive(kIdleRequest.left(5), 1, 1000);
+        drive.receive(kIdleRequest.mid(5), 1, 1000 + DriveEndpoint::kInterByteTimeoutUs + 1);
         QCOMPARE(drive.stats().requests, 2u);
-        drive.receive(idleRequest(), 1, 1000 + DriveEndpoint::kInterByteTimeoutUs + 2);
+        drive.receive(kIdleRequest, 1, 1000 + DriveEndpoint::kInterByteTimeoutUs + 2);
         QCOMPARE(drive.stats().requests, 3u);
     }
 
@@ -194,7 +191,7 @@ private slots:
         drive.setFaults(f);
         QVector<DriveEndpoint::Output> out;
         for (int i = 0; i < 6; ++i) {
-            drive.receive(idleRequest(), 1, i * 100000);
+            drive.receive(kIdleRequest, 1, i * 100000);
             QVERIFY(drive.takeDue(i * 100000 + 9999).isEmpty());
             out += drive.takeDue(i * 100000 + 10000);
         }
@@ -212,11 +209,11 @@ private slots:
         DriveEndpoint drive;
         QString error;
         QVERIFY(drive.applyFault(QStringLiteral("split"), QStringLiteral("3:2"), &error));
-        drive.receive(idleRequest(), 1, 0);
-        QCOMPARE(concat(drive.takeDue(0)), idleRequest().left(3));
+        drive.receive(kIdleRequest, 1, 0);
+        QCOMPARE(concat(drive.takeDue(0)), kIdleRequest.left(3));
         QVERIFY(drive.takeDue(1999).isEmpty());
-        QCOMPARE(concat(drive.takeDue(2000)), idleRequest().mid(3, 3));
-        QCOMPARE(concat(drive.takeDue(4000)), idleRequest().mid(6));
+        QCOMPARE(concat(drive.takeDue(2000)), kIdleRequest.mid(3, 3));
+        QCOMPARE(concat(drive.takeDue(4000)), kIdleRequest.mid(6));
     }
 
     void hangUpFiresOnceAfterNReplies()
@@ -226,7 +223,7 @@ private slots:
         f.hangUpAfter = 2;
         drive.setFaults(f);
         for (int i = 0; i < 3; ++i) {
-            drive.receive(idleRequest(), 1, i);
+            drive.receive(kIdleRequest, 1, i);
             QCOMPARE(drive.takeHangUp(), i == 1);
         }
     }

@@ -30,13 +30,6 @@ private slots:
         QCOMPARE(crc16(all), bitwise);
     }
 
-    void idleKeepAliveIsTheKnownEightBytes()
-    {
-        uint8_t payload[2] = {0, 0};
-        commandTable[Cmd::IdleQuery].txData = payload;
-        QCOMPARE(buildRequest(commandTable[Cmd::IdleQuery]), QByteArray::fromHex("7E0E01080000FAE3"));
-    }
-
     // A record without a payload buffer still yields a whole frame, so the drive never waits.
     void requestAlwaysHasTheLengthItsHeaderSays()
     {
