@@ -7,6 +7,7 @@
 
 #include <QtTest>
 
+#include <algorithm>
 #include <deque>
 #include <functional>
 #include <thread>
@@ -72,10 +73,9 @@ public:
 
     void deliver(qint64 due, const QByteArray &bytes, int holdMs = 5, int stream = 1)
     {
-        auto it = input.end();
-        while (it != input.begin() && std::prev(it)->due > due)
-            --it;
-        input.insert(it, Scheduled{due, InputChunk{stream, bytes, holdMs}});
+        const auto later = [](qint64 d, const Scheduled &s) { return d < s.due; };
+        input.insert(std::upper_bound(input.begin(), input.end(), due, later),
+                     Scheduled{due, InputChunk{stream, bytes, holdMs}});
     }
 
     FakeClock &clock;
@@ -463,7 +463,6 @@ private slots:
         qint64 lastKeepAlive = 0;
         qint64 stoppedAt = 0;
         qint64 lastBlockDue = 0;
-        auto streamBlock = [&](qint64 due, const QByteArray &bytes) { rig.transport.deliver(due, bytes, 1); };
         rig.transport.onFrame = [&](const QByteArray &f) {
             const QByteArray command = f.mid(1, 2).toHex();
             const qint64 t = rig.clock.t;
@@ -471,7 +470,7 @@ private slots:
                 rig.transport.deliver(t + 2, echo(f));
                 lastKeepAlive = t;
                 for (int k = 0; k < 1000; ++k)
-                    streamBlock(t + 20 + 3 * k, block(k));
+                    rig.transport.deliver(t + 20 + 3 * k, block(k), 1);
             } else if (command == "0a06") {
                 lastKeepAlive = t;
             } else if (command == "0a05") {
