@@ -76,8 +76,7 @@ class TestDriveSim : public QObject
     Q_OBJECT
 
 private slots:
-    // Frames are found behind junk and a corrupted frame, across deliveries;
-    // half a frame is forgotten after a silence.
+    // Frames are found behind junk and a corrupted frame; half a frame is forgotten after a silence.
     void framesAreFoundLikeADriveDoes()
     {
         DriveEndpoint drive;
@@ -260,8 +259,7 @@ private slots:
         }
     }
 
-    // Blocks at the sample rate, their bad sums and junk as the switches say,
-    // the third channel a square wave.
+    // Blocks at the sample rate, bad sums and junk as the switches say, the third channel a square wave.
     void blocksComeAtTheSampleRateAndParse_data()
     {
         QTest::addColumn<int>("rate");
@@ -306,7 +304,7 @@ private slots:
         }
     }
 
-    // Keys may start above 0 and have holes: a start names places in the key-ordered list of named channels.
+    // A start names places in the key-ordered list of named channels.
     void channelsStreamWhatTheirListPositionsSelect()
     {
         QTemporaryDir dir;

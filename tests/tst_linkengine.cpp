@@ -446,8 +446,7 @@ private slots:
         QCOMPARE(rig.events.samples, expected.left(rig.events.samples.size()));
     }
 
-    // Blocks due until the drive stops still arrive, the last one cut: a query
-    // queued behind the stop waits for the stream to end, then is answered at its first send.
+    // A query queued behind the stop waits for the stream's last (cut) block, then is answered at once.
     void queryRightAfterTheStopIsNotConfusedWithTheLastBlocks_data()
     {
         QTest::addColumn<bool>("obeysStop");

@@ -165,8 +165,7 @@ private slots:
     void cleanup()
     {
         if (hid) {
-            // The window scans for devices while the worker uses one: still
-            // one thread calls hidapi.
+            // The window scans for devices while the worker uses one: still one thread calls hidapi.
             QCOMPARE(PortScan::enumerateHid().size(), 1);
             QCOMPARE(HidStandIn::callingThreads(), 1);
         }
@@ -288,8 +287,7 @@ private slots:
         QTRY_COMPARE(seen.replies.size(), 1);
     }
 
-    // A connect while the link is ending, and another right after it ended:
-    // the window never waits for the link that runs then, and it stays up.
+    // Connects while the link ends and right after: the window never waits, the link stays up.
     void connectTwiceInQuickSuccessionNeverBlocks()
     {
         connectLink();
@@ -327,8 +325,7 @@ private slots:
         QVERIFY(worker->wait(3000));
     }
 
-    // A line that takes nothing: a write times out and is tried again. The
-    // frame still goes out once, when the line takes bytes again.
+    // A write that timed out on a full line and is tried again goes out once.
     void serialWriteThatTimesOutIsNotQueuedAgain()
     {
         if (hid)
