@@ -36,7 +36,6 @@ private slots:
         QCOMPARE(Platform::kindOf(QStringLiteral("/dev/hidraw7"), {}), Platform::Kind::Hid);
         QCOMPARE(Platform::kindOf(QStringLiteral("ttyUSB0"), hid), Platform::Kind::Serial);
         QCOMPARE(Platform::kindOf(QStringLiteral("/dev/pts/4"), hid), Platform::Kind::Serial);
-        // A Linux device called COM-something is still looked up as it is.
         QCOMPARE(Platform::kindOf(QStringLiteral("/tmp/COM1"), hid), Platform::Kind::Serial);
     }
 

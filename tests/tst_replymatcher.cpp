@@ -1,6 +1,4 @@
-// The reply matcher: wrong headers, wrong checksums, surplus bytes, late
-// copies, stale input and floods. A reply behind arbitrary bytes in any
-// split is fuzz_link's job (fuzz/fuzz_link.cpp, replayed by ctest).
+// The reply matcher; a reply behind arbitrary bytes in any split is fuzz_link's job.
 
 #include "link/frame.h"
 #include "link/replymatcher.h"
@@ -18,10 +16,6 @@ Frame recordFor(uint8_t cmd, uint8_t sub, uint8_t rxLen)
     return f;
 }
 
-QByteArray reply(uint8_t cmd, uint8_t sub, const QByteArray &payload)
-{
-    return buildFrame(cmd, sub, payload);
-}
 } // namespace
 
 class TestReplyMatcher : public QObject
@@ -29,11 +23,10 @@ class TestReplyMatcher : public QObject
     Q_OBJECT
 
 private slots:
-    // A damaged reply, or a whole frame of another command or length, is
-    // taken off whole and not accepted; the good reply behind it is.
+    // A damaged or foreign frame is taken off whole and not accepted; the good reply behind it is.
     void damagedOrForeignFramesAreNotAccepted_data()
     {
-        const QByteArray good = reply(0x0E, 0x01, QByteArray(2, '\0'));
+        const QByteArray good = buildFrame(0x0E, 0x01, QByteArray(2, '\0'));
         QTest::addColumn<QByteArray>("frame");
         QTest::addColumn<int>("result");
         for (int at : {0, 1, 2}) {
@@ -42,9 +35,9 @@ private slots:
             QTest::addRow("byte %d wrong", at) << bad << int(ReplyMatcher::HeaderMismatch);
         }
         QTest::newRow("length of another reply, good checksum")
-            << reply(0x0E, 0x01, QByteArray(4, '\0')) << int(ReplyMatcher::HeaderMismatch);
+            << buildFrame(0x0E, 0x01, QByteArray(4, '\0')) << int(ReplyMatcher::HeaderMismatch);
         QTest::newRow("another command, good checksum")
-            << reply(0x0F, 0x01, QByteArray(2, '\0')) << int(ReplyMatcher::HeaderMismatch);
+            << buildFrame(0x0F, 0x01, QByteArray(2, '\0')) << int(ReplyMatcher::HeaderMismatch);
         QByteArray sum = good;
         sum[7] = char(sum.at(7) ^ 0xFF);
         QTest::newRow("checksum wrong") << sum << int(ReplyMatcher::ChecksumMismatch);
@@ -55,7 +48,7 @@ private slots:
         QFETCH(QByteArray, frame);
         QFETCH(int, result);
         const Frame sent = recordFor(0x0E, 0x01, 8);
-        const QByteArray good = reply(0x0E, 0x01, QByteArray::fromHex("1234"));
+        const QByteArray good = buildFrame(0x0E, 0x01, QByteArray::fromHex("1234"));
         ReplyMatcher m;
         QCOMPARE(int(m.match(frame + good.left(3), sent, 0)), result);
         QVERIFY(!m.replyPayload());
@@ -69,7 +62,7 @@ private slots:
         ReplyMatcher m;
         const Frame sent = recordFor(0x05, 0x02, 16);
         const QByteArray payload = QByteArray::fromHex("11223344556677889900");
-        QCOMPARE(m.match(reply(0x05, 0x02, payload), sent, 0), ReplyMatcher::Accepted);
+        QCOMPARE(m.match(buildFrame(0x05, 0x02, payload), sent, 0), ReplyMatcher::Accepted);
         const uint8_t *exposed = m.replyPayload();
         QCOMPARE(m.match(QByteArray::fromHex("7E0502"), sent, 1), ReplyMatcher::Incomplete);
         QCOMPARE(m.match(QByteArray::fromHex("10") + QByteArray(12, char(0xEE)), sent, 2), ReplyMatcher::ChecksumMismatch);
@@ -90,10 +83,7 @@ private slots:
         QVERIFY(m.pending().isEmpty());
     }
 
-    // A slow drive answers a request and its resends. After the reply was
-    // accepted, the answers to the other sends are dropped when they come,
-    // and the next request's reply, with the same header, is taken; a
-    // request the drive never got has no late answer and costs nothing.
+    // Answers to the other sends of an accepted request are dropped; the next reply, same header, is taken.
     void lateCopiesOfTheLastReplyAreDropped_data()
     {
         QTest::addColumn<QList<qint64>>("sends");
@@ -102,18 +92,13 @@ private slots:
         QTest::addColumn<int>("copiesBeforeNextRequest");
         QTest::addColumn<QList<qint64>>("copiesAt");
         QTest::addColumn<qint64>("nextAt");
-        QTest::newRow("answered 250 ms late") << QList<qint64>{0, 200} << qint64(-1) << qint64(255) << 0
-                                              << QList<qint64>{455} << qint64(515);
-        QTest::newRow("answered 450 ms late") << QList<qint64>{0, 200, 400} << qint64(-1) << qint64(455) << 0
-                                              << QList<qint64>{655, 855} << qint64(915);
-        QTest::newRow("a copy there before the next request") << QList<qint64>{0, 200} << qint64(-1) << qint64(255)
-                                                              << 1 << QList<qint64>{} << qint64(300);
-        QTest::newRow("the first send was lost") << QList<qint64>{0, 200} << qint64(-1) << qint64(205) << 0
-                                                 << QList<qint64>{} << qint64(215);
-        QTest::newRow("a lost copy is not waited for") << QList<qint64>{0, 200} << qint64(-1) << qint64(255) << 0
-                                                       << QList<qint64>{} << qint64(1300);
-        QTest::newRow("a corrupted answer was an answer") << QList<qint64>{0, 200, 400} << qint64(255) << qint64(455)
-                                                          << 0 << QList<qint64>{655} << qint64(915);
+        using L = QList<qint64>;
+        QTest::newRow("250 ms late") << L{0, 200} << qint64(-1) << qint64(255) << 0 << L{455} << qint64(515);
+        QTest::newRow("450 ms late") << L{0, 200, 400} << qint64(-1) << qint64(455) << 0 << L{655, 855} << qint64(915);
+        QTest::newRow("copy before next request") << L{0, 200} << qint64(-1) << qint64(255) << 1 << L{} << qint64(300);
+        QTest::newRow("first send lost") << L{0, 200} << qint64(-1) << qint64(205) << 0 << L{} << qint64(215);
+        QTest::newRow("lost copy not waited for") << L{0, 200} << qint64(-1) << qint64(255) << 0 << L{} << qint64(1300);
+        QTest::newRow("corrupted answer") << L{0, 200, 400} << qint64(255) << qint64(455) << 0 << L{655} << qint64(915);
     }
 
     void lateCopiesOfTheLastReplyAreDropped()
@@ -125,8 +110,8 @@ private slots:
         QFETCH(QList<qint64>, copiesAt);
         QFETCH(qint64, nextAt);
         const Frame sent = recordFor(0x01, 0x01, 14);
-        const QByteArray first = reply(0x01, 0x01, QByteArray::fromHex("0001000A0002000B"));
-        const QByteArray next = reply(0x01, 0x01, QByteArray::fromHex("0003000C0004000D"));
+        const QByteArray first = buildFrame(0x01, 0x01, QByteArray::fromHex("0001000A0002000B"));
+        const QByteArray next = buildFrame(0x01, 0x01, QByteArray::fromHex("0003000C0004000D"));
         QByteArray corrupted = first;
         corrupted[9] = char(corrupted.at(9) ^ 0x10);
 
