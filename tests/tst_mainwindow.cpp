@@ -233,20 +233,16 @@ private slots:
         const qint64 factory = onDrive([&](DriveModel &m) { m.setIdentity(identity); return m.parameters().value(1, 0); });
         onDrive([](DriveModel &m) { m.parameters().setValue(1, 0, 777); });
         const auto driveRuns = [&] { return onDrive([](DriveModel &m) { return m.servoOn(); }); };
-        const auto requests = [&](quint8 cmd, quint8 sub) {
-            const auto log = drive->requestLog();
-            return std::count_if(log.cbegin(), log.cend(),
-                                 [&](const DriveEndpoint::Request &r) { return r.cmd == cmd && r.subCmd == sub; });
-        };
         const auto trigger = [&](const char *action, const QString &text) {
             prompts->expect(text);
             widget<QAction>(action)->trigger();
             return QTest::qWaitFor([&] { return prompts->hasText(text); }, 5000);
         };
         startApp();
+        QSignalSpy put(window(), &MainWindow::put);
         QVERIFY(connectToDrive());
-        QTRY_VERIFY_WITH_TIMEOUT(requests(0x0E, 0x01) > 0, 5000); // idle after the identification
-        QCOMPARE(requests(0x0C, 0x01), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(put.contains({int(Cmd::IdleQuery)}), 5000); // idle after the identification
+        QVERIFY(!put.contains({int(Cmd::VersionCheck1)}));
         QVERIFY(trigger("actionEepromCheck", QStringLiteral("请点击恢复出厂设置")));
 
         window()->manualRun().handle(ManualRunMachine::User, ManualRunMachine::ServoOn);
@@ -264,7 +260,7 @@ private slots:
         QVERIFY(trigger("actionFactoryReset", QStringLiteral("参数读取成功")));
         QCOMPARE(window()->definitions().findParam(QStringLiteral("P01_00"))->currentValue, QString::number(factory));
         QVERIFY(trigger("actionEepromCheck", QStringLiteral("EEPROM版本一致")));
-        QCOMPARE(requests(0x0C, 0x02), 2); // nothing after "No"
+        QCOMPARE(put.count({int(Cmd::VersionCheck2)}), 2); // nothing after "No"
         QVERIFY(std::any_of(prompts->boxes.cbegin(), prompts->boxes.cend(), [](const Prompt::Box &b) {
             return b.title == QStringLiteral("恢复出厂设置") && b.defaultButton == QMessageBox::No;
         }));
