@@ -68,7 +68,6 @@ private slots:
         prompts->expect(QStringLiteral("通信断开"));
         widget<QPushButton>("pushButton")->click();
         QTRY_COMPARE(text("communicateState"), QStringLiteral("通信断开"));
-        QCOMPARE(widget<QPushButton>("pushButton")->text(), QStringLiteral("连接设备"));
         QVERIFY(app->linkWorker->wait(3000));
         QTRY_COMPARE(prompts->boxes.size(), 1);
 
@@ -78,8 +77,6 @@ private slots:
         QCOMPARE(lampShown(), QPixmap(QStringLiteral(":/new/prefix1/red-light.ico")).toImage());
         QCOMPARE(widget<QPushButton>("pushButton")->text(), QStringLiteral("连接设备"));
         QTRY_COMPARE(prompts->boxes.size(), 2);
-        QCOMPARE(prompts->boxes.last().title, QStringLiteral("连接"));
-        QCOMPARE(window()->linkState(), 0);
     }
 
     // Without a link only the idle keep-alive goes out; the windows still reach each other.
