@@ -126,7 +126,7 @@ private slots:
         }
     }
 
-    void everyReplyIsAcknowledgedOnceOrNotAtAll()
+    void everyReplyIsAcknowledgedOnceWithItsPayloadCapped()
     {
         startApp();
         // Zeroed replies no request asked for; an index out of range is acknowledged by nobody.
@@ -145,10 +145,8 @@ private slots:
             const bool expected = index != Cmd::WaveKeepAlive && index != Cmd::FirmwarePacket;
             QVERIFY2(acks.size() == (expected ? 1 : 0), qPrintable(QString::number(index)));
         }
-    }
 
-    void replyPayloadIsCappedAt200Bytes()
-    {
+        // A reply's payload is at most 200 bytes, and none without data.
         QByteArray bytes(249, '\x11');
         Frame record;
         record.rxDataLen = 249;
