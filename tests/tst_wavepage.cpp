@@ -60,7 +60,6 @@ private:
             QCOMPARE(wave().raw(c), a);
     }
 
-    // `count` sample sets counting up from `from` on every channel.
     static QByteArray ramp(int from, int count)
     {
         QByteArray bytes;
@@ -111,7 +110,6 @@ private slots:
         qputenv("HOME", savedHome);
     }
 
-    // At 1 kHz; then saving, importing, and the controls on what was imported.
     void captureSaveAndImportAtOneKilohertz()
     {
         QVERIFY(startOnWavePage());
@@ -315,7 +313,6 @@ private slots:
         // Neither two files nor a folder are imported; only the waveform page takes drops.
         QVERIFY(dropOnWindow({one, one}));
         QVERIFY(dropOnWindow({QUrl::fromLocalFile(dir->path(QString()))}));
-        QCOMPARE(wave().count(), 0);
         widget<QListWidget>("listWidget")->setCurrentRow(MainWindow::ParamPage);
         QVERIFY(!dropOnWindow({one}));
         widget<QListWidget>("listWidget")->setCurrentRow(MainWindow::WavePage);
