@@ -103,14 +103,7 @@ void DriveSession::close()
 
 void DriveSession::queue(int index, const QByteArray &payload, int rxLen)
 {
-    auto &buffer = m_tx[size_t(index)];
-    const int length = std::min(int(payload.size()), int(buffer.size()) - FrameFormat::kOverhead);
-    std::copy(payload.constBegin(), payload.constBegin() + length, buffer.begin());
-    Frame &record = commandTable[index];
-    record.txData = buffer.data();
-    record.txLen = uint8_t(length + FrameFormat::kOverhead);
-    if (rxLen >= 0)
-        record.rxLen = uint8_t(rxLen);
+    loadRequest(index, m_tx, payload, rxLen);
     m_worker.send_Frame(index);
 }
 

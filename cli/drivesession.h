@@ -46,7 +46,7 @@ private:
     void queue(int index, const QByteArray &payload, int rxLen);
 
     SerialThread m_worker;
-    std::array<std::array<uint8_t, FrameFormat::kMaxLength>, Cmd::Count> m_tx{};
+    RequestBuffers m_tx{};
     int m_state = 0;
     int m_awaited = -1;
     QEventLoop *m_wait = nullptr;

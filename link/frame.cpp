@@ -1,5 +1,7 @@
 #include "link/frame.h"
 
+#include <algorithm>
+
 #include <QString>
 #include <array>
 #include <cstring>
@@ -70,6 +72,18 @@ Frame initialCommandRecord(int index)
     f.rxLen = row.rxLen;
     f.index = uint8_t(index);
     return f;
+}
+
+void loadRequest(int index, RequestBuffers &buffers, const QByteArray &payload, int rxLen)
+{
+    auto &buffer = buffers[size_t(index)];
+    const int length = std::min(int(payload.size()), int(buffer.size()) - FrameFormat::kOverhead);
+    std::copy(payload.constBegin(), payload.constBegin() + length, buffer.begin());
+    Frame &record = commandTable[index];
+    record.txData = buffer.data();
+    record.txLen = uint8_t(length + FrameFormat::kOverhead);
+    if (rxLen >= 0)
+        record.rxLen = uint8_t(rxLen);
 }
 
 void resetCommandTable()

@@ -5,6 +5,8 @@
 
 #include <QByteArray>
 #include <QMetaType>
+
+#include <array>
 #include <cstdint>
 
 struct Frame {
@@ -65,6 +67,12 @@ extern Frame commandTable[Cmd::Count];
 Frame initialCommandRecord(int index);
 // Puts every row back to its initial value (used when a session starts afresh).
 void resetCommandTable();
+
+// A request buffer per table row, so that a queued payload stays put until sent.
+using RequestBuffers = std::array<std::array<uint8_t, FrameFormat::kMaxLength>, Cmd::Count>;
+// Copies `payload` (cut to what a frame holds) into the row's buffer and
+// points the row at it; `rxLen` >= 0 sets the reply length expected.
+void loadRequest(int index, RequestBuffers &buffers, const QByteArray &payload, int rxLen);
 
 // CRC-16 with the reflected polynomial 0xA001 and initial value 0xFFFF.
 quint16 crc16(const uint8_t *bytes, int count);

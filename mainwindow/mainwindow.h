@@ -429,7 +429,7 @@ private:
     bool unQueryBusy = false;
     bool waveRecording = false;
     QString m_txText, m_rxText, m_erText;
-    std::array<std::array<uint8_t, FrameFormat::kMaxLength>, Cmd::Count> m_txBuffers{};
+    RequestBuffers m_txBuffers{};
     QList<PortScan::HidDevice> m_hidDevices;
     QTimer *m_scanTimer = nullptr;
     // Replies due per command: requests queued and not yet answered.

@@ -22,14 +22,7 @@ bool MainWindow::linkReady()
 
 void MainWindow::sendCommand(int index, const QByteArray &payload, int rxLen)
 {
-    auto &buffer = m_txBuffers[size_t(index)];
-    const int length = qMin(payload.size(), int(buffer.size()) - FrameFormat::kOverhead);
-    std::copy(payload.constBegin(), payload.constBegin() + length, buffer.begin());
-    Frame &record = commandTable[index];
-    record.txData = buffer.data();
-    record.txLen = uint8_t(length + FrameFormat::kOverhead);
-    if (rxLen >= 0)
-        record.rxLen = uint8_t(rxLen);
+    loadRequest(index, m_txBuffers, payload, rxLen);
     if (index != Cmd::WaveStop && index != Cmd::WaveKeepAlive)
         ++m_awaiting[size_t(index)];
     emit put(index);
