@@ -46,11 +46,6 @@ private:
         QTRY_VERIFY(servoOnAtDrive());
         QTRY_VERIFY(button("pushButton_ManualRunRotateCW")->isEnabled());
     }
-    void jogClockwise()
-    {
-        QTest::mousePress(button("pushButton_ManualRunRotateCW"), Qt::LeftButton);
-        QTRY_COMPARE(jogAtDrive(), 1);
-    }
 
 private slots:
     void init()
@@ -101,10 +96,10 @@ private slots:
         if (trigger.startsWith(QLatin1String("space"))) {
             cw->setFocus();
             QTest::keyPress(cw, Qt::Key_Space);
-            QTRY_COMPARE(jogAtDrive(), 1);
         } else if (running == QLatin1String("jog")) {
-            jogClockwise();
+            QTest::mousePress(cw, Qt::LeftButton);
         }
+        QTRY_COMPARE(jogAtDrive(), running == QLatin1String("jog") ? 1 : 0);
         const int commandsBefore = commandsAtDrive().size();
         QSignalSpy linkStates(app->linkWorker, &SerialThread::communicateState);
 
@@ -161,13 +156,8 @@ private slots:
         }
         QVERIFY(!window()->manualRun().servoOn());
         if (trigger == QLatin1String("connection dialog")) {
-            const auto endedThenUp = [&] {
-                for (int i = 0; i < linkStates.size(); ++i)
-                    if (linkStates.at(i).at(0).value<uint16_t>() == 0)
-                        return window()->linkState() == 1 && i + 1 < linkStates.size();
-                return false;
-            };
-            QTRY_VERIFY(endedThenUp());
+            const auto ended = [&] { return linkStates.indexOf({QVariant::fromValue<uint16_t>(0)}); };
+            QTRY_VERIFY(ended() >= 0 && ended() + 1 < linkStates.size() && window()->linkState() == 1);
         } else if (trigger.startsWith(QLatin1String("disconnect"))) {
             QTRY_COMPARE(widget<QLabel>("communicateState")->text(), QStringLiteral("通信断开"));
         } else if (linkEnds) {
@@ -198,7 +188,8 @@ private slots:
     void linkLossThenReconnectShowsWhatTheDriveReports()
     {
         servoOn();
-        jogClockwise();
+        QTest::mousePress(button("pushButton_ManualRunRotateCW"), Qt::LeftButton);
+        QTRY_COMPARE(jogAtDrive(), 1);
         prompts->expect(QStringLiteral("通信中断"));
         prompts->expect(QStringLiteral("通信断开"));
         server->hangUp(0);

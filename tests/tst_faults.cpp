@@ -41,7 +41,7 @@ private:
     void verifyParamsFromTheDrive(bool allRead)
     {
         int compared = 0;
-        for (const ParamGroup &group : window()->definitions().paramGroups) {
+        for (const ParamGroup &group : window()->definitions().paramGroups)
             for (const ParamRecord &p : group) {
                 if (p.currentValue.isEmpty() && !allRead)
                     continue;
@@ -49,7 +49,6 @@ private:
                          qPrintable(p.ParameterIndex + QStringLiteral(" shows ") + p.currentValue));
                 ++compared;
             }
-        }
         QVERIFY(!allRead || compared > 300);
     }
     // The monitor shows the drive's words: the firmware version, when shown.
@@ -80,10 +79,9 @@ private:
                 return -i;
             gaps += step > 1 && periods > 1;
         }
-        for (int c = 1; c < WaveCapture::kChannels; ++c) {
+        for (int c = 1; c < WaveCapture::kChannels; ++c)
             if (window()->waveCapture().raw(c) != a)
                 return -1;
-        }
         return gaps;
     }
     // The tool took every good reply and block and nothing else; from a late
@@ -173,8 +171,7 @@ private slots:
             prompts->expect(QStringLiteral("下载中断"), QMessageBox::No);
             applyFaults(switches);
             widget<QPushButton>("pushButton_DownLoadParam")->click();
-            const QString told = correct ? QStringLiteral("参数设置结果") : QStringLiteral("下载中断");
-            QTRY_VERIFY_WITH_TIMEOUT(prompts->hasTitle(told), 30000);
+            QTRY_VERIFY_WITH_TIMEOUT(prompts->hasTitle(correct ? QStringLiteral("参数设置结果") : QStringLiteral("下载中断")), 30000);
             QVERIFY(correct || !prompts->hasTitle(QStringLiteral("参数设置结果")));
             // After a failure each value is as sent or as before.
             for (int i = 0; i < kCodes.size(); ++i) {
