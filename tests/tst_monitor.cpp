@@ -128,6 +128,7 @@ private slots:
         dir->write(QStringLiteral("ParameterFile/zh_CN_Parameter.xml"), kDefinitions);
         startWindow();
         auto *table = widget<QTableWidget>("tableWidget_UnDisplay");
+        QCOMPARE(table->rowCount(), 2);
         QByteArray items = item(0, 1, quint32(-15)) + item(0, 8, 5);
         commandTable[Cmd::ReadMonitor].rxData = reinterpret_cast<uint8_t *>(items.data());
         commandTable[Cmd::ReadMonitor].rxDataLen = uint8_t(items.size());

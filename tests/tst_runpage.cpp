@@ -53,6 +53,7 @@ private slots:
         QTRY_COMPARE(paramByName("负载惯量比"), qint64(286));
         QCOMPARE(widget<QTableWidget>("tableWidget_InertiaResult")->item(0, 1)->text(), QStringLiteral("286"));
 
+        QVERIFY(widget<QPushButton>("pushButton_ManualRunNextStep")->isEnabled());
         widget<QPushButton>("pushButton_ManualRunNextStep")->click();
         widget<QPushButton>("pushButton_ManualRunAutoParamTest")->click();
         QTRY_VERIFY_WITH_TIMEOUT(prompts->hasTitle(QStringLiteral("刚性等级测试结果")), 20000);
