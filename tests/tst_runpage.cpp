@@ -1,13 +1,9 @@
-// The manual run page against the simulated drive, end to end: an inertia
-// identification written to the drive and a rigidity measurement saved to it.
-// (Stopping the drive when something goes wrong: tst_drivestop; the periodic
-// monitor query: tst_faults.)
+// The manual run page's identification and measurement against the simulated drive.
 
 #include "testsupport.h"
 
-#include <QListWidget>
-#include <QTableWidget>
 #include <QtTest>
+#include <QtWidgets>
 
 class TestRunPage : public QObject, private DriveFixture
 {
@@ -16,7 +12,6 @@ class TestRunPage : public QObject, private DriveFixture
 private:
     qint64 paramByName(const char *name) const
     {
-        // The drive's parameters by name, read through the window's definitions.
         for (const ParamGroup &group : window()->definitions().paramGroups)
             for (const ParamRecord &p : group)
                 if (p.parametername == QString::fromUtf8(name)) {
@@ -26,14 +21,14 @@ private:
                 }
         return -1;
     }
-    void servoOn()
+    void servoOn(const QString &mode)
     {
         prompts->expect(QStringLiteral("确定运行？"));
         widget<QListWidget>("listWidget")->setCurrentRow(MainWindow::RunPage);
         QTRY_VERIFY(widget<QPushButton>("pushButton_ManualRunServoON")->isEnabled());
         widget<QPushButton>("pushButton_ManualRunServoON")->click();
         QTRY_VERIFY(drive->withModel([](DriveModel &m) { return m.servoOn(); }));
-        QTRY_COMPARE(widget<QLabel>("label_ManualRun_Mode")->text(), QStringLiteral("位置模式"));
+        QTRY_COMPARE(widget<QLabel>("label_ManualRun_Mode")->text(), mode);
     }
 
 private slots:
@@ -45,21 +40,19 @@ private slots:
 
     void cleanup() { closeCase(); }
 
+    // The identified inertia is shown, asked about and written; the rigidity level saved.
     void identificationIsWrittenToTheDrive()
     {
-        servoOn();
+        servoOn(QStringLiteral("位置模式"));
         prompts->expect(QStringLiteral("惯量识别完成"));
         prompts->expect(QStringLiteral("刚性等级测试结果"));
         QTRY_VERIFY(widget<QPushButton>("pushButton_ManualRunInnerID")->isEnabled());
         widget<QPushButton>("pushButton_ManualRunInnerID")->click();
         QTRY_VERIFY_WITH_TIMEOUT(prompts->hasTitle(QStringLiteral("惯量识别完成")), 15000);
-        // The question shows the value it writes.
         QVERIFY(prompts->boxes.last().text.contains(QStringLiteral("286")));
         QTRY_COMPARE(paramByName("负载惯量比"), qint64(286));
-        auto *results = widget<QTableWidget>("tableWidget_InertiaResult");
-        QCOMPARE(results->item(0, 1)->text(), QStringLiteral("286"));
+        QCOMPARE(widget<QTableWidget>("tableWidget_InertiaResult")->item(0, 1)->text(), QStringLiteral("286"));
 
-        // Then the measurement, saved to the drive.
         QVERIFY(widget<QPushButton>("pushButton_ManualRunNextStep")->isEnabled());
         widget<QPushButton>("pushButton_ManualRunNextStep")->click();
         widget<QPushButton>("pushButton_ManualRunAutoParamTest")->click();
@@ -68,15 +61,12 @@ private slots:
         QVERIFY(widget<QTableWidget>("tableWidget_RigidityResult")->rowCount() >= 5);
     }
 
+    // Outside position mode the identification is refused and the JOG kept.
     void identificationNeedsPositionMode()
     {
         drive->withModel([](DriveModel &m) { m.dynamics().settings().controlMode = 2; });
-        prompts->expect(QStringLiteral("确定运行？"));
         prompts->expect(QStringLiteral("无法进行惯量识别"));
-        widget<QListWidget>("listWidget")->setCurrentRow(MainWindow::RunPage);
-        QTRY_VERIFY(widget<QPushButton>("pushButton_ManualRunServoON")->isEnabled());
-        widget<QPushButton>("pushButton_ManualRunServoON")->click();
-        QTRY_COMPARE(widget<QLabel>("label_ManualRun_Mode")->text(), QStringLiteral("速度模式"));
+        servoOn(QStringLiteral("速度模式"));
         window()->on_pushButton_ManualRunInnerID_clicked();
         QVERIFY(prompts->hasTitle(QStringLiteral("无法进行惯量识别")));
         QCOMPARE(window()->manualRun().state(), int(ManualRunMachine::JogState));
