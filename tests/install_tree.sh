@@ -41,6 +41,9 @@ for _ in $(seq 100); do
 done
 kill $tool
 wait $tool || true
+# The installed command line finds the definitions beside itself.
+"${as_user[@]}" env HOME="$home" "$prefix/bin/servo-cli" info --port "$home/drive" > "$tmp/cli.log"
+grep -q "^parameters  *[1-9]" "$tmp/cli.log"
 kill $sim
 wait $sim || true
 requests=$(sed -n 's/.*requests \([0-9]*\),.*/\1/p' "$tmp/sim.log" | tail -1)
