@@ -113,6 +113,9 @@ private slots:
         QTest::newRow("a stored write reads back")
             << buildFrame(0x03, 0x01, QByteArray::fromHex("0003FFFFFFF6")) + buildFrame(0x02, 0x01, QByteArray::fromHex("0003"))
             << 22 << 14 << QByteArray::fromHex("0003FFFFFFF6");
+        QTest::newRow("a stop-only parameter after servo on, behind the 58-byte manual-run reply")
+            << buildFrame(0x05, 0x01, QByteArray::fromHex("0002006400640000")) + buildFrame(0x03, 0x01, QByteArray::fromHex("000100000003"))
+            << 68 << 62 << QByteArray::fromHex("00010004");
     }
 
     void answersLikeADrive()
