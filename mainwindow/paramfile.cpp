@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
+#include <QTemporaryFile>
 #include <QTextCodec>
 
 #include <limits>
@@ -99,17 +100,26 @@ Contents read(const QString &path)
         qCDebug(lcWindow) << "not a parameter file:" << path << reason;
         return contents;
     }
+    QByteArray bytes;
     {
         QFile file(path);
         if (!RegularFile::openForReading(file))
             return contents;
-        if (cutShort(file.read(kMaxFileSize + 1))) {
-            qCDebug(lcWindow) << "parameter file cut short or garbled:" << path;
-            contents.status = Contents::Incomplete;
-            return contents;
-        }
+        bytes = file.read(kMaxFileSize + 1);
     }
-    QSettings settings(path, QSettings::IniFormat);
+    if (cutShort(bytes)) {
+        qCDebug(lcWindow) << "parameter file cut short or garbled:" << path;
+        contents.status = Contents::Incomplete;
+        return contents;
+    }
+    // QSettings keeps a file's contents per path and serves them again while
+    // its size and time stamp look unchanged, which a rewrite within the file
+    // system's time resolution leaves as they were. The bytes just checked
+    // are read from a copy of their own.
+    QTemporaryFile copy;
+    if (!copy.open() || copy.write(bytes) != bytes.size() || !copy.flush())
+        return contents;
+    QSettings settings(copy.fileName(), QSettings::IniFormat);
     settings.setIniCodec("UTF-8");
     contents.status = Contents::Ok;
     auto text = [&settings](const QString &key) {

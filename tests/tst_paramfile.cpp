@@ -124,6 +124,14 @@ private slots:
         window()->on_pushButton_paramImportFile_clicked();
         QCOMPARE(prompts->boxes.last().text, QStringLiteral("未发现改动的参数"));
         QCOMPARE(currentValues(), set);
+        // A file read, then rewritten at once with the same size, reads as it is now.
+        const QByteArray written = dir->read(QStringLiteral("old.conf"));
+        for (const char *value : {"65533", "65534", "65533", "65534", "65533", "65534", "65533", "65534"}) {
+            ParamFile::read(dir->path(QStringLiteral("old.conf")));
+            dir->write(QStringLiteral("old.conf"), QByteArray(written).replace("65535", value));
+            QCOMPARE(ParamFile::read(dir->path(QStringLiteral("old.conf"))).values.value(QStringLiteral("P10_05")),
+                     QString::fromLatin1(value));
+        }
 
         prompts->clear();
         exportTo(QStringLiteral("no/such/folder/set.conf"));
