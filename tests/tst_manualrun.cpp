@@ -41,6 +41,8 @@ public:
     QMessageBox::StandardButton ask(const QString &title, const QString &text, QMessageBox::StandardButtons) override
     {
         asked.append(title + QLatin1Char('|') + text);
+        if (whileAsked)
+            whileAsked();
         return answers.isEmpty() ? QMessageBox::No : answers.takeFirst();
     }
     void pauseComm(bool paused) override { pauses.append(paused); }
@@ -70,6 +72,7 @@ public:
     QStringList warnings, asked;
     QList<quint16> sentBeforeWarning;
     QPair<qint64, qint64> ratioRange{0, 12000};
+    std::function<void()> whileAsked; // what the user does while a question is open
     QList<QMessageBox::StandardButton> answers;
     QList<bool> pauses;
     Inputs in{200, 1000, 3, 1};
@@ -234,14 +237,16 @@ private slots:
         QTest::addColumn<float>("ratio");
         QTest::addColumn<qint64>("max"); // the parameter's upper limit; -1: no such parameter
         QTest::addColumn<bool>("offered");
-        QTest::newRow("Yes") << true << true << 286.4f << qint64(12000) << true;
-        QTest::newRow("No") << true << false << 286.4f << qint64(12000) << true;
-        QTest::newRow("at the limit") << true << true << 12000.4f << qint64(12000) << true;
-        QTest::newRow("above the parameter") << true << true << 12000.6f << qint64(12000) << false;
-        QTest::newRow("beyond 16 bits") << true << true << 70000.0f << qint64(-1) << false;
-        QTest::newRow("negative") << true << true << -3.0f << qint64(12000) << false;
-        QTest::newRow("not a number") << true << true << float(qQNaN()) << qint64(12000) << false;
-        QTest::newRow("never reported running") << false << true << 286.4f << qint64(12000) << false;
+        QTest::addColumn<bool>("offMeanwhile"); // the servo switched off while the question is open
+        QTest::newRow("Yes") << true << true << 286.4f << qint64(12000) << true << false;
+        QTest::newRow("Yes after a servo off") << true << true << 286.4f << qint64(12000) << true << true;
+        QTest::newRow("No") << true << false << 286.4f << qint64(12000) << true << false;
+        QTest::newRow("at the limit") << true << true << 12000.4f << qint64(12000) << true << false;
+        QTest::newRow("above the parameter") << true << true << 12000.6f << qint64(12000) << false << false;
+        QTest::newRow("beyond 16 bits") << true << true << 70000.0f << qint64(-1) << false << false;
+        QTest::newRow("negative") << true << true << -3.0f << qint64(12000) << false << false;
+        QTest::newRow("not a number") << true << true << float(qQNaN()) << qint64(12000) << false << false;
+        QTest::newRow("never reported running") << false << true << 286.4f << qint64(12000) << false << false;
     }
 
     void identificationRun()
@@ -251,6 +256,7 @@ private slots:
         QFETCH(float, ratio);
         QFETCH(qint64, max);
         QFETCH(bool, offered);
+        QFETCH(bool, offMeanwhile);
         Rig rig;
         rig.view.ratioRange = {max < 0 ? 1 : 0, max};
         rig.view.answers = {yes ? QMessageBox::Yes : QMessageBox::No};
@@ -269,14 +275,17 @@ private slots:
             rig.tick();
         }
         rig.view.sent.clear();
+        if (offMeanwhile)
+            rig.view.whileAsked = [&rig] { rig.user(M::ServoOff); };
         rig.reply(5, 0x02, 0, 0, ratio); // finished, twice: one question
         rig.reply(5, 0x02, 0, 0, ratio);
         QVERIFY(!rig.view.inertiaRunning);
         if (runs)
-            QVERIFY(!rig.view.timer && rig.view.enabled[ManualRunView::MeasureButton]);
+            QVERIFY(!rig.view.timer && rig.view.enabled[ManualRunView::MeasureButton] != offMeanwhile);
         QCOMPARE(rig.view.asked.size(), int(offered));
         QCOMPARE(rig.view.pauses, offered ? QList<bool>({true, false}) : QList<bool>());
-        QCOMPARE(rig.view.codes(), offered && yes ? QList<quint16>{0x0040} : QList<quint16>{});
+        QCOMPARE(rig.view.codes(), offMeanwhile ? QList<quint16>{0x0004}
+                                   : offered && yes ? QList<quint16>{0x0040} : QList<quint16>{});
         if (offered)
             QVERIFY(rig.view.asked[0].contains(QString::number(qRound(ratio))));
         const bool refused = runs && !offered;
