@@ -49,12 +49,8 @@ public:
         }
         const int n = qMin(frame.size(), chunk);
         writes.append(Write{clock.t, *passNumber, frame.left(n)});
-        pendingFrame += frame.left(n);
-        if (pendingFrame.size() >= 4 && pendingFrame.size() >= uint8_t(pendingFrame.at(3))) {
-            if (onFrame)
-                onFrame(pendingFrame);
-            pendingFrame.clear();
-        }
+        if (onFrame)
+            onFrame(frame.left(n));
         return n;
     }
 
@@ -83,7 +79,6 @@ public:
     int failWrites = 0;
     int *passNumber = nullptr;
     QList<Write> writes;
-    QByteArray pendingFrame;
     std::deque<Scheduled> input;
     std::function<void(const QByteArray &)> onFrame;
 };

@@ -35,7 +35,6 @@ public:
     }
     ~Drive()
     {
-        m_server.reset();
         if (m_hid)
             HidStandIn::reset();
     }
@@ -190,24 +189,31 @@ private slots:
         QCOMPARE(reports[0].bytes.mid(3, 61) + reports[1].bytes.mid(3, 58), buildRequest(commandTable[Cmd::FirmwarePacket]));
     }
 
-    void fullReportWaitsForItsContinuation()
+    // HID only: a full report waits for its continuation, the debug streams reach their signal,
+    // and three failed writes end the link.
+    void hidReportsAndFailedWrites()
     {
         if (!hid)
-            QSKIP("HID reports only");
+            QSKIP("HID only");
         connectLink();
-        // The drive does not know this command; the test answers for it.
-        commandTable[Cmd::WaveTriggerAck].rxLen = 70;
+        commandTable[Cmd::WaveTriggerAck].rxLen = 70; // the drive does not know it: the test answers
         put(Cmd::WaveTriggerAck);
-        // What comes before the request has gone out is no reply to it.
-        QTRY_COMPARE(drive->endpoint().stats().requests, 1u);
+        QTRY_COMPARE(drive->endpoint().stats().requests, 1u); // what comes before it is no reply
         const QByteArray reply = buildFrame(0x0F, 0x01, QByteArray(64, '\x42'));
-        QByteArray first = QByteArray::fromHex("013D") + reply.left(61);
-        QByteArray rest = QByteArray::fromHex("0109") + reply.mid(61);
-        HidStandIn::injectReport(drive->port(), first, 2);
-        HidStandIn::injectReport(drive->port(), rest, 6);
+        HidStandIn::injectReport(drive->port(), QByteArray::fromHex("013D") + reply.left(61), 2);
+        HidStandIn::injectReport(drive->port(), QByteArray::fromHex("0109") + reply.mid(61), 6);
         QTRY_COMPARE(seen.replies, QList<int>{Cmd::WaveTriggerAck});
         QCOMPARE(seen.traffic.size(), 2);
         QCOMPARE(seen.traffic[1], qMakePair(reply, 1));
+
+        HidStandIn::sendDebug(drive->port(), 4, QByteArray("ABC\0xyz", 7));
+        HidStandIn::sendDebug(drive->port(), 3, QByteArray("cpu"));
+        QTRY_COMPARE(seen.debug, (QList<QVariantList>{{1, QByteArray("ABC\0xyz", 7)}, {0, QByteArray("cpu")}}));
+
+        HidStandIn::failWrites(drive->port(), 3);
+        put(Cmd::VersionCheck1); // a record whose silence alone would not end the link
+        QTRY_VERIFY(!seen.infos.isEmpty());
+        QCOMPARE(seen.replies.size(), 1);
     }
 
     // Connecting again while linked, while the link ends, or once its thread ended (its end
@@ -297,30 +303,7 @@ private slots:
         }
         QCOMPARE(written, frame.size());
         QCOMPARE(out.count(frame), 1);
-        line.close();
         ::close(master);
-    }
-
-    void debugStreamsReachTheirSignal()
-    {
-        if (!hid)
-            QSKIP("debug streams travel on HID only");
-        connectLink();
-        HidStandIn::sendDebug(drive->port(), 4, QByteArray("ABC\0xyz", 7));
-        HidStandIn::sendDebug(drive->port(), 3, QByteArray("cpu"));
-        QTRY_COMPARE(seen.debug, (QList<QVariantList>{{1, QByteArray("ABC\0xyz", 7)}, {0, QByteArray("cpu")}}));
-    }
-
-    void failedHidWritesEndTheLink()
-    {
-        if (!hid)
-            QSKIP("HID writes only");
-        connectLink();
-        HidStandIn::failWrites(drive->port(), 3);
-        seen.infos.clear();
-        put(Cmd::IdleQuery);
-        QTRY_VERIFY(!seen.infos.isEmpty());
-        QVERIFY(seen.replies.isEmpty());
     }
 
     void portThatCannotBeOpenedIsReported()
