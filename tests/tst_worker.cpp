@@ -173,31 +173,23 @@ private slots:
         QTRY_COMPARE(seen.infos, QStringList{QStringLiteral("通信断开")});
     }
 
-    void longFrameLeavesAsTwoHidReports()
-    {
-        if (!hid)
-            QSKIP("HID reports only");
-        connectLink();
-        HidStandIn::takeWrittenReports(drive->port());
-        uint8_t payload[113];
-        for (int i = 0; i < 113; ++i)
-            payload[i] = uint8_t(i);
-        commandTable[Cmd::FirmwarePacket].txLen = 119;
-        put(Cmd::FirmwarePacket, payload);
-        QList<HidStandIn::WrittenReport> reports;
-        QTRY_VERIFY((reports += HidStandIn::takeWrittenReports(drive->port())).size() >= 2);
-        QCOMPARE(reports[0].bytes.mid(3, 61) + reports[1].bytes.mid(3, 58), buildRequest(commandTable[Cmd::FirmwarePacket]));
-    }
-
-    // HID only: a full report waits for its continuation, the debug streams reach their signal,
-    // and three failed writes end the link.
+    // HID only: a long frame leaves as two reports, a full report waits for its continuation,
+    // the debug streams reach their signal, and three failed writes end the link.
     void hidReportsAndFailedWrites()
     {
         if (!hid)
             QSKIP("HID only");
         connectLink();
+        HidStandIn::takeWrittenReports(drive->port());
+        uint8_t payload[113];
+        for (int i = 0; i < 113; ++i)
+            payload[i] = uint8_t(i);
+        commandTable[Cmd::WaveTriggerAck].txLen = 119;
         commandTable[Cmd::WaveTriggerAck].rxLen = 70; // the drive does not know it: the test answers
-        put(Cmd::WaveTriggerAck);
+        put(Cmd::WaveTriggerAck, payload);
+        QList<HidStandIn::WrittenReport> reports;
+        QTRY_VERIFY((reports += HidStandIn::takeWrittenReports(drive->port())).size() >= 2);
+        QCOMPARE(reports[0].bytes.mid(3, 61) + reports[1].bytes.mid(3, 58), buildRequest(commandTable[Cmd::WaveTriggerAck]));
         QTRY_COMPARE(drive->endpoint().stats().requests, 1u); // what comes before it is no reply
         const QByteArray reply = buildFrame(0x0F, 0x01, QByteArray(64, '\x42'));
         HidStandIn::injectReport(drive->port(), QByteArray::fromHex("013D") + reply.left(61), 2);
