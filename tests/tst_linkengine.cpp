@@ -217,8 +217,7 @@ private slots:
         rig.engine.presetCounters(999999, 999999, 0); // the counters wrap to zero
         uint8_t payload[2] = {0, 0};
         rig.queue(Cmd::IdleQuery, payload);
-        // The page reuses its buffer and may change the record at once: the queue keeps copies,
-        // and the payload handed on has the length of the reply that came.
+        // The page reuses its buffer and changes the record at once; the payload has the reply's length.
         payload[0] = 0xFF;
         commandTable[Cmd::IdleQuery].rxLen = 20;
         QVERIFY(rig.runUntil([&] { return !rig.events.replies.isEmpty(); }));
@@ -295,8 +294,7 @@ private slots:
         QVERIFY(rig.transport.writes[1].at >= rig.events.replyTimes[0]);
     }
 
-    // A long frame leaves as two reports in consecutive passes; more than 205 bytes coming in
-    // are handed on at once, however long their hold, while a long reply is awaited.
+    // A long frame leaves in two consecutive passes; over 205 bytes in are handed on at once, whatever their hold.
     void longFramesBothWays()
     {
         Rig rig(61);
@@ -320,8 +318,7 @@ private slots:
         QCOMPARE(rig.events.trafficTimes.last(), t0 + 4);
     }
 
-    // Blocks in the acknowledgement's read are kept, a bad sum is an error and a gap;
-    // keep-alives go out every 100 ms from the acknowledgement on, await no reply, and end with the stop.
+    // Blocks kept from the acknowledgement's read, a bad sum an error and a gap; keep-alives every 100 ms until the stop.
     void waveformMode()
     {
         Rig rig;
@@ -478,8 +475,7 @@ private slots:
         QVERIFY(rig.events.idles[2] - rig.events.idles[1] <= 1000 + LinkEngine::kRestMs + 1);
     }
 
-    // A flood on a stream nobody reads stays bounded, each message dropped an error; garbage on
-    // any stream, valid or not, never crashes or hangs, and completes no reply.
+    // A flood stays bounded, each dropped message an error; garbage on any stream never crashes and completes no reply.
     void floodAndGarbageFromTheDevice()
     {
         Rig rig(61);

@@ -169,8 +169,7 @@ private slots:
         QTRY_COMPARE(seen.infos, QStringList{QStringLiteral("通信断开")});
     }
 
-    // HID only: a long frame leaves as two reports, a full report waits for its continuation,
-    // the debug streams reach their signal, and three failed writes end the link.
+    // HID: a long frame in two reports, a full report awaits its continuation, debug streams, failed writes end the link.
     void hidReportsAndFailedWrites()
     {
         if (!hid)
@@ -204,8 +203,7 @@ private slots:
         QCOMPARE(seen.replies.size(), 1);
     }
 
-    // Connecting again while linked, while the link ends, or once its thread ended (its end
-    // still to be told to this thread): the request is neither lost nor a restart, and never blocks.
+    // Connecting again while linked, while the link ends, or once its thread ended: never lost, a restart, or blocking.
     void connectAgain_data()
     {
         QTest::addColumn<bool>("disconnect");
@@ -240,7 +238,6 @@ private slots:
         connectLink();
         put(Cmd::WaveStart);
         QTRY_COMPARE(seen.replies.size(), 1);
-        seen.infos.clear();
         drive->hangUp();
         QTRY_VERIFY(!seen.infos.isEmpty());
         QVERIFY(worker->wait(3000));
@@ -285,8 +282,7 @@ private slots:
         ::close(master);
     }
 
-    // The thread ends with no link when the port cannot be opened (told as an error, never as a
-    // disconnection), and when the request to end comes before the loop has even begun.
+    // No link: a port that cannot be opened is an error (no disconnection told); an end before the loop begins holds.
     void linkThatNeverRuns()
     {
         const QString missing = hid ? QStringLiteral("/dev/hidraw-missing") : QStringLiteral("/tmp/no-such-drive");
