@@ -67,7 +67,6 @@ private:
 
 } // namespace
 
-// What the worker reported, recorded in the test's thread.
 struct Seen {
     QList<uint16_t> states;
     QStringList infos, errors;
@@ -148,9 +147,7 @@ private slots:
             QCOMPARE(PortScan::enumerateHid().size(), 1);
             QCOMPARE(HidStandIn::callingThreads(), 1);
         }
-        worker->communicateDisConnect();
-        QVERIFY(worker->wait(3000));
-        worker.reset();
+        worker.reset(); // ends the link and waits for its thread
         relay.reset();
         drive.reset();
         qunsetenv("SERVO_EXTRA_PORTS");
@@ -288,8 +285,7 @@ private slots:
         const QString missing = hid ? QStringLiteral("/dev/hidraw-missing") : QStringLiteral("/tmp/no-such-drive");
         worker->transaction(missing, 115200, 8, 0, 1);
         QTRY_COMPARE(seen.errors.size(), 1);
-        QVERIFY2(seen.errors.first().startsWith(QStringLiteral("无法打开串口%1, 故障代码: ").arg(missing)),
-                 qPrintable(seen.errors.first()));
+        QVERIFY(seen.errors.first().startsWith(QStringLiteral("无法打开串口%1, 故障代码: ").arg(missing)));
         QTRY_COMPARE(seen.states, QList<uint16_t>{0});
         QVERIFY(worker->wait(3000));
         QVERIFY(seen.infos.isEmpty());
