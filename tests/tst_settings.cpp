@@ -9,7 +9,6 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSettings>
-#include <QSignalSpy>
 #include <QStatusBar>
 #include <QtTest>
 
@@ -28,11 +27,9 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("date");
         QTest::addColumn<int>("patchNumber");
-        QFile shipped(QStringLiteral(SERVO_DATA_DIR "/version.ini"));
-        QVERIFY(shipped.open(QIODevice::ReadOnly));
-        QTest::newRow("shipped") << shipped.readAll() << QByteArray() << "V1.1.9.23080501" << "2023/08/05" << 0;
         QTest::newRow("missing") << QByteArray() << QByteArray() << "V0.0.0.00000000" << "2000/00/00" << 0;
-        QTest::newRow("patch") << QByteArray() << QByteArray("[Version]\nPatch=3\n") << "V0.0.0.00000000" << "2000/00/00" << 3;
+        QTest::newRow("with a patch") << QByteArray("[Version]\nMajorVer=1\nMinorVer=1\nRevisionVer=9\nMinVer=1\nYear=23\nMouth=8\nDate=5\n")
+                                      << QByteArray("[Version]\nPatch=3\n") << "V1.1.9.23080501" << "2023/08/05" << 3;
         QTest::newRow("malformed") << QByteArray("[Version\nMajorVer=one\n\x01\x02garbage=\n") << QByteArray()
                                    << "V0.0.0.00000000" << "2000/00/00" << 0;
     }
@@ -102,15 +99,9 @@ private slots:
         QCOMPARE(announced.size(), saved ? 1 : 0);
         QCOMPARE(prompts->boxes.size(), saved ? 0 : 1);
         QCOMPARE(window()->statusBar()->currentMessage().isEmpty(), !saved);
-        if (!saved) {
-            QCOMPARE(dir->read(QStringLiteral("config.ini")), config);
-            return;
-        }
-        QSettings file(dir->path(QStringLiteral("config.ini")), QSettings::IniFormat);
-        file.setIniCodec("UTF-8");
-        QCOMPARE(file.value(QStringLiteral("Basic/Language")).toString(), QStringLiteral("en_US"));
-        QCOMPARE(file.value(QStringLiteral("Other/mainwindow_title")).toString(), QStringLiteral("My bench"));
-        QCOMPARE(file.value(QStringLiteral("Mine/note")).toString(), QStringLiteral("keep me"));
+        const QByteArray after = dir->read(QStringLiteral("config.ini"));
+        QCOMPARE(after == config, !saved);
+        QCOMPARE(after.contains("Language=en_US\n") && after.contains("\nnote=keep me"), saved);
     }
 
     // Any text QSettings wrote, '@' included, is read back and survives a language save.
@@ -140,11 +131,8 @@ private slots:
                 ++refused;
                 continue;
             }
-            QCOMPARE(SettingsFiles::readConfig(path).title, title);
             QVERIFY(SettingsFiles::saveLanguage(path, QStringLiteral("en_US")));
-            const SettingsFiles::Config after = SettingsFiles::readConfig(path);
-            QCOMPARE(after.title, title);
-            QCOMPARE(after.language, QStringLiteral("en_US"));
+            QCOMPARE(SettingsFiles::readConfig(path).title, title);
             QSettings settings(path, QSettings::IniFormat);
             settings.setIniCodec("UTF-8");
             QCOMPARE(settings.value(QStringLiteral("Mine/list")).toStringList(), list);
