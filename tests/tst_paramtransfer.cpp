@@ -104,7 +104,6 @@ private slots:
         QCOMPARE(r.payload, QByteArray::fromHex("0104000C"));
         QCOMPARE(refused.size(), 4);
         QVERIFY(refused.first().startsWith(QStringLiteral("P01_01")));
-        // Refused codes are no longer marked, so the transfer moves on.
         QCOMPARE(ParamTransfer::collect(defs, ParamState::ToWrite, 6), QStringList{QStringLiteral("P01_04")});
         QVERIFY(defs.findParam(QStringLiteral("P01_02"))->state & ParamState::WriteFailed);
         // 70000 does fit a 32-bit field.
