@@ -23,9 +23,8 @@
 #include <algorithm>
 #include <functional>
 
-// Records and answers every box and file request. A box not declared with
-// expect() fails the test when shown. Boxes get the expectation's answer, else
-// the queued answers, else their first button; file requests the queued names.
+// Records and answers every box and file request; a box not expect()ed fails the test.
+// Boxes get the expectation's answer, else the queued answers, else their first button.
 class PromptRecorder
 {
 public:
@@ -68,7 +67,6 @@ public:
     // The boxes shown so far stop counting; expectations stay.
     void clear() { boxes.clear(); }
 
-    // Whether a box with this text, or this title, has been shown.
     bool hasText(const QString &text) const { return any([&](const Prompt::Box &b) { return b.text == text; }); }
     bool hasTitle(const QString &title) const { return any([&](const Prompt::Box &b) { return b.title == title; }); }
 
@@ -101,8 +99,7 @@ private:
     QList<Expected> m_expected;
 };
 
-// A fresh working folder with the data files the program finds beside
-// itself; the previous folder comes back when it goes.
+// A fresh working folder with the program's data files; the previous one comes back after.
 class WorkDir
 {
 public:
@@ -185,7 +182,6 @@ inline QByteArray payload(quint16 product, quint16 model1, quint16 model2, quint
     return p;
 }
 
-// Hands the payload to the window as the reply would.
 inline void identify(MainWindow *window, const QByteArray &payload)
 {
     window->identifyDevice(reinterpret_cast<const uint8_t *>(payload.constData()), payload.size() + 6);
@@ -260,7 +256,6 @@ protected:
         prompts = std::make_unique<PromptRecorder>();
         resetCommandTable();
     }
-    // Ends the program, then the drive, then the case.
     void closeCase()
     {
         standalone.reset();
