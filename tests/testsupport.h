@@ -232,10 +232,7 @@ protected:
 
     MainWindow *window() const { return app ? app->mainWindow : standalone.get(); }
     template <typename T>
-    T *widget(const char *name) const
-    {
-        return window()->findChild<T *>(QString::fromLatin1(name));
-    }
+    T *widget(const char *name) const { return window()->findChild<T *>(QString::fromLatin1(name)); }
 
     // Picks the drive's port and clicks connect; true once the link is up.
     bool connectToDrive()

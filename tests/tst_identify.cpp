@@ -44,7 +44,6 @@ private:
         dir->write(QStringLiteral("ParameterFile/02-ServoInformation.xml"), tableFile(rows));
         return startWindow();
     }
-    int paramCount() const { return window()->definitions().parameterCount(); }
     QString &firstValue() const { return window()->definitions().paramGroups[0].first().currentValue; }
     void showGroup(int group) { window()->paramGrpClickSlot(widget<QTreeWidget>("treeWidget_ParamGroup")->topLevelItem(0)->child(group), 0); }
     bool shows(int group) const
@@ -298,9 +297,9 @@ private slots:
         QVERIFY(at("plain.xml") >= 0 && at("zh_CN_Parameter_B2.xml") >= 0); // the folder's name counts
         QVERIFY(at("zh_CN_Parameter.xml") < 0 && at("02-ServoInformation.xml") < 0 && at("notes_Parameter_.txt") < 0);
 
-        const int before = paramCount();
+        const int before = w->definitions().parameterCount();
         emit list->selectFiles(QStringLiteral("zh_CN_Parameter_B2.xml"));
-        QVERIFY(paramCount() != before);
+        QVERIFY(w->definitions().parameterCount() != before);
         QCOMPARE(w->definitionFileName(), QStringLiteral("Parameter.xml"));
         QCOMPARE(widget<QComboBox>("comboBox_FaultCodeTest")->count(), w->definitions().faultTable.size());
     }
