@@ -41,12 +41,8 @@ public:
                 return expected->answer;
             if (!answers.isEmpty())
                 return answers.takeFirst();
-            for (int bit = 0; bit < 32; ++bit) {
-                const auto button = QMessageBox::StandardButton(1u << bit);
-                if (box.buttons & button)
-                    return button;
-            }
-            return QMessageBox::Ok;
+            const uint buttons = uint(box.buttons); // the first button is the lowest bit set
+            return buttons ? QMessageBox::StandardButton(buttons & (~buttons + 1)) : QMessageBox::Ok;
         });
         Prompt::setFileHandler([this](const Prompt::FileRequest &request) {
             files.append(request);

@@ -134,7 +134,7 @@ private slots:
     }
 
     // Labels and the load-source dialog (made, filled, not shown unasked) follow each
-    // identification; table names are plain text; no values are lost.
+    // identification; table names are plain text; no values are lost; each choice acts once.
     void identificationReachesLabelsAndDialog_data()
     {
         QTest::addColumn<QString>("rows");
@@ -174,6 +174,26 @@ private slots:
         Ident::identify(w, Ident::payload(1, 2, 3, 4));
         QCOMPARE(w->paramLoadDialog(), dialog);
         QCOMPARE(dialog->deviceInfo(1), QStringLiteral("0.04"));
+        // Each choice acts once and forgets the dialog; Cancel does nothing else.
+        prompts->expect(QStringLiteral("通信未建立，请先连接设备！"));
+        auto choose = [&](const char *choice, const char *button) {
+            Ident::identify(w, Ident::payload(1, 2, 3, 4));
+            ParamLoadSelDialog *current = w->paramLoadDialog();
+            current->findChild<QRadioButton *>(QString::fromLatin1(choice))->setChecked(true);
+            QSignalSpy gone(current, &QObject::destroyed);
+            current->findChild<QPushButton *>(QString::fromLatin1(button))->click();
+            QVERIFY(!w->paramLoadDialog());
+            QVERIFY(gone.wait(1000));
+        };
+        choose("radioButton_noLoad", "pushButton_OK");
+        choose("radioButton_fromServo", "pushButton_Cancel");
+        QVERIFY(prompts->boxes.isEmpty() && prompts->files.isEmpty());
+        choose("radioButton_fromServo", "pushButton_OK"); // refused: no link
+        QCOMPARE(prompts->boxes.size(), 1);
+        choose("radioButton_fromFile", "pushButton_OK"); // the import's file request, cancelled
+        QCOMPARE(prompts->files.size(), 1);
+        QCOMPARE(prompts->files.last().caption, QStringLiteral("参数文件"));
+        QCOMPARE(prompts->boxes.size(), 1);
     }
 
     void knownModelSwitchesFileOnlyWhenItChanges()
@@ -235,31 +255,6 @@ private slots:
         for (const QString &text : said)
             QVERIFY2(prompts->boxes.first().text.contains(text), qPrintable(prompts->boxes.first().text));
         QTEST(w->definitionFileName(), "loaded");
-    }
-
-    // Each choice acts once and forgets the dialog; Cancel does nothing else.
-    void loadSourceChoices()
-    {
-        MainWindow *w = open(QString());
-        prompts->expect(QStringLiteral("通信未建立，请先连接设备！"));
-        auto choose = [&](const char *choice, const char *button) {
-            Ident::identify(w, Ident::payload(1, 2, 3, 4));
-            ParamLoadSelDialog *dialog = w->paramLoadDialog();
-            dialog->findChild<QRadioButton *>(QString::fromLatin1(choice))->setChecked(true);
-            QSignalSpy gone(dialog, &QObject::destroyed);
-            dialog->findChild<QPushButton *>(QString::fromLatin1(button))->click();
-            QVERIFY(!w->paramLoadDialog());
-            QVERIFY(gone.wait(1000));
-        };
-        choose("radioButton_noLoad", "pushButton_OK");
-        choose("radioButton_fromServo", "pushButton_Cancel");
-        QVERIFY(prompts->boxes.isEmpty() && prompts->files.isEmpty());
-        choose("radioButton_fromServo", "pushButton_OK"); // refused: no link
-        QCOMPARE(prompts->boxes.size(), 1);
-        choose("radioButton_fromFile", "pushButton_OK"); // the import's file request, cancelled
-        QCOMPARE(prompts->files.size(), 1);
-        QCOMPARE(prompts->files.last().caption, QStringLiteral("参数文件"));
-        QCOMPARE(prompts->boxes.size(), 1);
     }
 
     void versionStampsDecideTheWarnings()
