@@ -56,10 +56,7 @@ public:
     }
 
     // A box expected any number of times, whose title is `what` or text holds it.
-    void expect(const QString &what, QMessageBox::StandardButton answer = QMessageBox::NoButton)
-    {
-        m_expected.append({what, answer});
-    }
+    void expect(const QString &what, QMessageBox::StandardButton answer = QMessageBox::NoButton) { m_expected.append({what, answer}); }
     // The boxes shown so far stop counting; expectations stay.
     void clear() { boxes.clear(); }
 

@@ -34,15 +34,6 @@ ParamRecord &add(Definitions &defs, const ParamRecord &p)
     return *defs.paramGroups[size_t(Codes::parameterGroup(p.ParameterIndex))].insert(p.ParameterIndex, p);
 }
 
-QByteArray item(int group, int index, quint32 value, bool wide)
-{
-    QByteArray b;
-    b.append(char(group)).append(char(index));
-    if (wide)
-        b.append(char(value >> 24)).append(char(value >> 16));
-    return b.append(char(value >> 8)).append(char(value));
-}
-
 } // namespace
 
 class TestParamTransfer : public QObject
@@ -123,11 +114,11 @@ private slots:
         QTest::addColumn<QStringList>("retry");
         QTest::addColumn<QStringList>("values"); // of P01_03, P01_05, P01_07
         const QString p3 = QStringLiteral("P01_03"), p5 = QStringLiteral("P01_05"), p7 = QStringLiteral("P01_07");
-        QTest::newRow("last answered") << item(1, 7, 42, false) << false << QStringList{p3, p5} << QStringList{}
+        QTest::newRow("last answered") << QByteArray::fromHex("0107002A") << false << QStringList{p3, p5} << QStringList{}
                                        << QStringList{QString(), QString(), QStringLiteral("42")};
-        QTest::newRow("middle answered") << item(1, 5, 9, true) << true << QStringList{p3} << QStringList{p7}
+        QTest::newRow("middle answered") << QByteArray::fromHex("010500000009") << true << QStringList{p3} << QStringList{p7}
                                          << QStringList{QString(), QStringLiteral("9"), QString()};
-        QTest::newRow("absent marker") << item(1, 3, 5, false) + item(0, 0, 0, false) + item(0, 0, 0, false) << false
+        QTest::newRow("absent marker") << QByteArray::fromHex("010300050000000000000000") << false
                                        << QStringList{p5, p7} << QStringList{}
                                        << QStringList{QStringLiteral("5"), QString(), QString()};
         QTest::newRow("nothing answered") << QByteArray() << true << QStringList{p3, p5, p7} << QStringList{}
