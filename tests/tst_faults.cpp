@@ -187,7 +187,7 @@ private slots:
             QVERIFY(monitorShowsTheDrive(false));
         } else {
             pages->setCurrentRow(MainWindow::WavePage);
-            const bool hangUp = switches.first().startsWith(QLatin1String("hang-up"));
+            const bool hangUp = !switches.isEmpty() && switches.first().startsWith(QLatin1String("hang-up"));
             if (!hangUp)
                 applyFaults(switches);
             widget<QPushButton>("pushButton_waveformRec")->click();
