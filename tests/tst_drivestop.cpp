@@ -101,7 +101,11 @@ private slots:
         }
         QTRY_COMPARE(jogAtDrive(), running == QLatin1String("jog") ? 1 : 0);
         const int commandsBefore = commandsAtDrive().size();
-        QSignalSpy linkStates(app->linkWorker, &SerialThread::communicateState);
+        // Taken in this thread: the worker reports from its own.
+        QList<uint16_t> linkStates;
+        QObject states;
+        connect(app->linkWorker, &SerialThread::communicateState, &states,
+                [&linkStates](uint16_t state) { linkStates.append(state); }, Qt::QueuedConnection);
 
         if (trigger == QLatin1String("close")) {
             window()->close();
@@ -156,7 +160,7 @@ private slots:
         }
         QVERIFY(!window()->manualRun().servoOn());
         if (trigger == QLatin1String("connection dialog")) {
-            const auto ended = [&] { return linkStates.indexOf({QVariant::fromValue<uint16_t>(0)}); };
+            const auto ended = [&] { return linkStates.indexOf(0); };
             QTRY_VERIFY(ended() >= 0 && ended() + 1 < linkStates.size() && window()->linkState() == 1);
         } else if (trigger.startsWith(QLatin1String("disconnect"))) {
             QTRY_COMPARE(widget<QLabel>("communicateState")->text(), QStringLiteral("通信断开"));
