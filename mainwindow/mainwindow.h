@@ -8,6 +8,7 @@
 #include "mainwindow/manualrun.h"
 #include "mainwindow/monitorquery.h"
 #include "mainwindow/paramdiff.h"
+#include "mainwindow/paramtransfer.h"
 #include "mainwindow/wavecapture.h"
 #include "mainwindow/portscan.h"
 
@@ -313,6 +314,7 @@ private:
     // to send, or not sent (refused, reported, and the transfer ended).
     enum BatchResult { BatchSent, BatchNone, BatchFailed };
     void startReadAll(bool compare);
+    void sendBatch(int cmd, const ParamTransfer::Request &request);
     BatchResult sendReadAllBatch();
     BatchResult sendReadSelectedBatch();
     BatchResult sendDownloadBatch();

@@ -124,17 +124,11 @@ void MainWindow::paramDiffWrite(const QStringList &codes)
         p->state |= ParamState::ToWrite;
     }
     m_diffWritten = values;
-    switch (sendDownloadBatch()) {
-    case BatchSent:
-        paramTransferBusy = true;
-        break;
-    case BatchNone:
+    const BatchResult result = sendDownloadBatch();
+    if (result == BatchNone)
         finishDownload();
-        break;
-    case BatchFailed:
+    else if (result == BatchFailed)
         m_diffWritten.clear();
-        break;
-    }
 }
 
 void MainWindow::paramDiffReadBack()
@@ -146,17 +140,12 @@ void MainWindow::paramDiffReadBack()
             p->state |= ParamState::ToRead;
     }
     m_diffReadingBack = true;
-    switch (sendReadSelectedBatch()) {
-    case BatchSent:
-        paramTransferBusy = true;
-        break;
-    case BatchNone:
+    const BatchResult result = sendReadSelectedBatch();
+    if (result == BatchNone) {
         resetParamTransfer();
         finishParamDiffWrite();
-        break;
-    case BatchFailed:
+    } else if (result == BatchFailed) {
         m_diffWritten.clear();
-        break;
     }
 }
 

@@ -403,8 +403,7 @@ void MainWindow::readBackAfterReconnect()
             p->state |= ParamState::ToRead;
     }
     m_readBackCodes.clear();
-    if (sendReadSelectedBatch() == BatchSent)
-        paramTransferBusy = true;
+    sendReadSelectedBatch();
 }
 
 void MainWindow::on_pushButton_ReadAllParam_clicked()
@@ -428,8 +427,15 @@ void MainWindow::startReadAll(bool compare)
     resetParamTransfer();
     compareAfterRead = compare;
     ParamTransfer::mark(defs, ParamTransfer::MarkAllToRead, currentGroup);
-    if (sendReadAllBatch() == BatchSent)
-        paramTransferBusy = true;
+    sendReadAllBatch();
+}
+
+// A batch on its way: the transfer stays busy until its last reply.
+void MainWindow::sendBatch(int cmd, const ParamTransfer::Request &request)
+{
+    m_transferCmd = cmd;
+    sendCommand(cmd, request.payload, request.rxLen);
+    paramTransferBusy = true;
 }
 
 MainWindow::BatchResult MainWindow::sendReadAllBatch()
@@ -449,8 +455,7 @@ MainWindow::BatchResult MainWindow::sendReadAllBatch()
     qCDebug(lcWindow) << "cmd:" << request.payload.left(5).toHex(' ');
     if (wide)
         qCDebug(lcWindow) << "接收的数据个数" << pendingCodes.size() << "接收的数据长度" << request.rxLen;
-    m_transferCmd = Cmd::ReadParamRange;
-    sendCommand(Cmd::ReadParamRange, request.payload, request.rxLen);
+    sendBatch(Cmd::ReadParamRange, request);
     return BatchSent;
 }
 
@@ -461,16 +466,8 @@ void MainWindow::on_pushButton_ReadSelectParam_clicked()
         return;
     resetParamTransfer();
     ParamTransfer::mark(defs, ParamTransfer::MarkCheckedToRead, currentGroup);
-    switch (sendReadSelectedBatch()) {
-    case BatchSent:
-        paramTransferBusy = true;
-        break;
-    case BatchNone:
+    if (sendReadSelectedBatch() == BatchNone)
         Prompt::warning(this, tr("未选中要读取的参数"), tr("请先勾选要读取的参数！"));
-        break;
-    case BatchFailed:
-        break;
-    }
 }
 
 MainWindow::BatchResult MainWindow::sendReadSelectedBatch()
@@ -486,8 +483,7 @@ MainWindow::BatchResult MainWindow::sendReadSelectedBatch()
         return BatchFailed;
     }
     qCDebug(lcWindow) << "cmd:" << request.payload.left(4).toHex(' ');
-    m_transferCmd = Cmd::ReadParamList;
-    sendCommand(Cmd::ReadParamList, request.payload, request.rxLen);
+    sendBatch(Cmd::ReadParamList, request);
     return BatchSent;
 }
 
@@ -543,16 +539,8 @@ void MainWindow::on_pushButton_DownLoadParam_clicked()
         Prompt::warning(this, tr("未选中要下载的参数"), tr("请先勾选要下载的参数！"));
         return;
     }
-    switch (sendDownloadBatch()) {
-    case BatchSent:
-        paramTransferBusy = true;
-        break;
-    case BatchNone:
+    if (sendDownloadBatch() == BatchNone)
         finishDownload();
-        break;
-    case BatchFailed:
-        break;
-    }
 }
 
 MainWindow::BatchResult MainWindow::sendDownloadBatch()
@@ -576,8 +564,7 @@ MainWindow::BatchResult MainWindow::sendDownloadBatch()
         if (request.ok) {
             qCDebug(lcWindow) << "cnt =" << request.sent.size();
             pendingCodes = request.sent;
-            m_transferCmd = Cmd::WriteParams;
-            sendCommand(Cmd::WriteParams, request.payload, request.rxLen);
+            sendBatch(Cmd::WriteParams, request);
             return BatchSent;
         }
         if (refused.isEmpty()) {
