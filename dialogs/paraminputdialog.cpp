@@ -23,6 +23,8 @@ ParamInputDialog::ParamInputDialog(QWidget *parent)
         new QRegExpValidator(QRegExp(QStringLiteral("-?[0]?[1-9][0-9]+$")), ui->lineEdit_Input));
     connect(ui->lineEdit_Input, &QLineEdit::textEdited, this, &ParamInputDialog::lineEditInputValid);
     connect(ui->pushButton_OK, &QPushButton::clicked, this, &ParamInputDialog::InputOKCheck);
+    // Cancel, like Esc or the title bar's close, leaves the value as it was.
+    connect(ui->pushButton_Cancel, &QPushButton::clicked, this, &QDialog::reject);
     // Name, range and default come from the definition file: plain text.
     for (QLabel *label : {ui->label_Name, ui->label_Range, ui->label_Default})
         label->setTextFormat(Qt::PlainText);

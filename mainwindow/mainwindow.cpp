@@ -83,6 +83,7 @@ MainWindow::MainWindow(QWidget *parent)
     connect(ui->actionHelp, &QAction::triggered, this, &MainWindow::openChmFile);
     connect(ui->pushButton_Language, &QPushButton::clicked, this, &MainWindow::showLangSelDlgReg);
     setupStampRequests();
+    setupShortcuts();
 
     // 7. The 100 ms timer: port scan and the busy-flag watchdog.
     m_scanTimer = new QTimer(this);

@@ -56,7 +56,8 @@ class MainWindow;
 // (parameter files and the model comparison), mainwindow_monitor.cpp
 // (monitor variables), mainwindow_run.cpp (manual run and tuning),
 // mainwindow_faults.cpp (fault display), mainwindow_wave.cpp (waveform
-// capture and plot), mainwindow_wavefiles.cpp (waveform files).
+// capture and plot), mainwindow_wavefiles.cpp (waveform files),
+// mainwindow_keys.cpp (keyboard shortcuts).
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -408,6 +409,9 @@ private:
     void setupFaultPage();
     void fillFaultTestList();
     void showFaultTexts(const QString &code, const FaultRecord *fault, bool runPage);
+
+    // --- Keyboard (mainwindow_keys.cpp) ------------------------------------
+    void setupShortcuts();
 
     // --- Frame and settings (mainwindow.cpp) -----------------------------
     void readConfigIni();

@@ -265,7 +265,18 @@ void MainWindow::SaveParamBack(QString value)
     p->changeText = QStringLiteral("%1 → %2").arg(old, value);
     p->currentValue = value;
     p->state |= ParamState::Changed | ParamState::Checked;
+    QTableWidget *table = ui->tableWidget_Param;
+    const int column = table->currentColumn() >= 0 ? table->currentColumn() : int(ColCheck);
     refreshParamTable(currentGroup);
+    // The edited row stays current and keeps the keyboard, for the next key.
+    for (int row = 0; row < table->rowCount(); ++row) {
+        if (table->item(row, ColKey)->text() == m_editingCode) {
+            table->setCurrentCell(row, column);
+            table->scrollToItem(table->item(row, column));
+            break;
+        }
+    }
+    table->setFocus();
 }
 
 void MainWindow::paramTableMenuAck(QPoint at)

@@ -9,7 +9,7 @@
 #include "sim/hidstandin/hidstandin.h"
 #include "testsupport.h"
 
-#include <QAction>
+#include <QtWidgets>
 #include <QtTest>
 
 class TestMainWindow : public QObject, private DriveFixture
@@ -249,6 +249,39 @@ private slots:
         QVERIFY(std::any_of(prompts->boxes.cbegin(), prompts->boxes.cend(), [](const Prompt::Box &b) {
             return b.title == QStringLiteral("恢复出厂设置") && b.defaultButton == QMessageBox::No;
         }));
+    }
+    // A key clicks its button while the page shows it, the button's slot still refusing what it
+    // must; F5 only starts a capture, Shift+F5 only stops one.
+    void keysReachTheirActions_data()
+    {
+        QTest::addColumn<QString>("seen"); // the page shown, commands sent, boxes, file requests, the input dialog
+        for (const auto &row : {std::make_pair("Ctrl+5", "4"), {"Ctrl+R", "0 1"}, {"Ctrl+2, Ctrl+R", "1"},
+                                {"Ctrl+D", "0 未选中要下载的参数"}, {"Ctrl+O", "0 14 参数文件"}, {"Ctrl+4, Ctrl+O", "3 导入波形"},
+                                {"Ctrl+4, Ctrl+S", "3 无法保存"}, {"Ctrl+4, F5, F5", "3 7"}, {"Ctrl+4, F5, Shift+F5", "3 7 8"},
+                                {"Ctrl+4, Shift+F5", "3"}, {"Down, Return", "0 edit"}})
+            QTest::newRow(row.first) << QString::fromUtf8(row.second);
+    }
+
+    void keysReachTheirActions()
+    {
+        MainWindow *w = startWindow();
+        w->show();
+        QApplication::setActiveWindow(w);
+        w->comStateShow(1); // nobody answers
+        widget<QTableWidget>("tableWidget_Param")->setFocus();
+        prompts->expect(QString()); // every box shows in `seen`
+        QSignalSpy put(w, &MainWindow::put);
+        QTest::keySequence(w, QKeySequence(QString::fromLatin1(QTest::currentDataTag())));
+        QStringList seen{QString::number(widget<QStackedWidget>("stackedWidget")->currentIndex())};
+        for (const QList<QVariant> &args : qAsConst(put))
+            seen << args.first().toString();
+        for (const Prompt::Box &box : qAsConst(prompts->boxes))
+            seen << box.title;
+        for (const Prompt::FileRequest &file : qAsConst(prompts->files))
+            seen << file.caption;
+        if (widget<QWidget>("ParamInputDialog")->isVisible())
+            seen << QStringLiteral("edit");
+        QTEST(seen.join(QLatin1Char(' ')), "seen");
     }
 };
 

@@ -80,7 +80,8 @@ private slots:
         dialog()->setInput(QStringLiteral("-50"));
         dialog()->InputOKCheck();
         QCOMPARE(param("P01_01")->currentValue, QStringLiteral("-50"));
-        const int row = 1; // P01_01
+        const int row = 1; // P01_01, current again and with the keyboard
+        QVERIFY(table()->currentRow() == row && w->focusWidget() == table());
         QCOMPARE(table()->item(row, 9)->text(), QStringLiteral(" → -50"));
         QCOMPARE(table()->item(row, 0)->checkState(), Qt::Checked);
         for (int c = 0; c < 10; ++c)
@@ -88,6 +89,10 @@ private slots:
         QVERIFY(downloadFlagged());
         showGroup(0);
         QVERIFY(!downloadFlagged());
+        w->paramTable_SetValue(table()->model()->index(0, 3)); // Cancel leaves the value
+        dialog()->setInput(QStringLiteral("5"));
+        dialog()->findChild<QPushButton *>(QStringLiteral("pushButton_Cancel"))->click();
+        QVERIFY(!dialog()->isVisible() && param("P00_01")->currentValue.isEmpty());
     }
 
     void refusal_data()

@@ -713,40 +713,16 @@
         <translation>Remedy:</translation>
     </message>
     <message>
-        <source>通信</source>
-        <translation>Communication</translation>
-    </message>
-    <message>
-        <source>窗口</source>
-        <translation>Window</translation>
-    </message>
-    <message>
         <source>帮助</source>
         <translation>Help</translation>
-    </message>
-    <message>
-        <source>连接设置...</source>
-        <translation>Connection Settings...</translation>
     </message>
     <message>
         <source>断开连接</source>
         <translation>Disconnect</translation>
     </message>
     <message>
-        <source>串口数据</source>
-        <translation>Serial Data</translation>
-    </message>
-    <message>
-        <source>错误窗口</source>
-        <translation>Error Window</translation>
-    </message>
-    <message>
         <source>F1</source>
         <translation>F1</translation>
-    </message>
-    <message>
-        <source>关于...</source>
-        <translation>About...</translation>
     </message>
     <message>
         <source>None</source>
@@ -1189,10 +1165,6 @@ Please check whether the factory settings have been restored!</translation>
         <translation>Cannot open the help file: %1</translation>
     </message>
     <message>
-        <source>退出</source>
-        <translation>Quit</translation>
-    </message>
-    <message>
         <source>驱动器没有确认伺服关闭，可能仍在通电运行！
 请在驱动器上确认。</source>
         <translation>The drive did not confirm the servo off; it may still be energised!
@@ -1367,6 +1339,50 @@ Check it at the drive.</translation>
     <message>
         <source>文件无法写入：%1</source>
         <translation>Cannot write file: %1</translation>
+    </message>
+    <message>
+        <source>通信(&amp;C)</source>
+        <translation>&amp;Communication</translation>
+    </message>
+    <message>
+        <source>窗口(&amp;W)</source>
+        <translation>&amp;Window</translation>
+    </message>
+    <message>
+        <source>帮助(&amp;H)</source>
+        <translation>&amp;Help</translation>
+    </message>
+    <message>
+        <source>连接设置(&amp;S)...</source>
+        <translation>Connection &amp;Settings...</translation>
+    </message>
+    <message>
+        <source>断开连接(&amp;D)</source>
+        <translation>&amp;Disconnect</translation>
+    </message>
+    <message>
+        <source>退出(&amp;Q)</source>
+        <translation>&amp;Quit</translation>
+    </message>
+    <message>
+        <source>串口数据(&amp;T)</source>
+        <translation>Serial Da&amp;ta</translation>
+    </message>
+    <message>
+        <source>检查EEPROM版本(&amp;E)</source>
+        <translation>Check &amp;EEPROM Version</translation>
+    </message>
+    <message>
+        <source>恢复出厂设置(&amp;R)</source>
+        <translation>&amp;Restore Factory Settings</translation>
+    </message>
+    <message>
+        <source>错误窗口(&amp;E)</source>
+        <translation>&amp;Error Window</translation>
+    </message>
+    <message>
+        <source>关于(&amp;A)...</source>
+        <translation>&amp;About...</translation>
     </message>
 </context>
 <context>
@@ -1575,6 +1591,10 @@ Check it at the drive, or reconnect and switch the servo off.</translation>
     <message>
         <source>设置异常</source>
         <translation>Invalid Setting</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
     </message>
 </context>
 <context>
