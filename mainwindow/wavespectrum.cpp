@@ -170,8 +170,8 @@ WaveSpectrum::Result WaveSpectrum::compute(const QVector<double> &samples, doubl
     for (int k : qAsConst(maxima)) {
         if (kept.size() >= maxPeaks)
             break;
-        // Rounding noise far below the strongest peak is no peak of its own.
-        if (!kept.isEmpty() && amplitude.at(k) < amplitude.at(kept.first()) * 1e-5)
+        // Rounding noise and spurs 60 dB below the strongest peak are not listed.
+        if (!kept.isEmpty() && amplitude.at(k) < amplitude.at(kept.first()) * 1e-3)
             break;
         if (std::any_of(kept.cbegin(), kept.cend(), [&](int p) { return std::abs(p - k) <= lobeBins(window); }))
             continue;

@@ -42,8 +42,8 @@ public:
     WaveSpectrum &operator=(const WaveSpectrum &) = delete;
 
     // The spectrum of evenly spaced samples taken `sampleRate` times a
-    // second, listing at most `maxPeaks` peaks. Fewer than four samples give
-    // an empty result.
+    // second, listing at most `maxPeaks` peaks, none more than 60 dB below
+    // the strongest. Fewer than four samples give an empty result.
     Result compute(const QVector<double> &samples, double sampleRate, Window window, int maxPeaks = 5);
 
     // The values of the captured points from time `from` to `to` (both
