@@ -102,7 +102,7 @@ void DriveDynamics::advance(qint64 nowUs)
 
 void DriveDynamics::advanceResonance(double dt, bool powered)
 {
-    constexpr double kDamping = 0.02;
+    constexpr double kDamping = 0.01;
     const double w0 = 2 * M_PI * m_resonanceHz;
     if (w0 <= 0) {
         m_ringing = m_ringingRate = 0;
@@ -120,7 +120,7 @@ void DriveDynamics::advanceResonance(double dt, bool powered)
     m_ringing = decay * (x * c + (v + sigma * x) / wd * s);
     m_ringingRate = decay * (v * c - (w0 * w0 * x + sigma * v) / wd * s);
     // The closed speed loop kicks the mode with its noise, the harder the
-    // higher the gains: nothing below the threshold level, about 5 rpm RMS
+    // higher the gains: nothing below the threshold level, about 7 rpm RMS
     // eight levels above it.
     const int above = m_rigidity - kResonanceFromLevel + 1;
     if (!powered || above <= 0)
