@@ -27,11 +27,13 @@
 #include <memory>
 
 class FastCurve;
+class SpectrumDialog;
 class ModelXmlList;
 class ParamLoadSelDialog;
 class ParamDiffDialog;
 class ManualRunPage;
 class QComboBox;
+class QPushButton;
 class QDial;
 class QSpinBox;
 class QToolButton;
@@ -224,6 +226,8 @@ public slots:
     void exportDocument();
     void on_waveDataImport_clicked();
     void importWaveData(QString sFilePath);
+    // The spectrum window of the shown channels.
+    void showSpectrum();
 
     // Faults.
     void on_comboBox_FaultCodeTest_currentIndexChanged(QString code);
@@ -267,6 +271,9 @@ public:
     ManualRunMachine &manualRun() { return *m_manualRun; }
     const WaveCapture &waveCapture() const { return m_wave; }
     bool isRecording() const { return waveRecording; }
+    // The time between the waveform cursors A and B, in seconds; false when
+    // they are not both set.
+    bool waveCursorSpan(double *from, double *to) const;
     // Where quick saves go: "vemar" under the user's documents folder.
     static QString quickSaveFolder();
 
@@ -391,6 +398,9 @@ private:
     // Refuses an import with a box while a capture runs.
     bool waveImportRefused();
     bool waveDropAllowed(const QEvent *event) const;
+    // The spectrum button (mainwindow_spectrum.cpp).
+    void setupSpectrumButton();
+    void retranslateSpectrumButton();
 
     // --- Identification (mainwindow_identify.cpp) ------------------------
     void startDefinitionTest();
@@ -518,6 +528,8 @@ private:
     int m_previousHorizontal = 0;
     int m_previousVertical = 0;
     QString m_waveIdleStyle;
+    QPushButton *m_spectrumButton = nullptr;
+    SpectrumDialog *m_spectrumDialog = nullptr;
 
     // Identification and language.
     ServoInfoTable servoInfoTable;

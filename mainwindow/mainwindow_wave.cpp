@@ -127,6 +127,7 @@ void MainWindow::setupWavePage()
     connect(ui->dial_horizontal, &QDial::valueChanged, this, &MainWindow::showDialValue);
     connect(ui->dial_vertical, &QDial::valueChanged, this, &MainWindow::showDialValue);
     ui->pushButton_waveformRec->setStyleSheet(QString::fromLatin1(kIdleStyle));
+    setupSpectrumButton();
     fillChannelLists();
 }
 
@@ -165,6 +166,7 @@ void MainWindow::retranslateWavePage()
 {
     ui->pushButton_waveformRec->setText(waveRecording ? tr("停止采样") : tr("开始采样"));
     ui->qwtPlot->setAxisTitle(QwtPlot::xBottom, tr("单位:秒"));
+    retranslateSpectrumButton();
     // The form's own texts have just put every switch back to "ON".
     for (int c = 0; c < WaveCapture::kChannels; ++c)
         channelButton(c)->setText(m_shown[size_t(c)] ? QStringLiteral("ON") : QStringLiteral("OFF"));

@@ -78,6 +78,7 @@ void DriveDynamics::advance(qint64 nowUs)
     m_driveTemp += ((m_servoOn ? 38.0 : 32.0) + load * 0.1 - m_driveTemp) * dt / 60.0;
     m_motorTemp += ((m_servoOn ? 34.0 : 28.0) + load * 0.15 - m_motorTemp) * dt / 90.0;
     m_busVoltage = 311.0 - load * 0.05 + noise;
+    advanceResonance(dt, powered);
 
     if (identifying() && nowUs - m_identifyStartUs >= kIdentifyUs) {
         m_identifyDone = true;
@@ -97,6 +98,39 @@ void DriveDynamics::advance(qint64 nowUs)
                          quint16(qMax(0, 40 - l * 2)), quint16(qMax(5, 120 - l * 6)),
                          quint16(l > kFirstLevel + 5 ? (l - kFirstLevel - 5) * 15 : 2), quint16(l)}};
     }
+}
+
+void DriveDynamics::advanceResonance(double dt, bool powered)
+{
+    constexpr double kDamping = 0.01;
+    const double w0 = 2 * M_PI * m_resonanceHz;
+    if (w0 <= 0) {
+        m_ringing = m_ringingRate = 0;
+        return;
+    }
+    // The free ring-down over dt, solved exactly, so that any step (a sample
+    // period at 1 or 10 kHz, or a second between monitor reads) stays stable.
+    const double sigma = kDamping * w0;
+    const double wd = w0 * std::sqrt(1 - kDamping * kDamping);
+    const double decay = std::exp(-sigma * dt);
+    const double c = std::cos(wd * dt);
+    const double s = std::sin(wd * dt);
+    const double x = m_ringing;
+    const double v = m_ringingRate;
+    m_ringing = decay * (x * c + (v + sigma * x) / wd * s);
+    m_ringingRate = decay * (v * c - (w0 * w0 * x + sigma * v) / wd * s);
+    // The closed speed loop kicks the mode with its noise, the harder the
+    // higher the gains: nothing below the threshold level, about 7 rpm RMS
+    // eight levels above it.
+    const int above = m_rigidity - kResonanceFromLevel + 1;
+    if (!powered || above <= 0)
+        return;
+    m_ringNoise ^= m_ringNoise << 13;
+    m_ringNoise ^= m_ringNoise >> 17;
+    m_ringNoise ^= m_ringNoise << 5;
+    const double kick = double(m_ringNoise) / 4294967295.0 * 2 - 1;
+    // Scaled with sqrt(dt): the same ringing at every sample rate.
+    m_ringingRate += kick * above / 9.0 * 2.5e5 * std::sqrt(dt);
 }
 
 bool DriveDynamics::command(quint16 code, quint16 v1, quint16 v2, quint16 v3, qint64 nowUs)
@@ -260,7 +294,7 @@ qint32 DriveDynamics::value(Quantity q) const
     const double turn = std::fmod(std::abs(m_position), double(kPulsesPerRev)) / kPulsesPerRev;
     switch (q) {
     case Quantity::Zero: return 0;
-    case Quantity::SpeedFeedback: return qint32(std::lround(m_speed));
+    case Quantity::SpeedFeedback: return qint32(std::lround(m_speed + m_ringing));
     case Quantity::SpeedCommand: return qint32(std::lround(m_commandSpeed));
     case Quantity::TorqueCommand: return qint32(std::lround(m_torqueCommand * 10));
     case Quantity::TorqueFeedback: return qint32(std::lround(m_torque * 10));

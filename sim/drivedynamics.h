@@ -61,6 +61,16 @@ public:
     // switched the servo on, so that there is something to watch.
     void setDemo(bool on) { m_demo = on; }
 
+    // The stiffness (rigidity) level the drive's gains follow. Set high, the
+    // speed loop excites a lightly damped mechanical mode at
+    // `resonanceHz` (0: none), which rings in the speed feedback while the
+    // motor is powered.
+    static constexpr int kResonanceFromLevel = 16;
+    void setRigidity(int level) { m_rigidity = level; }
+    int rigidity() const { return m_rigidity; }
+    void setResonance(double hz) { m_resonanceHz = hz; }
+    double resonanceHz() const { return m_resonanceHz; }
+
     Settings &settings() { return m_settings; }
     bool servoOn() const { return m_servoOn; }
     void setReady(bool ready) { m_ready = ready; }
@@ -81,6 +91,7 @@ public:
 private:
     void startIdentification(qint64 nowUs);
     void startMeasurement(qint64 nowUs);
+    void advanceResonance(double dt, bool powered);
 
     Settings m_settings;
     bool m_ready = true;
@@ -102,6 +113,13 @@ private:
     double m_motorTemp = 28.0;
     double m_loadRate = 0;    // %
     quint32 m_noise = 12345;
+
+    // The mechanical mode: deflection (as speed, rpm) and its rate.
+    int m_rigidity = 12;
+    double m_resonanceHz = 350.0;
+    double m_ringing = 0;
+    double m_ringingRate = 0;
+    quint32 m_ringNoise = 0x2545F491u;
 
     // Tuning runs.
     qint64 m_identifyStartUs = -1;

@@ -208,6 +208,7 @@ QByteArray DriveModel::handle(const QByteArray &request, qint64 nowUs)
     const uint8_t cmd = uint8_t(request.at(1));
     const uint8_t sub = uint8_t(request.at(2));
     const QByteArray payload = payloadOf(request);
+    syncRigidity();
 
     if (cmd == 0x0E && sub == 0x01) // idle keep-alive: echo the two bytes
         return buildFrame(cmd, sub, payload.left(2).leftJustified(2, '\0'));
@@ -276,6 +277,7 @@ QByteArray DriveModel::takeBlock()
         ++m_blockNumber;
         return m_wave.nextBlockSamples();
     }
+    syncRigidity();
     // What the motor does at each sample's time.
     const qint64 start = nextBlockDueUs();
     const double periodUs = 1e6 / double(m_wave.settings().rate > 0 ? m_wave.settings().rate : 1000);
@@ -291,6 +293,11 @@ QByteArray DriveModel::takeBlock()
         }
     }
     return samples;
+}
+
+void DriveModel::syncRigidity()
+{
+    m_dynamics.setRigidity(int(m_params.valueByName(QStringLiteral("刚性等级"), m_dynamics.rigidity())));
 }
 
 int DriveModel::skipStaleBlocks(qint64 nowUs, qint64 keepUs)

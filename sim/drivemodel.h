@@ -104,6 +104,8 @@ private:
     // settings first, unless the drive refuses.
     QByteArray versionStamps(uint8_t sub);
     void fillIdentityMonitors();
+    // The motor's gains follow the stiffness level parameter.
+    void syncRigidity();
 
     DriveIdentity m_identity;
     ParamStore m_params;

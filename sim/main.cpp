@@ -58,23 +58,14 @@ bool parseWave(const QCommandLineParser &parser, WaveGenerator::Settings *wave, 
             return false;
         }
     }
-    if (parser.isSet(QStringLiteral("wave"))) {
-        const QStringList names = parser.value(QStringLiteral("wave")).split(QLatin1Char(','));
-        if (names.size() != WaveGenerator::kChannels) {
-            *error = QStringLiteral("--wave takes four patterns, comma-separated");
-            return false;
-        }
-        for (int c = 0; c < WaveGenerator::kChannels; ++c) {
-            if (!WaveGenerator::parsePattern(names.at(c), &wave->patterns[size_t(c)])) {
-                *error = QStringLiteral("unknown pattern: %1").arg(names.at(c));
-                return false;
-            }
-        }
-    }
+    // The defaults for every channel first: a channel of --wave may set its own.
     if (parser.isSet(QStringLiteral("amplitude")))
-        wave->amplitude = parser.value(QStringLiteral("amplitude")).toDouble();
+        wave->setAmplitude(parser.value(QStringLiteral("amplitude")).toDouble());
     if (parser.isSet(QStringLiteral("frequency")))
-        wave->frequencyHz = parser.value(QStringLiteral("frequency")).toDouble();
+        wave->setFrequency(parser.value(QStringLiteral("frequency")).toDouble());
+    if (parser.isSet(QStringLiteral("wave"))
+        && !WaveGenerator::parseChannels(parser.value(QStringLiteral("wave")), wave, error))
+        return false;
     return true;
 }
 
@@ -129,7 +120,7 @@ int main(int argc, char *argv[])
         "output; open that path (or --link) as a serial port.\n\n"
         "While it runs, type a switch and its value to change it (\"drop-every 5\", \"split 7:3\"), "
         "\"hang-up [MS]\" to hang up (and come back after MS), \"servo on\" or \"servo off\", \"mode N\", "
-        "\"fault CODE\", \"ready on\" or \"ready off\", \"stamps equal|different|zero\", \"stats\" or \"quit\"."));
+        "\"fault CODE\", \"ready on\" or \"ready off\", \"rigidity N\", \"stamps equal|different|zero\", \"stats\" or \"quit\"."));
     parser.addHelpOption();
     const QList<QCommandLineOption> options = {
         {QStringLiteral("link"), QStringLiteral("Also create a symbolic link PATH to the slave."), QStringLiteral("PATH")},
@@ -145,10 +136,19 @@ int main(int argc, char *argv[])
          QStringLiteral("N")},
         {QStringLiteral("wave"),
          QStringLiteral("Stream these test patterns instead of the quantities the channels select: four of "
-                        "sine, triangle, square, noise and ramp (a count of sample sets)."),
+                        "sine, triangle, square, noise and ramp (a count of sample sets), each optionally with "
+                        "its own frequency and amplitude, as sine:50:2000,square:5:1000,noise,ramp."),
          QStringLiteral("A,B,C,D")},
-        {QStringLiteral("amplitude"), QStringLiteral("Waveform amplitude (default 1000)."), QStringLiteral("N")},
-        {QStringLiteral("frequency"), QStringLiteral("Waveform frequency in Hz (default 5)."), QStringLiteral("HZ")},
+        {QStringLiteral("amplitude"), QStringLiteral("Waveform amplitude of every channel (default 1000)."),
+         QStringLiteral("N")},
+        {QStringLiteral("frequency"), QStringLiteral("Waveform frequency of every channel in Hz (default 5)."),
+         QStringLiteral("HZ")},
+        {QStringLiteral("rigidity"),
+         QStringLiteral("Stiffness (rigidity) level the drive starts with, 0 to 31. From level 16 up, a mechanical "
+                        "resonance rings in the speed feedback while the motor is powered."),
+         QStringLiteral("N")},
+        {QStringLiteral("resonance"),
+         QStringLiteral("Frequency of that resonance in Hz (default 350; 0: none)."), QStringLiteral("HZ")},
         {QStringLiteral("drop-every"), QStringLiteral("Drop every Nth reply."), QStringLiteral("N")},
         {QStringLiteral("corrupt-every"), QStringLiteral("Corrupt the checksum of every Nth reply."), QStringLiteral("N")},
         {QStringLiteral("split"), QStringLiteral("Send replies in chunks of BYTES, GAP ms apart."),
@@ -243,6 +243,10 @@ int main(int argc, char *argv[])
         model.setPatternMode(parser.isSet(QStringLiteral("wave")));
         model.dynamics().setFaultCode(quint16(parser.value(QStringLiteral("fault")).toUInt()));
         model.setIdentity(identity);
+        if (parser.isSet(QStringLiteral("rigidity")))
+            model.parameters().setByName(QStringLiteral("刚性等级"), parser.value(QStringLiteral("rigidity")).toInt());
+        if (parser.isSet(QStringLiteral("resonance")))
+            model.dynamics().setResonance(parser.value(QStringLiteral("resonance")).toDouble());
         for (const auto &r : qAsConst(refusals))
             model.parameters().refuse(r[0], r[1], quint16(r[2]));
     });
@@ -314,6 +318,12 @@ int main(int argc, char *argv[])
                         model.dynamics().setReady(value != QLatin1String("off"));
                 });
                 printLine(stderr, QStringLiteral("drive-sim: %1 %2").arg(command, value));
+            } else if (command == QLatin1String("rigidity")) {
+                const qint64 level = endpoint.withModel([&](DriveModel &model) {
+                    model.parameters().setByName(QStringLiteral("刚性等级"), words.value(1).toInt());
+                    return model.parameters().valueByName(QStringLiteral("刚性等级"), -1);
+                });
+                printLine(stderr, QStringLiteral("drive-sim: rigidity %1").arg(level));
             } else if (command == QLatin1String("stamps")) {
                 DriveIdentity::Stamps stamps;
                 if (DriveIdentity::parseStamps(words.value(1), &stamps)) {

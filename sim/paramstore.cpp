@@ -43,6 +43,12 @@ bool ParamStore::setByName(const QString &name, qint64 value)
     return true;
 }
 
+qint64 ParamStore::valueByName(const QString &name, qint64 fallback) const
+{
+    auto it = m_entries.constFind(m_byName.value(name, 0xFFFF));
+    return it == m_entries.constEnd() ? fallback : it->value;
+}
+
 bool ParamStore::has(int group, int index) const
 {
     return m_entries.contains(key(group, index));

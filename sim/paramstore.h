@@ -32,6 +32,8 @@ public:
     bool load(const Definitions &defs, const QString &path);
     // Sets the value of the parameter with this name, within its limits.
     bool setByName(const QString &name, qint64 value);
+    // The value of the parameter with this name; `fallback` when there is none.
+    qint64 valueByName(const QString &name, qint64 fallback) const;
     bool isEmpty() const { return m_entries.isEmpty(); }
     int size() const { return m_entries.size(); }
     // "V1.1": 32-bit value fields; otherwise 16-bit ones.

@@ -1,5 +1,7 @@
 #include "sim/wavegenerator.h"
 
+#include <QStringList>
+
 #include <cmath>
 
 WaveGenerator::WaveGenerator(const Settings &settings)
@@ -20,9 +22,9 @@ void WaveGenerator::restart()
 
 qint16 WaveGenerator::sample(int channel, quint64 n)
 {
-    const double amplitude = qBound(0.0, m_settings.amplitude, 32767.0);
+    const double amplitude = qBound(0.0, m_settings.amplitude[size_t(channel)], 32767.0);
     const double rate = m_settings.rate > 0 ? m_settings.rate : 1000;
-    double cycles = double(n) * m_settings.frequencyHz / rate;
+    double cycles = double(n) * m_settings.frequencyHz[size_t(channel)] / rate;
     const double phase = cycles - std::floor(cycles);
     double value = 0;
     switch (m_settings.patterns[size_t(channel)]) {
@@ -76,6 +78,35 @@ bool WaveGenerator::parsePattern(const QString &name, Pattern *pattern)
         *pattern = Pattern::Ramp;
     else
         return false;
+    return true;
+}
+
+bool WaveGenerator::parseChannels(const QString &text, Settings *settings, QString *error)
+{
+    const QStringList channels = text.split(QLatin1Char(','));
+    if (channels.size() != kChannels) {
+        *error = QStringLiteral("--wave takes four channels, comma-separated");
+        return false;
+    }
+    Settings parsed = *settings;
+    for (int c = 0; c < kChannels; ++c) {
+        const QStringList parts = channels.at(c).split(QLatin1Char(':'));
+        bool ok = parts.size() <= 3 && parsePattern(parts.at(0), &parsed.patterns[size_t(c)]);
+        if (ok && parts.size() > 1) {
+            parsed.frequencyHz[size_t(c)] = parts.at(1).toDouble(&ok);
+            ok = ok && parsed.frequencyHz[size_t(c)] >= 0;
+        }
+        if (ok && parts.size() > 2) {
+            parsed.amplitude[size_t(c)] = parts.at(2).toDouble(&ok);
+            ok = ok && parsed.amplitude[size_t(c)] >= 0 && parsed.amplitude[size_t(c)] <= 32767;
+        }
+        if (!ok) {
+            *error = QStringLiteral("bad channel: %1 (PATTERN[:HZ[:AMPLITUDE]], amplitude 0 to 32767)")
+                         .arg(channels.at(c));
+            return false;
+        }
+    }
+    *settings = parsed;
     return true;
 }
 

@@ -7,14 +7,18 @@
 // Ramp counts sample sets (wrapping at 16 bits): a gap in it shows a lost block.
 enum class WavePattern { Sine, Triangle, Square, Noise, Ramp };
 
-// What the simulated drive streams: sample sets a second, the four channels'
-// patterns, their amplitude and frequency.
+// What the simulated drive streams: sample sets a second, and per channel
+// its pattern, amplitude and frequency.
 struct WaveSettings {
     int rate = 1000;
     std::array<WavePattern, 4> patterns{{WavePattern::Sine, WavePattern::Triangle, WavePattern::Square,
                                          WavePattern::Noise}};
-    double amplitude = 1000.0;
-    double frequencyHz = 5.0;
+    std::array<double, 4> amplitude{{1000.0, 1000.0, 1000.0, 1000.0}};
+    std::array<double, 4> frequencyHz{{5.0, 5.0, 5.0, 5.0}};
+
+    // Every channel the same amplitude or frequency.
+    void setAmplitude(double value) { amplitude = {{value, value, value, value}}; }
+    void setFrequency(double hz) { frequencyHz = {{hz, hz, hz, hz}}; }
 };
 
 // The signals the simulated drive streams while waveform sampling runs: four
@@ -43,6 +47,10 @@ public:
     qint16 sample(int channel, quint64 n);
 
     static bool parsePattern(const QString &name, Pattern *pattern);
+    // Four comma-separated channels, each PATTERN[:HZ[:AMPLITUDE]] ("sine:50:2000");
+    // what a channel leaves out keeps the value it had. False, with the
+    // reason, when the text is not of that form.
+    static bool parseChannels(const QString &text, Settings *settings, QString *error);
     static QString patternName(Pattern pattern);
 
 private:

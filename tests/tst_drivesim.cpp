@@ -2,6 +2,7 @@
 
 #include "link/frame.h"
 #include "link/waveparser.h"
+#include "mainwindow/wavespectrum.h"
 #include "sim/drivedynamics.h"
 #include "sim/driveendpoint.h"
 
@@ -218,22 +219,31 @@ private slots:
         }
     }
 
-    // Blocks at the sample rate, bad sums and junk as the switches say, the third channel a square wave.
+    // Blocks at the sample rate, bad sums and junk as the switches say; the first channel a sine of its own
+    // frequency and amplitude, the third a square wave.
     void blocksComeAtTheSampleRateAndParse_data()
     {
         QTest::addColumn<int>("rate");
         QTest::addColumn<int>("badSumEvery");
-        QTest::newRow("1 kHz") << 1000 << 0;
-        QTest::newRow("10 kHz") << 10000 << 0;
-        QTest::newRow("1 kHz, bad sums and junk") << 1000 << 4;
+        QTest::addColumn<QString>("channels");
+        QTest::addColumn<int>("sineHz");
+        QTest::addColumn<int>("sineAmplitude");
+        QTest::newRow("1 kHz") << 1000 << 0 << "sine,triangle,square,noise" << 5 << 1000;
+        QTest::newRow("10 kHz, own sine") << 10000 << 0 << "sine:50:2000,triangle,square:7,noise" << 50 << 2000;
+        QTest::newRow("1 kHz, bad sums and junk") << 1000 << 4 << "sine:20:300,ramp,square,noise" << 20 << 300;
     }
 
     void blocksComeAtTheSampleRateAndParse()
     {
         QFETCH(int, rate);
         QFETCH(int, badSumEvery);
+        QFETCH(QString, channels);
+        QFETCH(int, sineHz);
+        QFETCH(int, sineAmplitude);
         WaveSettings wave;
         wave.rate = rate;
+        QString error;
+        QVERIFY2(WaveGenerator::parseChannels(channels, &wave, &error), qPrintable(error));
         DriveEndpoint drive(wave);
         FaultSwitches f;
         f.badSumEvery = badSumEvery;
@@ -253,10 +263,60 @@ private slots:
         QCOMPARE(badBlocks > 0, badSumEvery > 0);
         const qint64 expectedSets = (500000 - DriveModel::kFirstBlockDelayUs) * rate / 1000000;
         QVERIFY(qAbs(samples.size() / 8 + badBlocks * 25 - expectedSets) <= 25);
+        int highest = 0, risings = 0, previous = 0;
         for (int at = 0; at < samples.size(); at += 8) {
+            const int sine = qint16(uint8_t(samples.at(at)) << 8 | uint8_t(samples.at(at + 1)));
             const int square = qint16(uint8_t(samples.at(at + 4)) << 8 | uint8_t(samples.at(at + 5)));
             QVERIFY(square == 1000 || square == -1000);
+            highest = qMax(highest, sine);
+            risings += at > 0 && previous < 0 && sine >= 0;
+            previous = sine;
         }
+        QVERIFY(qAbs(highest - sineAmplitude) <= 1);
+        // A lost block takes at most one rising edge with it.
+        const double cycles = double(samples.size() / 8 + badBlocks * 25) * sineHz / rate;
+        QVERIFY2(qAbs(risings - cycles) <= 1 + badBlocks, qPrintable(QString::number(risings)));
+    }
+
+    // With the motor powered, a high stiffness level makes the speed feedback ring at the resonance; the
+    // default level does not.
+    void highStiffnessRingsAtTheResonance_data()
+    {
+        QTest::addColumn<int>("level");
+        QTest::addColumn<bool>("rings");
+        QTest::newRow("default") << -1 << false;
+        QTest::newRow("15") << 15 << false;
+        QTest::newRow("24") << 24 << true;
+    }
+
+    void highStiffnessRingsAtTheResonance()
+    {
+        QFETCH(int, level);
+        QFETCH(bool, rings);
+        WaveSettings wave;
+        wave.rate = 10000;
+        DriveEndpoint drive(wave);
+        drive.withModel([level](DriveModel &m) {
+            m.loadParameters(QStringLiteral(SERVO_DATA_DIR "/ParameterFile/zh_CN_Parameter.xml"));
+            if (level >= 0)
+                m.parameters().setByName(QStringLiteral("刚性等级"), level);
+            m.setServoOn(true);
+        });
+        drive.receive(waveStart(0, 0, 0, 0), 1, 0); // speed feedback on every channel
+        drive.takeDue(0);
+        QVector<double> speed;
+        WaveStreamParser parser;
+        for (qint64 t = 0; t <= 1100000; t += 100000) {
+            drive.receive(buildFrame(0x0A, 0x06, QByteArray(2, '\0')), 1, t);
+            const QByteArray samples = parser.feed(concat(drive.takeDue(t))).samples;
+            for (int at = 0; at < samples.size(); at += 8)
+                speed.append(qint16(uint8_t(samples.at(at)) << 8 | uint8_t(samples.at(at + 1))));
+        }
+        QVERIFY(speed.size() >= 10000);
+        WaveSpectrum spectrum;
+        const auto peaks = spectrum.compute(speed, 10000, WaveSpectrum::Hann).peaks;
+        const bool ringing = !peaks.isEmpty() && peaks[0].db > 0 && qAbs(peaks[0].frequency - 350) < 10;
+        QCOMPARE(ringing, rings);
     }
 
     // A start names places in the key-ordered list of named channels.

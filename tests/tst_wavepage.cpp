@@ -1,5 +1,6 @@
 // The waveform page against the simulated drive: captures, controls, files, drops and pictures.
 
+#include "dialogs/spectrumdialog.h"
 #include "mainwindow/fastcurve.h"
 #include "testsupport.h"
 
@@ -10,6 +11,7 @@
 #include <QListWidget>
 #include <QMimeData>
 #include <QSpinBox>
+#include <QTableWidget>
 #include <QToolButton>
 #include <QtTest>
 
@@ -188,6 +190,31 @@ private slots:
         QCOMPARE(wave().buffered(), 0);
         QCOMPARE(wave().count(), 0);
         QVERIFY(qAbs(plot()->axisScaleDiv(QwtPlot::xBottom).range() - 1.25) < 1e-9);
+    }
+
+    // A sine of known frequency and amplitude on channel A, captured and stopped: the spectrum window lists it.
+    void spectrumOfACaptureListsItsSine()
+    {
+        QVERIFY(startOnWavePage());
+        WaveGenerator::Settings settings;
+        QString error;
+        QVERIFY(WaveGenerator::parseChannels(QStringLiteral("sine:37.3:1500,triangle,square,noise"), &settings, &error));
+        drive->setWaveSettings(settings);
+        drive->withModel([](DriveModel &m) { m.setPatternMode(true); });
+        recordButton()->click();
+        QTRY_VERIFY_WITH_TIMEOUT(wave().count() >= 2000, 15000);
+        recordButton()->click();
+        QTRY_VERIFY(!streaming());
+
+        widget<QPushButton>("pushButton_WF_Spectrum")->click();
+        auto *dialog = window()->findChild<SpectrumDialog *>();
+        QVERIFY(dialog && dialog->isVisible());
+        auto *peaks = dialog->findChild<QTableWidget *>(QStringLiteral("tableWidget_SpectrumPeaks"));
+        QCOMPARE(peaks->item(0, 0)->text(), widget<QComboBox>("Channel_A")->currentText());
+        const double binWidth = 1000.0 / wave().count();
+        QVERIFY2(qAbs(peaks->item(0, 1)->text().toDouble() - 37.3) < binWidth, qPrintable(peaks->item(0, 1)->text()));
+        QVERIFY2(qAbs(peaks->item(0, 2)->text().toDouble() - 20 * std::log10(1500.0)) < 1,
+                 qPrintable(peaks->item(0, 2)->text()));
     }
 
     // At 10 kHz, with the lists' channels and another language meanwhile; the page or the link ends it.

@@ -1384,6 +1384,14 @@ Check it at the drive.</translation>
         <source>关于(&amp;A)...</source>
         <translation>&amp;About...</translation>
     </message>
+    <message>
+        <source>频谱...</source>
+        <translation>Spectrum...</translation>
+    </message>
+    <message>
+        <source>频谱</source>
+        <translation>Spectrum</translation>
+    </message>
 </context>
 <context>
     <name>ManualRunMachine</name>
@@ -1712,6 +1720,77 @@ Check it at the drive, or reconnect and switch the servo off.</translation>
     <message>
         <source>通信断开</source>
         <translation>Disconnected</translation>
+    </message>
+</context>
+<context>
+    <name>SpectrumDialog</name>
+    <message>
+        <source>频谱</source>
+        <translation>Spectrum</translation>
+    </message>
+    <message>
+        <source>矩形窗</source>
+        <translation>Rectangular</translation>
+    </message>
+    <message>
+        <source>汉宁窗</source>
+        <translation>Hann</translation>
+    </message>
+    <message>
+        <source>汉明窗</source>
+        <translation>Hamming</translation>
+    </message>
+    <message>
+        <source>布莱克曼-哈里斯窗</source>
+        <translation>Blackman-Harris</translation>
+    </message>
+    <message>
+        <source>整个波形</source>
+        <translation>Whole capture</translation>
+    </message>
+    <message>
+        <source>光标之间</source>
+        <translation>Between cursors</translation>
+    </message>
+    <message>
+        <source>窗函数：</source>
+        <translation>Window:</translation>
+    </message>
+    <message>
+        <source>范围：</source>
+        <translation>Span:</translation>
+    </message>
+    <message>
+        <source>刷新</source>
+        <translation>Refresh</translation>
+    </message>
+    <message>
+        <source>频率 (Hz)</source>
+        <translation>Frequency (Hz)</translation>
+    </message>
+    <message>
+        <source>幅值 (dB)</source>
+        <translation>Magnitude (dB)</translation>
+    </message>
+    <message>
+        <source>通道</source>
+        <translation>Channel</translation>
+    </message>
+    <message>
+        <source>幅值</source>
+        <translation>Amplitude</translation>
+    </message>
+    <message>
+        <source>未设置光标，显示整个波形。</source>
+        <translation>No cursors set: showing the whole capture.</translation>
+    </message>
+    <message>
+        <source>%1 点，分辨率 %2 Hz</source>
+        <translation>%1 points, resolution %2 Hz</translation>
+    </message>
+    <message>
+        <source>没有波形数据。</source>
+        <translation>No waveform data.</translation>
     </message>
 </context>
 <context>
