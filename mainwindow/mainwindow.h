@@ -10,6 +10,7 @@
 #include "mainwindow/paramdiff.h"
 #include "mainwindow/paramtransfer.h"
 #include "mainwindow/wavecapture.h"
+#include "mainwindow/wavescope.h"
 #include "mainwindow/portscan.h"
 
 #include <QByteArray>
@@ -266,6 +267,9 @@ public:
     ManualRunMachine &manualRun() { return *m_manualRun; }
     const WaveCapture &waveCapture() const { return m_wave; }
     bool isRecording() const { return waveRecording; }
+    // The span between the waveform cursors A and B in seconds, earliest
+    // first; false while the cursors are off.
+    bool waveCursorSpan(double *from, double *to) const;
     // Where quick saves go: "vemar" under the user's documents folder.
     static QString quickSaveFolder();
 
@@ -391,6 +395,31 @@ private:
     bool waveImportRefused();
     bool waveDropAllowed(const QEvent *event) const;
 
+    // --- Units, cursors and measurements (mainwindow_cursors.cpp) -----------
+    void setupWaveMeasure();
+    void retranslateWaveMeasure();
+    void fillScaleLists();
+    // Takes a scale list's text: units per division ("auto" or a step), or
+    // in raw mode the raw x scale factor; false when it is neither.
+    bool takeScaleText(int channel, const QString &text);
+    QString scaleLegend(int channel) const;
+    // The plotted value of a raw one: raw x this + offset.
+    double plotScale(int channel) const;
+    double unitsPerDivision(int channel) const;
+    // Sets the value axis to the ten divisions of the per-division mode;
+    // false in raw mode, whose axis follows the curves.
+    bool divisionAxis();
+    // The channel item of the quantity a channel's points are.
+    WaveChannelRecord waveChannelItem(int channel) const;
+    // Remembers the channel items of the points just captured or imported.
+    void noteWaveChannels();
+    void showWaveCursors(bool on);
+    void moveTimeCursor(int which, double t);
+    bool waveCursorEvent(QEvent *event);
+    void placeLevelCursors();
+    void refreshWaveReadout();
+    QString waveTrackerText(const QPointF &pos) const;
+
     // --- Identification (mainwindow_identify.cpp) ------------------------
     void startDefinitionTest();
     // How long a version check or factory reset waits for the drive's reply.
@@ -514,6 +543,8 @@ private:
     int m_previousHorizontal = 0;
     int m_previousVertical = 0;
     QString m_waveIdleStyle;
+    WaveScope m_scope;
+    std::array<QString, WaveCapture::kChannels> m_waveKeys; // channel items of the points
 
     // Identification and language.
     ServoInfoTable servoInfoTable;
