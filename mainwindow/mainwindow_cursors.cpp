@@ -34,7 +34,7 @@ constexpr double kHalfScreen = 5;
 constexpr double kAutoDivisions = 4;
 // How near, in pixels, a press must come to a cursor to take it.
 constexpr int kGrab = 6;
-enum Column { Name, AtA, AtB, Diff, Min, Max, Mean, Rms, PeakToPeak, Columns };
+enum Column { AtA, AtB, Diff, Min, Max, Mean, Rms, PeakToPeak, Columns };
 
 // The raw x scale factors of the scale lists, for captures and files read that way.
 const char *const kRawScales[] = {"1000", "100", "50", "30", "20", "10",   "5",    "3",    "2",
@@ -115,13 +115,22 @@ void MainWindow::setupWaveMeasure()
     m_scope.cursorText = new QLabel(ui->wave_page);
     m_scope.cursorText->setObjectName(QStringLiteral("label_WF_Cursors"));
     m_scope.cursorText->setTextFormat(Qt::PlainText);
+    // Neither the readout line nor the table may widen the window.
+    m_scope.cursorText->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_scope.table = new QTableWidget(WaveCapture::kChannels, Columns, ui->wave_page);
     m_scope.table->setObjectName(QStringLiteral("tableWidget_WF_Measure"));
+    QFont small = m_scope.table->font();
+    small.setPointSizeF(small.pointSizeF() * 0.85);
+    m_scope.table->setFont(small);
+    m_scope.cursorText->setFont(small);
     m_scope.table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_scope.table->setSelectionMode(QAbstractItemView::NoSelection);
     m_scope.table->setFocusPolicy(Qt::NoFocus);
+    m_scope.table->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    m_scope.table->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scope.table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_scope.table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    m_scope.table->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    m_scope.table->verticalHeader()->setDefaultSectionSize(QFontMetrics(small).height() + 4);
     m_scope.table->setVerticalHeaderLabels(
         {QStringLiteral("CH1"), QStringLiteral("CH2"), QStringLiteral("CH3"), QStringLiteral("CH4")});
     m_scope.table->setFixedHeight(m_scope.table->horizontalHeader()->sizeHint().height()
@@ -185,7 +194,7 @@ void MainWindow::retranslateWaveMeasure()
     m_scope.levelChannel->setItemText(0, tr("水平光标：关"));
     for (int c = 0; c < WaveCapture::kChannels; ++c)
         m_scope.levelChannel->setItemText(c + 1, tr("水平光标：CH%1").arg(c + 1));
-    m_scope.table->setHorizontalHeaderLabels({tr("名称"), QStringLiteral("A"), QStringLiteral("B"),
+    m_scope.table->setHorizontalHeaderLabels({QStringLiteral("A"), QStringLiteral("B"),
                                               QStringLiteral("B−A"), tr("最小"), tr("最大"), tr("平均"),
                                               QStringLiteral("RMS"), tr("峰峰值")});
     // The form's own texts have just replaced the first entries of the scale
@@ -451,7 +460,6 @@ void MainWindow::refreshWaveReadout()
         const WaveChannelRecord item = waveChannelItem(c);
         const double coeff = WaveMeasure::coefficient(item.WaveCoeff);
         const QString &unit = item.WaveUnit;
-        cell(c, Name, waveName(c));
         double va = 0, vb = 0;
         const bool hasA = on && WaveMeasure::valueAt(points, at[0], period, coeff, &va);
         const bool hasB = on && WaveMeasure::valueAt(points, at[1], period, coeff, &vb);

@@ -233,7 +233,7 @@ private slots:
         QCOMPARE(QVector<double>({from, to}), edges);
         QVERIFY(qAbs(to - from - 0.2) <= 0.001 + 1e-9);
         auto *table = widget<QTableWidget>("tableWidget_WF_Measure");
-        for (int column : {1, 2, 7})
+        for (int column : {0, 1, 6})
             QCOMPARE(table->item(0, column)->text(), QStringLiteral("1000 rpm"));
         // "auto" keeps the +-1000 rpm within four divisions.
         widget<QComboBox>("comboBox_WF_CH1_Scale")->setCurrentText(QStringLiteral("auto"));
@@ -243,7 +243,6 @@ private slots:
         QTest::keyClick(canvas, Qt::Key_Left, Qt::ShiftModifier);
         QVERIFY(window()->waveCursorSpan(&from, &to));
         QVERIFY(qAbs(to - (edges[1] - 10 * double(0.001f))) < 1e-9);
-        QVERIFY(widget<QLabel>("label_WF_Cursors")->text().contains(QStringLiteral("Δt: ")));
     }
 
     // At 10 kHz, with the lists' channels and another language meanwhile; the page or the link ends it.
