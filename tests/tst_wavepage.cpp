@@ -4,6 +4,7 @@
 #include "testsupport.h"
 
 #include <qwt_plot.h>
+#include <qwt_plot_picker.h>
 #include <qwt_scale_div.h>
 
 #include <QCheckBox>
@@ -219,7 +220,7 @@ private slots:
         QWidget *canvas = plot()->canvas();
         const auto mouse = [this, canvas](QEvent::Type type, double t) {
             const double x = plot()->canvasMap(QwtPlot::xBottom).transform(t);
-            QMouseEvent event(type, QPointF(qRound(x), canvas->height() / 2), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+            QMouseEvent event(type, QPointF(qRound(x), 10), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
             QCoreApplication::sendEvent(canvas, &event);
         };
         double from = 0, to = 0;
@@ -235,9 +236,13 @@ private slots:
         auto *table = widget<QTableWidget>("tableWidget_WF_Measure");
         for (int column : {0, 1, 6})
             QCOMPARE(table->item(0, column)->text(), QStringLiteral("1000 rpm"));
+        // The tracker reads the channels at the sample under the pointer.
+        const QPoint atA(qRound(plot()->canvasMap(QwtPlot::xBottom).transform(edges[0])), 10);
+        const QwtPicker *picker = canvas->findChild<QwtPlotPicker *>();
+        QVERIFY(picker->trackerText(atA).text().contains(QStringLiteral(": 1000 rpm")));
         // "auto" keeps the +-1000 rpm within four divisions.
         widget<QComboBox>("comboBox_WF_CH1_Scale")->setCurrentText(QStringLiteral("auto"));
-        QCOMPARE(curve(0)->title().text(), widget<QComboBox>("Channel_A")->currentText() + QStringLiteral("\n500 rpm/div"));
+        QCOMPARE(curve(0)->title().text(), widget<QComboBox>("Channel_A")->currentText() + "\n500 rpm/div");
 
         // B, the cursor moved last, steps ten samples back with Shift.
         QTest::keyClick(canvas, Qt::Key_Left, Qt::ShiftModifier);
