@@ -403,6 +403,7 @@ void MainWindow::toggleChannel(int channel)
         curve->setVisible(false);
         m_shown[size_t(channel)] = false;
         button->setText(QStringLiteral("OFF"));
+        m_scope.refresh->start(); // its row leaves the readout
     }
     ui->qwtPlot->replot();
 }
