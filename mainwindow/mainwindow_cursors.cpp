@@ -117,6 +117,7 @@ void MainWindow::setupWaveMeasure()
     m_scope.cursorText->setTextFormat(Qt::PlainText);
     // Neither the readout line nor the table may widen the window.
     m_scope.cursorText->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_scope.cursorText->setWordWrap(true);
     m_scope.table = new QTableWidget(WaveCapture::kChannels, Columns, ui->wave_page);
     m_scope.table->setObjectName(QStringLiteral("tableWidget_WF_Measure"));
     QFont small = m_scope.table->font();
@@ -446,6 +447,7 @@ void MainWindow::refreshWaveReadout()
     double from = 0, to = m_wave.length() * period;
     waveCursorSpan(&from, &to);
     QTableWidget *table = m_scope.table;
+    const auto number = [](double value) { return QString::number(value, 'g', 6); };
     const auto cell = [table](int row, int column, const QString &text) {
         QTableWidgetItem *item = table->item(row, column);
         if (!item)
@@ -459,20 +461,23 @@ void MainWindow::refreshWaveReadout()
             continue;
         const WaveChannelRecord item = waveChannelItem(c);
         const double coeff = WaveMeasure::coefficient(item.WaveCoeff);
-        const QString &unit = item.WaveUnit;
+        // The row names its unit once; the cells hold plain numbers.
+        table->verticalHeaderItem(c)->setText(item.WaveUnit.isEmpty()
+                                                  ? QStringLiteral("CH%1").arg(c + 1)
+                                                  : QStringLiteral("CH%1 (%2)").arg(c + 1).arg(item.WaveUnit));
         double va = 0, vb = 0;
         const bool hasA = on && WaveMeasure::valueAt(points, at[0], period, coeff, &va);
         const bool hasB = on && WaveMeasure::valueAt(points, at[1], period, coeff, &vb);
-        cell(c, AtA, hasA ? valueText(va, unit) : QString());
-        cell(c, AtB, hasB ? valueText(vb, unit) : QString());
-        cell(c, Diff, hasA && hasB ? valueText(vb - va, unit) : QString());
+        cell(c, AtA, hasA ? number(va) : QString());
+        cell(c, AtB, hasB ? number(vb) : QString());
+        cell(c, Diff, hasA && hasB ? number(vb - va) : QString());
         const WaveMeasure::Stats s = WaveMeasure::statistics(points, from, to, period, coeff);
         const bool any = s.count > 0;
-        cell(c, Min, any ? valueText(s.min, unit) : QString());
-        cell(c, Max, any ? valueText(s.max, unit) : QString());
-        cell(c, Mean, any ? valueText(s.mean, unit) : QString());
-        cell(c, Rms, any ? valueText(s.rms, unit) : QString());
-        cell(c, PeakToPeak, any ? valueText(s.peakToPeak(), unit) : QString());
+        cell(c, Min, any ? number(s.min) : QString());
+        cell(c, Max, any ? number(s.max) : QString());
+        cell(c, Mean, any ? number(s.mean) : QString());
+        cell(c, Rms, any ? number(s.rms) : QString());
+        cell(c, PeakToPeak, any ? number(s.peakToPeak()) : QString());
     }
 }
 

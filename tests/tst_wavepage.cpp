@@ -235,7 +235,7 @@ private slots:
         QVERIFY(qAbs(to - from - 0.2) <= 0.001 + 1e-9);
         auto *table = widget<QTableWidget>("tableWidget_WF_Measure");
         for (int column : {0, 1, 6})
-            QCOMPARE(table->item(0, column)->text(), QStringLiteral("1000 rpm"));
+            QCOMPARE(table->item(0, column)->text(), QStringLiteral("1000"));
         // The tracker reads the channels at the sample under the pointer.
         const QPoint atA(qRound(plot()->canvasMap(QwtPlot::xBottom).transform(edges[0])), 10);
         const QwtPicker *picker = canvas->findChild<QwtPlotPicker *>();

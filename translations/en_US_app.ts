@@ -1402,7 +1402,7 @@ Check it at the drive.</translation>
     </message>
     <message>
         <source>峰峰值</source>
-        <translation>Peak-peak</translation>
+        <translation>Pk-pk</translation>
     </message>
     <message>
         <source>单位/格</source>
