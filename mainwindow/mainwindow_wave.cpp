@@ -386,6 +386,9 @@ void MainWindow::syncVerticalDial()
     const QSignalBlocker block(m_scope.rawScale->isChecked() ? nullptr : ui->dial_vertical);
     ui->dial_vertical->setValue(
         WaveCapture::verticalDialFor(axisLower(plot, QwtPlot::yLeft), axisUpper(plot, QwtPlot::yLeft)));
+    // Silenced, the dial's move still counts for its wrap guard.
+    if (!m_scope.rawScale->isChecked())
+        m_previousVertical = ui->dial_vertical->value();
 }
 
 // --- Channels -------------------------------------------------------------------
