@@ -166,12 +166,19 @@ private:
         // Waveform channels and their default choices
         else if (name == QLatin1String("WaveformChannelItem")) {
             channel = WaveChannelRecord();
+            channelStored = false;
         } else if (name == QLatin1String("WaveChIndex")) {
             channel.WaveChIndex = text();
         } else if (name == QLatin1String("WaveChName")) {
             channel.WaveChName = text();
         } else if (name == QLatin1String("WaveUnVarType")) {
             channel.WaveUnVarType = text();
+        } else if (name == QLatin1String("WaveUnit")) {
+            channel.WaveUnit = text();
+            // The channel is stored with its coefficient; a unit after it
+            // still belongs to that item.
+            if (channelStored)
+                defs.waveChannels[channel.WaveChIndex].WaveUnit = channel.WaveUnit;
         } else if (name == QLatin1String("WaveCoeff")) {
             channel.WaveCoeff = text();
             if (!channel.WaveChIndex.isEmpty())
@@ -269,6 +276,7 @@ private:
         if (defs.waveChannels.contains(channel.WaveChIndex))
             qCDebug(lcDefinitions) << "已经存在一条相同的记录" << channel.WaveChIndex;
         defs.waveChannels.insert(channel.WaveChIndex, channel);
+        channelStored = true;
     }
 
     void addGroupMember(const QString &member)
@@ -292,6 +300,7 @@ private:
     UnDisplayRecord monitor;
     FaultRecord fault;
     WaveChannelRecord channel;
+    bool channelStored = false; // the working channel item is in the map
     bool insideParameter = false;
     bool insideGroups = false;
 };

@@ -69,6 +69,8 @@ struct WaveChannelRecord {
     QString WaveChName;
     QString WaveUnVarType;
     QString WaveCoeff;
+    // The unit of raw value x WaveCoeff; empty when the file names none.
+    QString WaveUnit;
 };
 
 using ParamGroup = QMap<QString, ParamRecord>;

@@ -10,6 +10,7 @@
 #include "mainwindow/paramdiff.h"
 #include "mainwindow/paramtransfer.h"
 #include "mainwindow/wavecapture.h"
+#include "mainwindow/wavescope.h"
 #include "mainwindow/portscan.h"
 
 #include <QByteArray>
@@ -271,8 +272,8 @@ public:
     ManualRunMachine &manualRun() { return *m_manualRun; }
     const WaveCapture &waveCapture() const { return m_wave; }
     bool isRecording() const { return waveRecording; }
-    // The time between the waveform cursors A and B, in seconds; false when
-    // they are not both set.
+    // The span between the waveform cursors A and B in seconds, earliest
+    // first; false while the cursors are off.
     bool waveCursorSpan(double *from, double *to) const;
     // Where quick saves go: "vemar" under the user's documents folder.
     static QString quickSaveFolder();
@@ -402,6 +403,31 @@ private:
     void setupSpectrumButton();
     void retranslateSpectrumButton();
 
+    // --- Units, cursors and measurements (mainwindow_cursors.cpp) -----------
+    void setupWaveMeasure();
+    void retranslateWaveMeasure();
+    void fillScaleLists();
+    // Takes a scale list's text: units per division ("auto" or a step), or
+    // in raw mode the raw x scale factor; false when it is neither.
+    bool takeScaleText(int channel, const QString &text);
+    QString scaleLegend(int channel) const;
+    // The plotted value of a raw one: raw x this + offset.
+    double plotScale(int channel) const;
+    double unitsPerDivision(int channel) const;
+    // Sets the value axis to the ten divisions of the per-division mode;
+    // false in raw mode, whose axis follows the curves.
+    bool divisionAxis();
+    // The channel item of the quantity a channel's points are.
+    WaveChannelRecord waveChannelItem(int channel) const;
+    // Remembers the channel items of the points just captured or imported.
+    void noteWaveChannels();
+    void showWaveCursors(bool on);
+    void moveTimeCursor(int which, double t);
+    bool waveCursorEvent(QEvent *event);
+    void placeLevelCursors();
+    void refreshWaveReadout();
+    QString waveTrackerText(const QPointF &pos) const;
+
     // --- Identification (mainwindow_identify.cpp) ------------------------
     void startDefinitionTest();
     // How long a version check or factory reset waits for the drive's reply.
@@ -530,6 +556,8 @@ private:
     QString m_waveIdleStyle;
     QPushButton *m_spectrumButton = nullptr;
     SpectrumDialog *m_spectrumDialog = nullptr;
+    WaveScope m_scope;
+    std::array<QString, WaveCapture::kChannels> m_waveKeys; // channel items of the points
 
     // Identification and language.
     ServoInfoTable servoInfoTable;

@@ -2,6 +2,7 @@
 // buttons, fed with the shown channels of the capture or imported file.
 
 #include "mainwindow/mainwindow.h"
+#include "mainwindow/wavemeasure.h"
 #include "ui_mainwindow.h"
 
 #include "dialogs/prompt.h"
@@ -25,13 +26,6 @@ void MainWindow::retranslateSpectrumButton()
     m_spectrumButton->setText(tr("频谱..."));
 }
 
-bool MainWindow::waveCursorSpan(double *from, double *to) const
-{
-    Q_UNUSED(from)
-    Q_UNUSED(to)
-    return false;
-}
-
 void MainWindow::showSpectrum()
 {
     if (m_wave.longest() == 0) {
@@ -45,8 +39,17 @@ void MainWindow::showSpectrum()
             SpectrumDialog::Capture capture;
             capture.period = double(m_samplePeriod);
             for (int c = 0; c < WaveCapture::kChannels; ++c) {
-                if (m_shown[size_t(c)] && !m_wave.raw(c).isEmpty())
-                    capture.channels.append({waveName(c), m_curves[size_t(c)]->pen().color(), m_wave.raw(c), QString()});
+                if (!m_shown[size_t(c)] || m_wave.raw(c).isEmpty())
+                    continue;
+                // Amplitudes read in the channel's unit: the samples times its coefficient.
+                const WaveChannelRecord item = waveChannelItem(c);
+                const double coefficient = WaveMeasure::coefficient(item.WaveCoeff);
+                QVector<QPointF> points = m_wave.raw(c);
+                if (coefficient != 1.0) {
+                    for (QPointF &point : points)
+                        point.ry() *= coefficient;
+                }
+                capture.channels.append({waveName(c), m_curves[size_t(c)]->pen().color(), points, item.WaveUnit});
             }
             return capture;
         };

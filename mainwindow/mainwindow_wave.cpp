@@ -18,6 +18,7 @@
 
 #include <QComboBox>
 #include <QSpinBox>
+#include <QTimer>
 #include <QToolButton>
 
 namespace {
@@ -97,8 +98,9 @@ void MainWindow::setupWavePage()
     grid->setMajorPen(QPen(Qt::black, 0, Qt::DotLine));
     grid->attach(plot);
 
-    auto *picker = new QwtPlotPicker(QwtPlot::xBottom, QwtPlot::yLeft, QwtPlotPicker::CrossRubberBand,
-                                     QwtPicker::AlwaysOn, plot->canvas());
+    auto *picker = new WaveTracker([this](const QPointF &pos) { return waveTrackerText(pos); }, QwtPlot::xBottom,
+                                   QwtPlot::yLeft, QwtPlotPicker::CrossRubberBand, QwtPicker::AlwaysOn,
+                                   plot->canvas());
     picker->setStateMachine(new QwtPickerDragPointMachine);
     picker->setRubberBandPen(QColor(Qt::green));
     picker->setTrackerPen(QColor(Qt::black));
@@ -128,6 +130,7 @@ void MainWindow::setupWavePage()
     connect(ui->dial_vertical, &QDial::valueChanged, this, &MainWindow::showDialValue);
     ui->pushButton_waveformRec->setStyleSheet(QString::fromLatin1(kIdleStyle));
     setupSpectrumButton();
+    setupWaveMeasure();
     fillChannelLists();
 }
 
@@ -170,6 +173,7 @@ void MainWindow::retranslateWavePage()
     // The form's own texts have just put every switch back to "ON".
     for (int c = 0; c < WaveCapture::kChannels; ++c)
         channelButton(c)->setText(m_shown[size_t(c)] ? QStringLiteral("ON") : QStringLiteral("OFF"));
+    retranslateWaveMeasure();
 }
 
 QString MainWindow::waveName(int channel) const
@@ -236,6 +240,7 @@ void MainWindow::startWaveRecording()
     // show later.
     for (int c = 0; c < WaveCapture::kChannels; ++c)
         m_waveNames[size_t(c)] = channelList(c)->currentText();
+    noteWaveChannels();
     m_waveModel = deviceModel;
     m_waveVersion = deviceVersion;
     // Bytes left from an earlier capture are not part of this one.
@@ -350,26 +355,27 @@ void MainWindow::clearWavePoints()
     }
     setWaveAxis(QwtPlot::xBottom, 0, 400 * double(m_samplePeriod));
     ui->qwtPlot->replot();
+    m_scope.refresh->start();
 }
 
 void MainWindow::redisplayChannel(int channel)
 {
-    m_display[size_t(channel)] = WaveCapture::displayed(m_wave.raw(channel), m_scale[size_t(channel)],
+    m_display[size_t(channel)] = WaveCapture::displayed(m_wave.raw(channel), float(plotScale(channel)),
                                                          m_offset[size_t(channel)], &m_displaySpan[size_t(channel)]);
     m_curves[size_t(channel)]->setPoints(m_display[size_t(channel)]);
+    m_scope.refresh->start();
 }
 
 void MainWindow::setCurveTitle(int channel)
 {
     // Channel names come from definition and waveform files: plain text.
-    m_curves[size_t(channel)]->setTitle(
-        QwtText(waveName(channel) + QStringLiteral("\nRate: 1 : ")
-                    + QString::number(double(m_scale[size_t(channel)]), 'g') + QLatin1Char(' '),
-                QwtText::PlainText));
+    m_curves[size_t(channel)]->setTitle(QwtText(waveName(channel) + scaleLegend(channel), QwtText::PlainText));
 }
 
 void MainWindow::autoScaleValueAxis()
 {
+    if (divisionAxis())
+        return;
     const double extent = WaveCapture::valueExtent(m_displaySpan);
     setWaveAxis(QwtPlot::yLeft, -extent, extent);
     syncVerticalDial();
@@ -378,8 +384,13 @@ void MainWindow::autoScaleValueAxis()
 void MainWindow::syncVerticalDial()
 {
     QwtPlot *plot = ui->qwtPlot;
+    // The ten divisions stay as they are; the dial only follows them.
+    const QSignalBlocker block(m_scope.rawScale->isChecked() ? nullptr : ui->dial_vertical);
     ui->dial_vertical->setValue(
         WaveCapture::verticalDialFor(axisLower(plot, QwtPlot::yLeft), axisUpper(plot, QwtPlot::yLeft)));
+    // Silenced, the dial's move still counts for its wrap guard.
+    if (!m_scope.rawScale->isChecked())
+        m_previousVertical = ui->dial_vertical->value();
 }
 
 // --- Channels -------------------------------------------------------------------
@@ -397,6 +408,7 @@ void MainWindow::toggleChannel(int channel)
         curve->setVisible(false);
         m_shown[size_t(channel)] = false;
         button->setText(QStringLiteral("OFF"));
+        m_scope.refresh->start(); // its row leaves the readout
     }
     ui->qwtPlot->replot();
 }
@@ -423,11 +435,8 @@ void MainWindow::on_toolButton_CHD_OnOff_clicked()
 
 void MainWindow::changeScale(int channel, const QString &text)
 {
-    bool ok = false;
-    const float scale = text.toFloat(&ok);
-    if (!ok)
+    if (!takeScaleText(channel, text))
         return;
-    m_scale[size_t(channel)] = scale;
     redisplayChannel(channel);
     autoScaleValueAxis();
     setCurveTitle(channel);

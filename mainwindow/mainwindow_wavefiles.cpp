@@ -215,6 +215,7 @@ void MainWindow::importWaveData(QString sFilePath)
     // only the plot's channel names, and what a save writes, follow the file.
     for (int c = 0; c < WaveCapture::kChannels; ++c)
         m_waveNames[size_t(c)] = file.names.value(c).isEmpty() ? channelList(c)->currentText() : file.names.value(c);
+    noteWaveChannels();
     m_waveModel = file.fields >= 6 ? file.model : deviceModel;
     m_waveVersion = file.fields >= 6 ? file.version : deviceVersion;
     for (int c = 0; c < WaveCapture::kChannels; ++c) {

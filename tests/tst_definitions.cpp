@@ -135,7 +135,7 @@ private slots:
             "</UnDisplay>"
             "<FaultWarmItem><FaultWarmCode></FaultWarmCode><FaultWarmName>nothing</FaultWarmName></FaultWarmItem>"
             "<FaultWarmItem><FaultWarmCode>101</FaultWarmCode><FaultWarmOperate>STOP</FaultWarmOperate></FaultWarmItem>"
-            "<WaveformChannelItem><WaveChIndex>0</WaveChIndex><WaveCoeff>0.1</WaveCoeff><WaveChName>late</WaveChName></WaveformChannelItem>"
+            "<WaveformChannelItem><WaveChIndex>0</WaveChIndex><WaveCoeff>0.1</WaveCoeff><WaveChName>late</WaveChName><WaveUnit>%</WaveUnit></WaveformChannelItem>"
             "<WaveformChannelItem><WaveChIndex>1</WaveChIndex><WaveChName>speed</WaveChName><WaveCoeff>1</WaveCoeff></WaveformChannelItem>"
             "<WaveformChannelDef>0,1,0,1</WaveformChannelDef><WaveformScaleToq>1,1,1,1</WaveformScaleToq>"
             "<FuncCodeVersion>V1.1</FuncCodeVersion>"));
@@ -145,6 +145,9 @@ private slots:
         // A channel is stored when its coefficient is read: a name after it is lost.
         QCOMPARE(defs.waveChannels[QStringLiteral("0")].WaveChName, QString());
         QCOMPARE(defs.waveChannels[QStringLiteral("1")].WaveChName, QStringLiteral("speed"));
+        // A unit after the coefficient still counts; an item without one has none.
+        QCOMPARE(defs.waveChannels[QStringLiteral("0")].WaveUnit, QStringLiteral("%"));
+        QCOMPARE(defs.waveChannels[QStringLiteral("1")].WaveUnit, QString());
         QCOMPARE(defs.waveChannelDefault[0], QStringLiteral("0,1,0,1"));
         QCOMPARE(defs.waveScaleDefault[3], QStringLiteral("1,1,1,1"));
         QVERIFY(defs.wideValues());

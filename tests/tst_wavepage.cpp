@@ -5,8 +5,10 @@
 #include "testsupport.h"
 
 #include <qwt_plot.h>
+#include <qwt_plot_picker.h>
 #include <qwt_scale_div.h>
 
+#include <QCheckBox>
 #include <QDial>
 #include <QListWidget>
 #include <QMimeData>
@@ -158,7 +160,8 @@ private slots:
         saveAs(QStringLiteral("again.csv"));
         QVERIFY(dir->read(QStringLiteral("again.csv")).startsWith(header));
 
-        // The scale, offset and switch of a channel move its curve; the legend names the file's channel.
+        // In raw mode the scale, offset and switch of a channel move its curve; the legend names the file's channel.
+        widget<QCheckBox>("checkBox_WF_RawScale")->setChecked(true);
         auto *scaleA = widget<QComboBox>("comboBox_WF_CH1_Scale");
         auto *offsetA = widget<QSpinBox>("spinBox_WF_CH1_Offset");
         scaleA->setCurrentText(QStringLiteral("0.05"));
@@ -215,6 +218,62 @@ private slots:
         QVERIFY2(qAbs(peaks->item(0, 1)->text().toDouble() - 37.3) < binWidth, qPrintable(peaks->item(0, 1)->text()));
         QVERIFY2(qAbs(peaks->item(0, 2)->text().toDouble() - 20 * std::log10(1500.0)) < 1,
                  qPrintable(peaks->item(0, 2)->text()));
+    }
+
+    // Cursors dragged onto two rising edges of a square read its period, and the readout its level in rpm.
+    void cursorsReadTheSquaresPeriod()
+    {
+        QVERIFY(startOnWavePage());
+        WaveGenerator::Settings settings;
+        settings.patterns = {{WavePattern::Square, WavePattern::Square, WavePattern::Square, WavePattern::Square}};
+        drive->setWaveSettings(settings);
+        drive->withModel([](DriveModel &m) { m.setPatternMode(true); });
+        recordButton()->click();
+        QTRY_VERIFY_WITH_TIMEOUT(wave().count() >= 700, 15000);
+        recordButton()->click();
+        QTRY_VERIFY(!streaming());
+        const QVector<QPointF> &a = wave().raw(0);
+        QVector<double> edges;
+        for (int i = 1; i < a.size() && edges.size() < 2; ++i)
+            if (a[i - 1].y() < 0 && a[i].y() >= 0)
+                edges << a[i].x();
+        QCOMPARE(edges.size(), 2);
+
+        // Several pixels a sample, so that a drag lands on the sample it aims at.
+        plot()->setAxisScale(QwtPlot::xBottom, edges[0] - 0.02, edges[1] + 0.02);
+        plot()->replot();
+        widget<QCheckBox>("checkBox_WF_Cursors")->click();
+        QWidget *canvas = plot()->canvas();
+        const auto mouse = [this, canvas](QEvent::Type type, double t) {
+            const double x = plot()->canvasMap(QwtPlot::xBottom).transform(t);
+            QMouseEvent event(type, QPointF(qRound(x), 10), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(canvas, &event);
+        };
+        double from = 0, to = 0;
+        for (int i = 0; i < 2; ++i) {
+            QVERIFY(window()->waveCursorSpan(&from, &to));
+            mouse(QEvent::MouseButtonPress, i ? to : from);
+            mouse(QEvent::MouseMove, edges[i]);
+            mouse(QEvent::MouseButtonRelease, edges[i]);
+        }
+        QVERIFY(window()->waveCursorSpan(&from, &to));
+        QCOMPARE(QVector<double>({from, to}), edges);
+        QVERIFY(qAbs(to - from - 0.2) <= 0.001 + 1e-9);
+        auto *table = widget<QTableWidget>("tableWidget_WF_Measure");
+        for (int column : {0, 1, 6})
+            QCOMPARE(table->item(0, column)->text(), QStringLiteral("1000"));
+        // The tracker reads the channels at the sample under the pointer.
+        const QPoint atA(qRound(plot()->canvasMap(QwtPlot::xBottom).transform(edges[0])), 10);
+        const QwtPicker *picker = canvas->findChild<QwtPlotPicker *>();
+        QVERIFY(picker->trackerText(atA).text().contains(QStringLiteral(": 1000 rpm")));
+        // "auto" keeps the +-1000 rpm within four divisions.
+        widget<QComboBox>("comboBox_WF_CH1_Scale")->setCurrentText(QStringLiteral("auto"));
+        QCOMPARE(curve(0)->title().text(), widget<QComboBox>("Channel_A")->currentText() + "\n500 rpm/div");
+
+        // B, the cursor moved last, steps ten samples back with Shift.
+        QTest::keyClick(canvas, Qt::Key_Left, Qt::ShiftModifier);
+        QVERIFY(window()->waveCursorSpan(&from, &to));
+        QVERIFY(qAbs(to - (edges[1] - 10 * double(0.001f))) < 1e-9);
     }
 
     // At 10 kHz, with the lists' channels and another language meanwhile; the page or the link ends it.

@@ -1392,6 +1392,50 @@ Check it at the drive.</translation>
         <source>频谱</source>
         <translation>Spectrum</translation>
     </message>
+    <message>
+        <source>测量</source>
+        <translation>Measurements</translation>
+    </message>
+    <message>
+        <source>原始值×比例</source>
+        <translation>Raw × scale</translation>
+    </message>
+    <message>
+        <source>光标 A/B</source>
+        <translation>Cursors A/B</translation>
+    </message>
+    <message>
+        <source>水平光标：关</source>
+        <translation>Horizontal cursors: off</translation>
+    </message>
+    <message>
+        <source>水平光标：CH%1</source>
+        <translation>Horizontal cursors: CH%1</translation>
+    </message>
+    <message>
+        <source>最小</source>
+        <translation>Min</translation>
+    </message>
+    <message>
+        <source>最大</source>
+        <translation>Max</translation>
+    </message>
+    <message>
+        <source>平均</source>
+        <translation>Mean</translation>
+    </message>
+    <message>
+        <source>峰峰值</source>
+        <translation>Pk-pk</translation>
+    </message>
+    <message>
+        <source>单位/格</source>
+        <translation>Units/div</translation>
+    </message>
+    <message>
+        <source>格</source>
+        <translation>div</translation>
+    </message>
 </context>
 <context>
     <name>ManualRunMachine</name>

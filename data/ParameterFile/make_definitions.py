@@ -259,11 +259,13 @@ class Fault:
 
 
 class Channel:
-    def __init__(self, key, name, var_type, coeff):
+    def __init__(self, key, name, var_type, coeff, unit):
         self.key = key
         self.name = as_text(name)
         self.var_type = var_type
         self.coeff = coeff
+        # Unit of raw value x coeff; a language-neutral symbol.
+        self.unit = unit
 
 
 class Model:
@@ -1263,28 +1265,28 @@ def model_a():
 
     c = Channel
     channels = [
-        c("spd_fb", "速度反馈", "int16", "1"),
-        c("spd_cmd", "速度指令", "int16", "1"),
-        c("trq_cmd", "转矩指令", "int16", "0.1"),
-        c("trq_fb", "转矩反馈", "int16", "0.1"),
-        c("pos_cmd", "位置指令", "int32", "1"),
-        c("pos_fb", "位置反馈", "int32", "1"),
-        c("pos_err", "位置偏差", "int32", "1"),
-        c("vbus", "母线电压", "uint16", "0.1"),
-        c("iu", "U相电流", "int16", "0.01"),
-        c("iv", "V相电流", "int16", "0.01"),
-        c("id", "d轴电流", "int16", "0.01"),
-        c("iq", "q轴电流", "int16", "0.01"),
-        c("enc_single", "编码器单圈值", "uint32", "1"),
-        c("pulse_freq", "输入脉冲频率", "int32", "0.01"),
-        c("load", "负载率", "uint16", "0.1"),
-        c("di", "DI状态", "uint16", "1"),
-        c("do", "DO状态", "uint16", "1"),
-        c("ai1", "AI1电压", "int16", "0.001"),
-        c("ai2", "AI2电压", "int16", "0.001"),
-        c("pos_cmd_spd", "位置指令速度", "int16", "1"),
-        c("spd_ff", "速度前馈", "int16", "1"),
-        c("elec_angle", "电角度", "uint16", "0.1"),
+        c("spd_fb", "速度反馈", "int16", "1", "rpm"),
+        c("spd_cmd", "速度指令", "int16", "1", "rpm"),
+        c("trq_cmd", "转矩指令", "int16", "0.1", "%"),
+        c("trq_fb", "转矩反馈", "int16", "0.1", "%"),
+        c("pos_cmd", "位置指令", "int32", "1", "pulse"),
+        c("pos_fb", "位置反馈", "int32", "1", "pulse"),
+        c("pos_err", "位置偏差", "int32", "1", "pulse"),
+        c("vbus", "母线电压", "uint16", "0.1", "V"),
+        c("iu", "U相电流", "int16", "0.01", "A"),
+        c("iv", "V相电流", "int16", "0.01", "A"),
+        c("id", "d轴电流", "int16", "0.01", "A"),
+        c("iq", "q轴电流", "int16", "0.01", "A"),
+        c("enc_single", "编码器单圈值", "uint32", "1", "pulse"),
+        c("pulse_freq", "输入脉冲频率", "int32", "0.01", "kHz"),
+        c("load", "负载率", "uint16", "0.1", "%"),
+        c("di", "DI状态", "uint16", "1", ""),
+        c("do", "DO状态", "uint16", "1", ""),
+        c("ai1", "AI1电压", "int16", "0.001", "V"),
+        c("ai2", "AI2电压", "int16", "0.001", "V"),
+        c("pos_cmd_spd", "位置指令速度", "int16", "1", "rpm"),
+        c("spd_ff", "速度前馈", "int16", "1", "rpm"),
+        c("elec_angle", "电角度", "uint16", "0.1", "°"),
     ]
     wave_sets = {
         "Def": (["spd_fb", "spd_cmd", "trq_cmd", "trq_fb"], ["1000", "1000", "50", "50"]),
@@ -1514,14 +1516,14 @@ def model_b():
 
     c = Channel
     channels = [
-        c("spd_fb", "速度反馈", "int16", "1"),
-        c("spd_cmd", "速度指令", "int16", "1"),
-        c("trq_cmd", "转矩指令", "int16", "0.1"),
-        c("trq_fb", "转矩反馈", "int16", "0.1"),
-        c("pos_err", "位置偏差", "int16", "1"),
-        c("pos_cmd_spd", "位置指令速度", "int16", "1"),
-        c("vbus", "母线电压", "uint16", "0.1"),
-        c("iq", "q轴电流", "int16", "0.01"),
+        c("spd_fb", "速度反馈", "int16", "1", "rpm"),
+        c("spd_cmd", "速度指令", "int16", "1", "rpm"),
+        c("trq_cmd", "转矩指令", "int16", "0.1", "%"),
+        c("trq_fb", "转矩反馈", "int16", "0.1", "%"),
+        c("pos_err", "位置偏差", "int16", "1", "pulse"),
+        c("pos_cmd_spd", "位置指令速度", "int16", "1", "rpm"),
+        c("vbus", "母线电压", "uint16", "0.1", "V"),
+        c("iq", "q轴电流", "int16", "0.01", "A"),
     ]
     wave_sets = {
         "Def": (["spd_fb", "spd_cmd", "trq_cmd", "trq_fb"], ["1000", "1000", "50", "50"]),
@@ -1618,6 +1620,7 @@ def build_xml(model, lang):
         leaf(3, "WaveChIndex", pos)
         leaf(3, "WaveChName", pick(ch.name, lang))
         leaf(3, "WaveUnVarType", ch.var_type)
+        leaf(3, "WaveUnit", ch.unit)
         leaf(3, "WaveCoeff", ch.coeff)
         out.append("    </WaveformChannelItem>")
     for kind in ("Def", "Pos", "Spd", "Toq"):
@@ -1643,7 +1646,7 @@ MONITOR_FIELDS = ["UnDisplayIndex", "UnDisplayType", "UnDisplayName", "UnDisplay
 FAULT_FIELDS = ["FaultWarmCode", "FaultWarmType", "FaultWarmName", "FaultWarmContext",
                 "FaultWarmExclude", "FaultWarmRecord", "FaultWarmClear",
                 "FaultWarmOperate"]
-CHANNEL_FIELDS = ["WaveChIndex", "WaveChName", "WaveUnVarType", "WaveCoeff"]
+CHANNEL_FIELDS = ["WaveChIndex", "WaveChName", "WaveUnVarType", "WaveUnit", "WaveCoeff"]
 WAVE_SETTINGS = ["WaveformChannel" + k for k in ("Def", "Pos", "Spd", "Toq")] + \
                 ["WaveformScale" + k for k in ("Def", "Pos", "Spd", "Toq")]
 
