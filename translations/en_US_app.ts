@@ -192,6 +192,17 @@
     </message>
 </context>
 <context>
+    <name>EnumText</name>
+    <message>
+        <source>%1（%2）</source>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message>
+        <source>、</source>
+        <translation>, </translation>
+    </message>
+</context>
+<context>
     <name>LangSelDialog</name>
     <message>
         <source>使用所选语言</source>
