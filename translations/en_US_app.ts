@@ -916,26 +916,6 @@
         <translation>Current parameters: standard defaults</translation>
     </message>
     <message>
-        <source>当前参数为：<byte value="xd"/>
-%1<byte value="xd"/>
-差异部分详见参数列表</source>
-        <translation>Current parameters match:<byte value="xd"/>
-%1<byte value="xd"/>
-See the parameter list for the differences.</translation>
-    </message>
-    <message>
-        <source>参数比较失败</source>
-        <translation>Parameter comparison failed</translation>
-    </message>
-    <message>
-        <source>未匹配到特定机型<byte value="xd"/>
-差异部分详见参数列表<byte value="xd"/>
-请确认是否恢复过出厂设置！</source>
-        <translation>No matching model found.<byte value="xd"/>
-See the parameter list for the differences.<byte value="xd"/>
-Please check whether the factory settings have been restored!</translation>
-    </message>
-    <message>
         <source>全部参数</source>
         <translation>All Parameters</translation>
     </message>
@@ -1378,6 +1358,46 @@ Check it at the drive.</translation>
     <message>
         <source>文件无法写入：%1</source>
         <translation>Cannot write file: %1</translation>
+    </message>
+    <message>
+        <source>驱动器：型号未识别</source>
+        <translation>Drive: model not identified</translation>
+    </message>
+    <message>
+        <source>驱动器：%1 %2</source>
+        <translation>Drive: %1 %2</translation>
+    </message>
+    <message>
+        <source>参考：参数定义文件中的出厂默认值</source>
+        <translation>Reference: the factory defaults of the parameter definition file</translation>
+    </message>
+    <message>
+        <source>（ParameterCompare文件夹中没有该机型和版本的参数文件）</source>
+        <translation> (the ParameterCompare folder has no parameter file for this model and version)</translation>
+    </message>
+    <message>
+        <source>结果：%1个参数与参考不同。</source>
+        <translation>Result: %1 parameters differ from the reference.</translation>
+    </message>
+    <message>
+        <source>参考：%1（ParameterCompare文件夹中该机型和版本的参数文件）</source>
+        <translation>Reference: %1 (the parameter file for this model and version in the ParameterCompare folder)</translation>
+    </message>
+    <message>
+        <source>结果：驱动器参数与参考相同。</source>
+        <translation>Result: the drive&apos;s parameters equal the reference.</translation>
+    </message>
+    <message>
+        <source>结果：%1个参数与参考不同或参考中没有。</source>
+        <translation>Result: %1 parameters differ from the reference or are missing from it.</translation>
+    </message>
+    <message>
+        <source>与出厂默认值不同的%1个参数列在参数表中，变化列为“默认值 → 驱动器值”。</source>
+        <translation>The %1 parameters that differ from the factory defaults are listed in the parameter table; the Changes column shows &quot;default → drive value&quot;.</translation>
+    </message>
+    <message>
+        <source>如果恢复过出厂设置，请确认恢复是否成功。</source>
+        <translation>If the factory settings were restored, check that the restore succeeded.</translation>
     </message>
 </context>
 <context>
