@@ -24,7 +24,7 @@ void MainWindow::on_pushButton_paramExportFile_clicked()
     if (isCommunicateSetUp == 1)
         ProductSerial_Query();
     const QString path =
-        Prompt::getSaveFileName(this, tr("参数另存为"), QStringLiteral("/"), tr("configure files(*.conf)"));
+        Prompt::getSaveFileName(this, tr("参数另存为"), QStringLiteral("/"), tr("参数文件 (*.conf)"));
     if (path.isEmpty())
         return;
     // A file without values would only overwrite good ones on import.
@@ -56,7 +56,7 @@ void MainWindow::on_pushButton_paramImportFile_clicked()
     qCDebug(lcWindow) << "import file buttom Clicked!";
     if (isCommunicateSetUp == 1)
         ProductSerial_Query();
-    const QString path = Prompt::getOpenFileName(this, tr("参数文件"), QStringLiteral("/"), tr("configure files(*.conf)"));
+    const QString path = Prompt::getOpenFileName(this, tr("参数文件"), QStringLiteral("/"), tr("参数文件 (*.conf)"));
     if (path.isEmpty())
         return;
     const ParamFile::Contents file = ParamFile::read(path);
@@ -82,7 +82,7 @@ void MainWindow::on_pushButton_paramImportFile_clicked()
         const QMessageBox::StandardButton button =
             Prompt::warning(this, tr("文件与当前机型不一致"),
                             Prompt::Rich{tr("文件机型名称:%1，<br/>固件版本:%2<br/>当前机型名称:%3，<br/>固件版本:%4<br/>"
-                                            "是否继续导入？点击Yes导入，点击No取消")
+                                            "是否继续导入？点击“是”导入，点击“否”取消")
                                              .arg(fileModel, fileVersion, deviceModel.toHtmlEscaped(),
                                                   deviceVersion.toHtmlEscaped())},
                             QMessageBox::Yes | QMessageBox::No);

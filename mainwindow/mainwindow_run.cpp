@@ -438,7 +438,7 @@ void MainWindow::on_pushButton_ManualRunServoON_clicked()
         return;
     }
     const auto answer = Prompt::warning(this, tr("确定运行？"),
-                                        Prompt::Rich{tr("点击OK后伺服将处于通电运行状态!<br/>请确保机械行程及人身安全，避免发生危险！")},
+                                        Prompt::Rich{tr("点击“确定”后伺服将处于通电运行状态!<br/>请确保机械行程及人身安全，避免发生危险！")},
                                         QMessageBox::Ok | QMessageBox::Cancel);
     if (answer == QMessageBox::Ok)
         manualRunEvent(ManualRunMachine::User, ManualRunMachine::ServoOn, true);

@@ -104,8 +104,8 @@ void MainWindow::setupWavePage()
     picker->setTrackerPen(QColor(Qt::black));
 
     plot->insertLegend(new QwtLegend, QwtPlot::RightLegend);
-    const QString titles[] = {QStringLiteral("CH1\nRate： 1:1"), QStringLiteral("CH2\nRate： 1：1"),
-                              QStringLiteral("CH3\nRate： 1：1"), QStringLiteral("CH4\nRate： 1：1")};
+    const QString titles[] = {QStringLiteral("CH1\n") + tr("比例：1 : 1"), QStringLiteral("CH2\n") + tr("比例：1 : 1"),
+                              QStringLiteral("CH3\n") + tr("比例：1 : 1"), QStringLiteral("CH4\n") + tr("比例：1 : 1")};
     const QColor colours[] = {Qt::blue, QColor(0, 255, 255), Qt::magenta, QColor(0, 255, 0)};
     for (int c = 0; c < WaveCapture::kChannels; ++c) {
         m_curves[size_t(c)] = new FastCurve(titles[c]);
@@ -361,8 +361,8 @@ void MainWindow::setCurveTitle(int channel)
 {
     // Channel names come from definition and waveform files: plain text.
     m_curves[size_t(channel)]->setTitle(
-        QwtText(waveName(channel) + QStringLiteral("\nRate: 1 : ")
-                    + QString::number(double(m_scale[size_t(channel)]), 'g') + QLatin1Char(' '),
+        QwtText(waveName(channel) + QLatin1Char('\n')
+                    + tr("比例：1 : %1 ").arg(QString::number(double(m_scale[size_t(channel)]), 'g')),
                 QwtText::PlainText));
 }
 

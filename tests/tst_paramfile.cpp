@@ -167,11 +167,11 @@ private slots:
         QTest::newRow("other model, No: the file's names as plain text")
             << confFile(QStringLiteral("P00_01=5\n"), QStringLiteral("<b>VMR-B2</b>"), QStringLiteral("V1.00&"))
             << QStringList{QStringLiteral("文件与当前机型不一致|文件机型名称:&lt;b&gt;VMR-B2&lt;/b&gt;，<br/>固件版本:V1.00&amp;<br/>"
-                                          "当前机型名称:VMR-A1-0A02，<br/>固件版本:V1.04<br/>是否继续导入？点击Yes导入，点击No取消")}
+                                          "当前机型名称:VMR-A1-0A02，<br/>固件版本:V1.04<br/>是否继续导入？点击“是”导入，点击“否”取消")}
             << kept << int(QMessageBox::No);
         QTest::newRow("no Device_Info with a drive known, Yes")
             << QByteArray("[Parameter]\nP00_01=5\n")
-            << QStringList{QStringLiteral("文件与当前机型不一致|Yes"), QStringLiteral("参数导入完成|共有：1个值被修改")}
+            << QStringList{QStringLiteral("文件与当前机型不一致|点击“是”导入"), QStringLiteral("参数导入完成|共有：1个值被修改")}
             << values("5,2,3,4") << int(QMessageBox::Yes);
     }
 
