@@ -49,7 +49,7 @@ LangSelDialog::LangSelDialog(QWidget *parent)
         qCDebug(lcWindow) << "Current locale:" << locale;
         m_curLang = LangFile::shippedLanguage(locale, langMap);
         m_localeLabel = m_curLang;
-        ui->label_CurLang->setText(tr("当前语言代码：(%1)").arg(m_curLang));
+        ui->label_CurLang->setText(tr("当前语言代码 / Language code: (%1)").arg(m_curLang));
     }
 
     // 4. The texts, and a close button only.
@@ -132,7 +132,7 @@ void LangSelDialog::changeEvent(QEvent *event)
     if (event->type() == QEvent::LanguageChange) {
         ui->retranslateUi(this);
         if (!m_localeLabel.isEmpty())
-            ui->label_CurLang->setText(tr("当前语言代码：(%1)").arg(m_localeLabel));
+            ui->label_CurLang->setText(tr("当前语言代码 / Language code: (%1)").arg(m_localeLabel));
         fillFor(m_curLang);
     }
     QDialog::changeEvent(event);

@@ -92,6 +92,12 @@ void MainClass::wire()
     connect(w, &MainWindow::showLangSelDlgReg, langSel, &LangSelDialog::showLangSelDlg);                 // 24
     connect(langSel, &LangSelDialog::LanguageChange, w, &MainWindow::LoadTranslation);                   // 25
     connect(langSel, &LangSelDialog::LanguageChange, about, &aboutDialog::LoadTranslation);              // 26
+    // The version texts follow the language too ("none" for no patch is a word).
+    connect(langSel, &LangSelDialog::LanguageChange, about, [this] {
+        QString version, date, patch;
+        mainWindow->makeVersionTexts(version, date, patch);
+        about->setVersionTexts(version, date, patch);
+    });
     connect(w, &MainWindow::showServoDebugInfo, debugInfo, &QWidget::show);                              // 27
     connect(link, qOverload<int, QByteArray>(&SerialThread::debugDataReturn), debugInfo,
             &showSrvDebugInfo::showServoDebugInfo);                                                      // 28

@@ -22,6 +22,7 @@ void Definitions::clear()
     faultTable.clear();
     waveChannels.clear();
     funcCodeVersion.clear();
+    driveStates.clear();
 }
 
 int Definitions::parameterCount() const
@@ -142,6 +143,8 @@ private:
             monitor.UnDisplayVarType = text();
         } else if (name == QLatin1String("UnDisplayFormat")) {
             monitor.UnDisplayFormat = text();
+        } else if (name == QLatin1String("UnDisplayBits")) {
+            monitor.UnDisplayBits = text();
         }
         // Faults and alarms
         else if (name == QLatin1String("FaultWarmItem")) {
@@ -201,6 +204,8 @@ private:
             defs.waveScaleDefault[3] = text();
         } else if (name == QLatin1String("FuncCodeVersion")) {
             defs.funcCodeVersion = text();
+        } else if (name == QLatin1String("DriveStates")) {
+            defs.driveStates = text();
         }
     }
 

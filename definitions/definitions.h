@@ -50,7 +50,9 @@ struct UnDisplayRecord {
     QString UnDisplayUnit;
     QString UnDisplayVarType;
     QString UnDisplayFormat;
+    QString UnDisplayBits; // optional: the names of its bits, "0：DI1；1：DI2"
     QString valueText; // runtime: the last value read, as shown
+    quint32 rawValue = 0; // runtime: the last value read
 };
 
 struct FaultRecord {
@@ -88,6 +90,7 @@ struct Definitions {
     std::array<QString, 4> waveChannelDefault; // default, position, speed, torque
     std::array<QString, 4> waveScaleDefault;
     QString funcCodeVersion;
+    QString driveStates; // optional: the drive state numbers named, "1：未就绪；4：就绪"
 
     // Empties everything a reload replaces; the waveform defaults stay.
     void clear();

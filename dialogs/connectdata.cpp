@@ -82,7 +82,7 @@ void ConnectData::dataClear()
 void ConnectData::dataSave()
 {
     m_paused = true;
-    const QString name = Prompt::getSaveFileName(this, tr("Save File"), QString(), tr("text files(*.txt)"));
+    const QString name = Prompt::getSaveFileName(this, tr("保存通信数据"), QString(), tr("文本文件 (*.txt)"));
     if (name.isEmpty())
         return;
     // Written beside the target and moved over it only when complete, so a

@@ -105,7 +105,9 @@ void ParamDiffDialog::fill()
     m_table->setRowCount(m_rows.size());
     for (int r = 0; r < m_rows.size(); ++r) {
         const ParamDiff::Row &row = m_rows.at(r);
-        const QStringList cells{row.code, row.name, row.unit, row.activeTime, row.left, row.right};
+        // Values show with their names where the description lists them.
+        const QStringList cells{row.code, row.name, row.unit, row.activeTime,
+                                EnumText::withName(row.left, row.names), EnumText::withName(row.right, row.names)};
         for (int c = 0; c < ColumnCount; ++c) {
             auto *item = new QTableWidgetItem(cells.at(c));
             item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);

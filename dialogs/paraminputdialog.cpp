@@ -1,8 +1,11 @@
 #include "dialogs/paraminputdialog.h"
 #include "ui_paraminputdialog.h"
 
+#include "definitions/enumtext.h"
 #include "dialogs/prompt.h"
 
+#include <QComboBox>
+#include <QHBoxLayout>
 #include <QRegExpValidator>
 
 namespace {
@@ -28,6 +31,20 @@ ParamInputDialog::ParamInputDialog(QWidget *parent)
     // Name, range and default come from the definition file: plain text.
     for (QLabel *label : {ui->label_Name, ui->label_Range, ui->label_Default})
         label->setTextFormat(Qt::PlainText);
+    // The list sits under the entry and stands in for it; choosing a name
+    // puts its value into the entry, so OK checks it the same way.
+    m_choice = new QComboBox(this);
+    m_choice->setObjectName(QStringLiteral("comboBox_Input"));
+    m_choice->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    m_choice->hide();
+    auto *entry = new QWidget(this);
+    auto *entryLayout = new QHBoxLayout(entry);
+    entryLayout->setContentsMargins(0, 0, 0, 0);
+    ui->formLayout->replaceWidget(ui->lineEdit_Input, entry);
+    entryLayout->addWidget(ui->lineEdit_Input);
+    entryLayout->addWidget(m_choice);
+    connect(m_choice, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+            [this](int index) { ui->lineEdit_Input->setText(m_choice->itemData(index).toString()); });
 }
 
 ParamInputDialog::~ParamInputDialog()
@@ -79,18 +96,39 @@ void ParamInputDialog::setParamInfo(const QStringList &info)
     m_hasParam = true;
     ui->label_Name->setText(info.at(0));
     ui->label_Range->setText(QStringLiteral("%1 ~ %2").arg(info.at(1), info.at(2)));
-    ui->label_Default->setText(info.at(3));
     ui->lineEdit_Current->setText(info.at(4));
     m_min = info.at(1);
     m_max = info.at(2);
     m_width = info.at(5);
     m_sign = info.at(6);
     ui->lineEdit_Input->clear();
+    m_choice->clear();
+    bool okMin = false, okMax = false;
+    const qint64 min = m_min.toLongLong(&okMin), max = m_max.toLongLong(&okMax);
+    const EnumText::Names names = info.size() > 7 ? EnumText::parse(info.at(7)) : EnumText::Names();
+    ui->label_Default->setText(EnumText::withName(info.at(3), names));
+    const bool listed = okMin && okMax && EnumText::coversRange(names, min, max);
+    for (auto it = names.constBegin(); listed && it != names.constEnd(); ++it)
+        m_choice->addItem(EnumText::withName(QString::number(it.key()), names), QString::number(it.key()));
+    if (listed) {
+        // Starts on the current value (OK then says it is unchanged), else
+        // the default.
+        int at = m_choice->findData(info.at(4).trimmed());
+        if (at < 0)
+            at = qMax(0, m_choice->findData(info.at(3).trimmed()));
+        m_choice->setCurrentIndex(at);
+        ui->lineEdit_Input->setText(m_choice->itemData(at).toString());
+    }
+    m_choice->setVisible(listed);
+    ui->lineEdit_Input->setVisible(!listed);
     show();
     adjustSize();
     raise();
     activateWindow();
-    ui->lineEdit_Input->setFocus();
+    if (listed)
+        m_choice->setFocus();
+    else
+        ui->lineEdit_Input->setFocus();
 }
 
 QString ParamInputDialog::input() const

@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <QStringList>
 
+class QComboBox;
+
 namespace Ui {
 class ParamInputDialog;
 }
@@ -23,7 +25,9 @@ public:
     static QString refusal(const QString &input, const QString &current, qint64 min, qint64 max);
 
     // Opens the dialog for a parameter: name, minimum, maximum, default,
-    // current value, data width, data sign (ignored with fewer entries).
+    // current value, data width, data sign (ignored with fewer entries), and
+    // optionally its description: when that names every value of the range,
+    // the value is chosen from a list of the names instead of typed.
     void setParamInfo(const QStringList &info);
     QString input() const;
     void setInput(const QString &text);
@@ -38,6 +42,7 @@ signals:
 
 private:
     Ui::ParamInputDialog *ui;
+    QComboBox *m_choice; // the named values, when the description lists them all
     bool m_hasParam = false; // a parameter's texts are on show
     QString m_min, m_max, m_width, m_sign;
 };

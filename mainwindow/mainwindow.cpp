@@ -233,7 +233,7 @@ void MainWindow::makeVersionTexts(QString &version, QString &date, QString &patc
 {
     version = SettingsFiles::versionText(m_version);
     date = SettingsFiles::dateText(m_version);
-    patch = m_version.patch == 0 ? tr("None") : QString::number(m_version.patch);
+    patch = m_version.patch == 0 ? tr("无") : QString::number(m_version.patch);
 }
 
 void MainWindow::updateServoLabels()

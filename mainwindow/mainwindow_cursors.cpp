@@ -279,8 +279,7 @@ double MainWindow::plotScale(int channel) const
 QString MainWindow::scaleLegend(int channel) const
 {
     if (m_scope.rawScale->isChecked())
-        return QStringLiteral("\nRate: 1 : ") + QString::number(double(m_scale[size_t(channel)]), 'g')
-               + QLatin1Char(' ');
+        return QLatin1Char('\n') + tr("比例：1 : %1 ").arg(QString::number(double(m_scale[size_t(channel)]), 'g'));
     return QLatin1Char('\n') + WaveMeasure::divisionText(unitsPerDivision(channel), waveChannelItem(channel).WaveUnit);
 }
 

@@ -6,6 +6,7 @@
 
 #include "app/applog.h"
 #include "definitions/codes.h"
+#include "definitions/enumtext.h"
 
 #include <QHeaderView>
 #include <QTimer>
@@ -66,8 +67,17 @@ void MainWindow::refreshMonitorValues()
         QTableWidgetItem *value = table->item(row, UnValue);
         if (!item || !value)
             continue;
-        value->setText(item->valueText);
-        value->setToolTip(MonitorQuery::alarmTooltip(*item, defs));
+        // A variable whose bits the definition file names shows the names of
+        // the set ones, and lists them all, set or clear, in its tooltip (the
+        // names come from the file, so they are escaped there).
+        const EnumText::Names bits = EnumText::parse(item->UnDisplayBits);
+        const bool named = !bits.isEmpty() && !item->valueText.isEmpty();
+        value->setText(named ? EnumText::withSetBits(item->valueText, item->rawValue, bits) : item->valueText);
+        if (named)
+            value->setToolTip(EnumText::bitLines(item->rawValue, bits).toHtmlEscaped().replace(
+                QLatin1Char('\n'), QLatin1String("<br/>")));
+        else
+            value->setToolTip(MonitorQuery::alarmTooltip(*item, defs));
     }
 }
 

@@ -49,7 +49,7 @@ void MainWindow::paramDiffWithDrive()
     if (!linkReady() || paramTransferBusy)
         return;
     const QString path = Prompt::getOpenFileName(m_diffDialog, tr("参数文件"), QStringLiteral("/"),
-                                                 tr("configure files(*.conf)"));
+                                                 tr("参数文件 (*.conf)"));
     if (path.isEmpty())
         return;
     ParamFile::Contents file;
@@ -72,7 +72,7 @@ void MainWindow::showDriveDiff()
 
 void MainWindow::paramDiffFiles()
 {
-    const QString filter = tr("configure files(*.conf)");
+    const QString filter = tr("参数文件 (*.conf)");
     const QString left = Prompt::getOpenFileName(m_diffDialog, tr("参数文件"), QStringLiteral("/"), filter);
     if (left.isEmpty())
         return;
@@ -181,7 +181,7 @@ void MainWindow::finishParamDiffWrite()
 void MainWindow::paramDiffExport()
 {
     const QString path = Prompt::getSaveFileName(m_diffDialog, tr("导出比较结果"), QStringLiteral("/"),
-                                                 tr("CSV files(*.csv)"));
+                                                 tr("CSV 文件 (*.csv)"));
     if (path.isEmpty())
         return;
     ParamDiff::Header header;

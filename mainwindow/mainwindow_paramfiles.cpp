@@ -24,7 +24,7 @@ void MainWindow::on_pushButton_paramExportFile_clicked()
     if (isCommunicateSetUp == 1)
         ProductSerial_Query();
     const QString path =
-        Prompt::getSaveFileName(this, tr("参数另存为"), QStringLiteral("/"), tr("configure files(*.conf)"));
+        Prompt::getSaveFileName(this, tr("参数另存为"), QStringLiteral("/"), tr("参数文件 (*.conf)"));
     if (path.isEmpty())
         return;
     // A file without values would only overwrite good ones on import.
@@ -56,7 +56,7 @@ void MainWindow::on_pushButton_paramImportFile_clicked()
     qCDebug(lcWindow) << "import file buttom Clicked!";
     if (isCommunicateSetUp == 1)
         ProductSerial_Query();
-    const QString path = Prompt::getOpenFileName(this, tr("参数文件"), QStringLiteral("/"), tr("configure files(*.conf)"));
+    const QString path = Prompt::getOpenFileName(this, tr("参数文件"), QStringLiteral("/"), tr("参数文件 (*.conf)"));
     if (path.isEmpty())
         return;
     const ParamFile::Contents file = ParamFile::read(path);
@@ -82,7 +82,7 @@ void MainWindow::on_pushButton_paramImportFile_clicked()
         const QMessageBox::StandardButton button =
             Prompt::warning(this, tr("文件与当前机型不一致"),
                             Prompt::Rich{tr("文件机型名称:%1，<br/>固件版本:%2<br/>当前机型名称:%3，<br/>固件版本:%4<br/>"
-                                            "是否继续导入？点击Yes导入，点击No取消")
+                                            "是否继续导入？点击“是”导入，点击“否”取消")
                                              .arg(fileModel, fileVersion, deviceModel.toHtmlEscaped(),
                                                   deviceVersion.toHtmlEscaped())},
                             QMessageBox::Yes | QMessageBox::No);
@@ -130,15 +130,28 @@ void MainWindow::showParamCodes(const QStringList &codes)
 void MainWindow::compareWithModelDefaults()
 {
     const ParamCompare::Differences d = ParamCompare::markDefaults(defs);
+    // Every result names both sides: the drive as identified, and what it is
+    // compared with. Differences are a result, not a failure of the tool.
+    QStringList lines{deviceModel.isEmpty() ? tr("驱动器：型号未识别")
+                                            : tr("驱动器：%1 %2").arg(deviceModel, deviceVersion).trimmed()};
+    const QString defaults = tr("参考：参数定义文件中的出厂默认值");
     if (d.diffCodes.isEmpty()) {
-        Prompt::information(this, tr("参数比较完成"), tr("当前参数为：标准默认参数"));
+        lines << defaults << tr("当前参数为：标准默认参数");
+        Prompt::information(this, tr("参数比较完成"), lines.join(QLatin1Char('\n')));
         return;
     }
     const ParamCompare::Match match = ParamCompare::findReference(QStringLiteral("ParameterCompare"), deviceModel,
                                                                   deviceVersion, d.allCodes, defs);
     showParamCodes(d.diffCodes);
-    if (match.success)
-        Prompt::information(this, tr("参数比较完成"), tr("当前参数为：\r\n%1\r\n差异部分详见参数列表").arg(match.name));
+    if (match.file.isEmpty())
+        lines << defaults + tr("（ParameterCompare文件夹中没有该机型和版本的参数文件）")
+              << tr("结果：%1个参数与参考不同。").arg(d.diffCodes.size());
     else
-        Prompt::warning(this, tr("参数比较失败"), tr("未匹配到特定机型\r\n差异部分详见参数列表\r\n请确认是否恢复过出厂设置！"));
+        lines << tr("参考：%1（ParameterCompare文件夹中该机型和版本的参数文件）").arg(match.name)
+              << (match.success ? tr("结果：驱动器参数与参考相同。")
+                                : tr("结果：%1个参数与参考不同或参考中没有。").arg(d.allCodes.size() - match.count));
+    lines << tr("与出厂默认值不同的%1个参数列在参数表中，变化列为“默认值 → 驱动器值”。").arg(d.diffCodes.size());
+    if (!match.success)
+        lines << tr("如果恢复过出厂设置，请确认恢复是否成功。");
+    Prompt::information(this, tr("参数比较完成"), lines.join(QLatin1Char('\n')));
 }

@@ -6,6 +6,7 @@
 
 #include "app/applog.h"
 #include "definitions/codes.h"
+#include "definitions/enumtext.h"
 #include "definitions/paramruntime.h"
 #include "dialogs/paraminputdialog.h"
 #include "dialogs/prompt.h"
@@ -184,13 +185,18 @@ void MainWindow::appendParamRow(const ParamRecord &p)
     const int row = table->rowCount();
     table->insertRow(row);
     const QString texts[ColCount] = {QString(),    p.ParameterIndex, p.ParameterIndex, p.parametername,
-                                     p.ActiveTime, p.ModifyTime,     QStringLiteral("PST"), p.currentValue,
+                                     p.ActiveTime, p.ModifyTime,     QStringLiteral("PST"),
+                                     EnumText::withName(p.currentValue, EnumText::parse(p.Detial)),
                                      p.Uint,       p.changeText};
     const bool changed = (p.state & ParamState::Changed) && !p.changeText.isEmpty();
     for (int c = 0; c < ColCount; ++c) {
         auto *item = new QTableWidgetItem(texts[c]);
         if (c != ColName)
             item->setTextAlignment(Qt::AlignCenter);
+        // A value shown with its name may not fit the column: the whole
+        // text, from the definition file, is the tooltip (as plain text).
+        if (c == ColValue && texts[c] != p.currentValue)
+            item->setToolTip(Qt::convertFromPlainText(texts[c]));
         if (changed)
             item->setBackground(kChangedColour);
         if (c == ColCheck) {
@@ -251,7 +257,7 @@ void MainWindow::paramTable_SetValue(QModelIndex index)
         return;
     m_editingCode = p->ParameterIndex;
     m_inputDialog->setParamInfo({p->parametername, p->MinValue, p->MaxValue, p->DefaultValue, p->currentValue,
-                                 p->DataWidth, p->DataSign});
+                                 p->DataWidth, p->DataSign, p->Detial});
 }
 
 void MainWindow::SaveParamBack(QString value)

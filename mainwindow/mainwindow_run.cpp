@@ -7,6 +7,7 @@
 
 #include "app/applog.h"
 #include "definitions/codes.h"
+#include "definitions/enumtext.h"
 #include "dialogs/prompt.h"
 
 #include <QHeaderView>
@@ -146,7 +147,10 @@ void ManualRunPage::showValues(const ManualRunReply *reply)
 {
     Ui::MainWindow *ui = w->ui;
     const qint32 value = reply ? reply->value : 0;
-    ui->label_ManualRun_DriveState->setText(QString::number(reply ? reply->driveState : 0));
+    // The state's number with its name from the definition file, as plain text.
+    ui->label_ManualRun_DriveState->setTextFormat(Qt::PlainText);
+    ui->label_ManualRun_DriveState->setText(
+        EnumText::withName(QString::number(reply ? reply->driveState : 0), EnumText::parse(w->defs.driveStates)));
     ui->label_ManualRun_Value->setText(QString::number(value));
     ui->horizontalSlider->setValue(value);
     ui->horizontalSlider_2->setValue(value);
@@ -434,7 +438,7 @@ void MainWindow::on_pushButton_ManualRunServoON_clicked()
         return;
     }
     const auto answer = Prompt::warning(this, tr("确定运行？"),
-                                        Prompt::Rich{tr("点击OK后伺服将处于通电运行状态!<br/>请确保机械行程及人身安全，避免发生危险！")},
+                                        Prompt::Rich{tr("点击“确定”后伺服将处于通电运行状态!<br/>请确保机械行程及人身安全，避免发生危险！")},
                                         QMessageBox::Ok | QMessageBox::Cancel);
     if (answer == QMessageBox::Ok)
         manualRunEvent(ManualRunMachine::User, ManualRunMachine::ServoOn, true);

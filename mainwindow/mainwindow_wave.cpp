@@ -106,8 +106,8 @@ void MainWindow::setupWavePage()
     picker->setTrackerPen(QColor(Qt::black));
 
     plot->insertLegend(new QwtLegend, QwtPlot::RightLegend);
-    const QString titles[] = {QStringLiteral("CH1\nRate： 1:1"), QStringLiteral("CH2\nRate： 1：1"),
-                              QStringLiteral("CH3\nRate： 1：1"), QStringLiteral("CH4\nRate： 1：1")};
+    const QString titles[] = {QStringLiteral("CH1\n") + tr("比例：1 : 1"), QStringLiteral("CH2\n") + tr("比例：1 : 1"),
+                              QStringLiteral("CH3\n") + tr("比例：1 : 1"), QStringLiteral("CH4\n") + tr("比例：1 : 1")};
     const QColor colours[] = {Qt::blue, QColor(0, 255, 255), Qt::magenta, QColor(0, 255, 0)};
     for (int c = 0; c < WaveCapture::kChannels; ++c) {
         m_curves[size_t(c)] = new FastCurve(titles[c]);

@@ -95,7 +95,7 @@ void MainWindow::waveDataSaveAs()
     }
     const QString proposal = QStringLiteral("waveform_")
         + QDateTime::currentDateTime().toString(QStringLiteral("yyyy_MM_dd hh_mm_ss")) + QStringLiteral(".csv");
-    const QString path = Prompt::getSaveFileName(this, tr("Excel file"), proposal, QStringLiteral("Excel(*.csv)"));
+    const QString path = Prompt::getSaveFileName(this, tr("保存波形"), proposal, tr("CSV 波形文件 (*.csv)"));
     if (path.isEmpty())
         return;
     QString error;
@@ -114,10 +114,10 @@ void MainWindow::exportDocument()
         Prompt::warning(this, tr("无法保存"), tr("波形点数为0！"));
         return;
     }
-    const QStringList filters = {tr("Images (*.png *.bmp *.jpg *.jpeg *.tif)"), tr("PDF Documents (*.pdf)"),
-                                 tr("SVG Documents (*.svg)"), tr("Postscript Documents (*.ps)")};
+    const QStringList filters = {tr("图片 (*.png *.bmp *.jpg *.jpeg *.tif)"), tr("PDF 文档 (*.pdf)"),
+                                 tr("SVG 文档 (*.svg)"), tr("PostScript 文档 (*.ps)")};
     QString path =
-        Prompt::getSaveFileName(this, tr("Export File Name"), QStringLiteral("waveform.png"), filters.join(QStringLiteral(";;")));
+        Prompt::getSaveFileName(this, tr("保存波形截图"), QStringLiteral("waveform.png"), filters.join(QStringLiteral(";;")));
     if (path.isEmpty())
         return;
     // A name typed without an extension gets the first format offered.
@@ -148,7 +148,7 @@ void MainWindow::on_waveDataImport_clicked()
 {
     if (waveImportRefused())
         return;
-    importWaveData(Prompt::getOpenFileName(this, tr("导入波形"), QString(), QStringLiteral("Excel(*.csv)")));
+    importWaveData(Prompt::getOpenFileName(this, tr("导入波形"), QString(), tr("CSV 波形文件 (*.csv)")));
 }
 
 void MainWindow::importWaveData(QString sFilePath)

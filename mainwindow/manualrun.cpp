@@ -335,7 +335,7 @@ void ManualRunMachine::identifyReply()
     const quint16 value = quint16(std::lround(ratio));
     m_view.pauseComm(true);
     const auto answer = m_view.ask(tr("惯量识别完成"),
-                                   tr("负载惯量比：%1<br/>是否写入到驱动器？<br/>点击Yes写入，点击No则不写入").arg(value),
+                                   tr("负载惯量比：%1<br/>是否写入到驱动器？<br/>点击“是”写入，点击“否”则不写入").arg(value),
                                    QMessageBox::Yes | QMessageBox::No);
     // While the question was open the servo may have gone off or the link down.
     if (answer == QMessageBox::Yes && m_state == IdentifyState)

@@ -76,6 +76,7 @@ QStringList MonitorQuery::takeReply(const QByteArray &payload, const Batch &sent
             continue;
         const quint32 value = quint32(b[at + 2]) << 24 | quint32(b[at + 3]) << 16 | quint32(b[at + 4]) << 8 | b[at + 5];
         it->state &= quint16(~ToQuery);
+        it->rawValue = value;
         it->valueText = Codes::formatMonitorValue(value, it->UnDisplayFormat, it->UnDisplayVarType);
         updated.append(code);
     }

@@ -45,6 +45,7 @@ QList<Row> compare(const Definitions &defs, const QHash<QString, QString> &left,
             row.name = p.parametername;
             row.unit = p.Uint;
             row.activeTime = p.ActiveTime;
+            row.names = EnumText::parse(p.Detial);
             row.left = l;
             row.right = r;
             row.modify = modifyOf(p);

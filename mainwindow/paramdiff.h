@@ -5,6 +5,7 @@
 // about them, and its export as CSV.
 
 #include "definitions/definitions.h"
+#include "definitions/enumtext.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -27,6 +28,7 @@ struct Row {
     QString right;
     Modify modify = Modify::AnyTime;
     bool known = true; // the loaded definitions have the code
+    EnumText::Names names; // the values its description names, for display
 };
 
 // Two values are equal when both are the same decimal number, or else the

@@ -1,6 +1,7 @@
 // Parameter and monitor codes, monitor value display and the numeric entry filter.
 
 #include "definitions/codes.h"
+#include "definitions/enumtext.h"
 
 #include <QtTest>
 
@@ -87,6 +88,30 @@ private slots:
         QFETCH(int, min);
         QFETCH(int, max);
         QTEST(Codes::filterEntry(typed, min, max), "kept");
+    }
+
+    // Named values in descriptions, written "value, separator, name" in either language.
+    void namedValuesAreReadFromText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("names");
+        QTest::newRow("lines of lists") << "选择控制方式。\n0：位置模式；1：速度模式\n2：转矩模式；" << "0=位置模式|1=速度模式|2=转矩模式";
+        QTest::newRow("english") << "0: Off; 1: On (CW, seen from the shaft end)." << "0=Off|1=On (CW, seen from the shaft end)";
+        QTest::newRow("odd separators") << "0:关，1 ： 开;2=保持  -1：反向,3: x" << "-1=反向|0=关|1=开|2=保持|3=x";
+        QTest::newRow("commas inside names") << "0：正向，原点开关；1：反向，Z相" << "0=正向，原点开关|1=反向，Z相";
+        QTest::newRow("prose around a list") << "32位参数的存放顺序。\n0：高16位在前\n注：1：2不算" << "0=高16位在前";
+        QTest::newRow("a number in prose") << "0表示未识别到电机，比例 1:2。" << "";
+        QTest::newRow("a value named twice") << "0：A；1：B\n0：C" << "";
+    }
+
+    void namedValuesAreReadFromText()
+    {
+        QFETCH(QString, text);
+        const EnumText::Names names = EnumText::parse(text);
+        QStringList pairs;
+        for (auto it = names.cbegin(); it != names.cend(); ++it)
+            pairs << QStringLiteral("%1=%2").arg(it.key()).arg(it.value());
+        QTEST(pairs.join(QLatin1Char('|')), "names");
     }
 
     void minimumCheckWhenEditingEnds()

@@ -109,7 +109,8 @@ private slots:
         QTRY_VERIFY(window()->deviceModelText() == QStringLiteral("VMR-A1-0A02"));
         QTRY_VERIFY(!window()->isParamTransferBusy());
         window()->on_pushButton_ParamCompare_clicked();
-        QTRY_VERIFY_WITH_TIMEOUT(prompts->hasText(QStringLiteral("当前参数为：\r\nVMR-A1-0A02_V1.04\r\n差异部分详见参数列表")), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(prompts->hasTitle(QStringLiteral("参数比较完成")), 10000);
+        QVERIFY(prompts->boxes.last().text.startsWith(QStringLiteral("驱动器：VMR-A1-0A02 V1.04\n参考：VMR-A1-0A02_V1.04（ParameterCompare文件夹中该机型和版本的参数文件）\n结果：驱动器参数与参考相同。\n")));
     }
 
     void transfersCutShortByTheLinkLeaveNothingBehind()

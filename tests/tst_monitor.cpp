@@ -31,7 +31,7 @@ QByteArray item(int group, int index, quint32 value)
 const char kDefinitions[] = R"(<?xml version="1.0" encoding="UTF-8"?>
 <Root>
  <UnDisplay>
-  <UnDisplayItem><UnDisplayIndex>U0-01</UnDisplayIndex><UnDisplayName>转矩</UnDisplayName><UnDisplayVarType>int16</UnDisplayVarType><UnDisplayFormat>DISP_AS_DEC_ONE_DOT</UnDisplayFormat></UnDisplayItem>
+  <UnDisplayItem><UnDisplayIndex>U0-01</UnDisplayIndex><UnDisplayName>转矩</UnDisplayName><UnDisplayVarType>int16</UnDisplayVarType><UnDisplayFormat>DISP_AS_DEC_ONE_DOT</UnDisplayFormat><UnDisplayBits>0：DI1；1：&lt;b&gt;DI2</UnDisplayBits></UnDisplayItem>
   <UnDisplayItem><UnDisplayIndex>U0-08</UnDisplayIndex><UnDisplayName>故障码</UnDisplayName><UnDisplayVarType>uint16</UnDisplayVarType><UnDisplayFormat>DISP_AS_ALM</UnDisplayFormat></UnDisplayItem>
  </UnDisplay>
  <FaultWarmItem><FaultWarmCode>5</FaultWarmCode><FaultWarmType>&lt;i&gt;故障</FaultWarmType><FaultWarmName>过电压</FaultWarmName>
@@ -134,7 +134,8 @@ private slots:
         commandTable[Cmd::ReadMonitor].rxDataLen = uint8_t(items.size());
         window()->showData(Cmd::ReadMonitor);
         QCOMPARE(table->item(1, 2)->toolTip(), QStringLiteral("故障码：5 （&lt;i&gt;故障故障/告警）<br/>过电压"));
-        QVERIFY(table->item(0, 2)->toolTip().isEmpty());
+        QCOMPARE(table->item(0, 2)->text(), QStringLiteral("-1.5（DI1）")); // -15: bit 0 set, bit 1 clear
+        QCOMPARE(table->item(0, 2)->toolTip(), QStringLiteral("● DI1<br/>○ &lt;b&gt;DI2"));
         const auto text = [&](const char *name) {
             const QWidget *shown = widget<QWidget>(name);
             return shown->property(shown->inherits("QLabel") ? "text" : "plainText").toString();

@@ -167,11 +167,11 @@ private slots:
         QTest::newRow("other model, No: the file's names as plain text")
             << confFile(QStringLiteral("P00_01=5\n"), QStringLiteral("<b>VMR-B2</b>"), QStringLiteral("V1.00&"))
             << QStringList{QStringLiteral("文件与当前机型不一致|文件机型名称:&lt;b&gt;VMR-B2&lt;/b&gt;，<br/>固件版本:V1.00&amp;<br/>"
-                                          "当前机型名称:VMR-A1-0A02，<br/>固件版本:V1.04<br/>是否继续导入？点击Yes导入，点击No取消")}
+                                          "当前机型名称:VMR-A1-0A02，<br/>固件版本:V1.04<br/>是否继续导入？点击“是”导入，点击“否”取消")}
             << kept << int(QMessageBox::No);
         QTest::newRow("no Device_Info with a drive known, Yes")
             << QByteArray("[Parameter]\nP00_01=5\n")
-            << QStringList{QStringLiteral("文件与当前机型不一致|Yes"), QStringLiteral("参数导入完成|共有：1个值被修改")}
+            << QStringList{QStringLiteral("文件与当前机型不一致|点击“是”导入"), QStringLiteral("参数导入完成|共有：1个值被修改")}
             << values("5,2,3,4") << int(QMessageBox::Yes);
     }
 
@@ -209,29 +209,38 @@ private slots:
         QTest::addColumn<QByteArrayList>("files");
         QTest::addColumn<QString>("box");
         const QString set = QStringLiteral("P00_01=2\nP00_02=-5\nP00_03=8388608\n");
-        const QString failed = QStringLiteral("参数比较失败|未匹配到特定机型\r\n差异部分详见参数列表\r\n请确认是否恢复过出厂设置！");
+        // Each box names both sides; a difference is a result, not a failure.
+        const QString unknown = QStringLiteral("参数比较完成|驱动器：型号未识别\n"), listed = QStringLiteral("\n与出厂默认值不同的1个参数列在参数表中，变化列为“默认值 → 驱动器值”。");
+        const QString check = listed + QStringLiteral("\n如果恢复过出厂设置，请确认恢复是否成功。");
+        const auto against = [&](const char *name, int differing) {
+            return unknown + QStringLiteral("参考：%1（ParameterCompare文件夹中该机型和版本的参数文件）\n结果：%2个参数与参考不同或参考中没有。").arg(name).arg(differing) + check;
+        };
         const QString model = QStringLiteral("VMR-A1-0A02"), version = QStringLiteral("V1.04");
-        QTest::newRow("all defaults") << false << "0" << QByteArrayList{} << "参数比较完成|当前参数为：标准默认参数";
+        QTest::newRow("all defaults") << false << "0" << QByteArrayList{}
+                                      << unknown + "参考：参数定义文件中的出厂默认值\n当前参数为：标准默认参数";
         QTest::newRow("model's set")
             << true << "2"
             << QByteArrayList{ref("a_other.conf", set, QStringLiteral("VMR-B2"), version),
                               ref("b_factory.conf", set, model, version),
                               ref("c_later.conf", QStringLiteral("P00_01=9\n"), model, version),
                               ref("broken.conf.d/x.conf", set)}
-            << "参数比较完成|当前参数为：\r\nb_factory\r\n差异部分详见参数列表";
+            << "参数比较完成|驱动器：VMR-A1-0A02 V1.04\n参考：b_factory（ParameterCompare文件夹中该机型和版本的参数文件）\n"
+               "结果：驱动器参数与参考相同。" + listed;
         QTest::newRow("only the first set counts")
             << false << "2" << QByteArrayList{ref("1.conf", QStringLiteral("P00_01=3\nP00_02=-5\nP00_03=8388608\n")), ref("2.conf", set)}
-            << failed;
+            << against("1", 1);
         QTest::newRow("a value lacking") << false << "2" << QByteArrayList{ref("m.conf", QStringLiteral("P00_01=2\nP00_02=-5\n"))}
-                                         << failed;
+                                         << against("m", 1);
         QTest::newRow("a value empty") << false << "2"
-                                       << QByteArrayList{ref("m.conf", QStringLiteral("P00_01=2\nP00_02=-5\nP00_03=\n"))} << failed;
-        QTest::newRow("no reference") << false << "2" << QByteArrayList{} << failed;
+                                       << QByteArrayList{ref("m.conf", QStringLiteral("P00_01=2\nP00_02=-5\nP00_03=\n"))} << against("m", 1);
+        QTest::newRow("no reference") << false << "2" << QByteArrayList{}
+                                      << unknown + "参考：参数定义文件中的出厂默认值（ParameterCompare文件夹中没有该机型和版本的参数文件）\n"
+                                                   "结果：1个参数与参考不同。" + check;
         QTest::newRow("garbage and unreadable: no model, no version")
             << false << "2"
             << QByteArrayList{QByteArray("ParameterCompare/garbage.conf\n\xFF\xFE[[[=\n\0\0\0", 40),
                               QByteArray("ParameterCompare/locked.conf\n[Parameter]\nP00_01=2\n")}
-            << failed;
+            << against("garbage", 3);
     }
 
     void comparisonFindsTheModelsReference()

@@ -4,6 +4,7 @@
 #include "testsupport.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QHeaderView>
 #include <QListWidget>
 #include <QTableWidget>
@@ -18,7 +19,7 @@ QByteArray definitions()
 {
     QByteArray xml = "<Root><ParameterGroups><ParameterGrpMember>P00 基本控制</ParameterGrpMember>"
                      "<ParameterGrpMember>P01 增益</ParameterGrpMember></ParameterGroups>";
-    for (const char *p : {"P00_01|控制模式|0|6|第一行\n第二行", "P00_02|旋转方向|0|1|方向", "P01_00|速度增益|10|500|增益",
+    for (const char *p : {"P00_01|控制模式|0|6|第一行\n0：位置；2：转矩", "P00_02|旋转方向|0|1|方向：\n0：正转；1：反转", "P01_00|速度增益|10|500|增益",
                           "P01_01|偏置|-100|100|偏置"}) {
         const QList<QByteArray> f = QByteArray(p).split('|');
         xml += "<Parameter><ParameterIndex>" + f[0] + "</ParameterIndex><parametername>" + f[1] + "</parametername><MinValue>"
@@ -93,6 +94,19 @@ private slots:
         dialog()->setInput(QStringLiteral("5"));
         dialog()->findChild<QPushButton *>(QStringLiteral("pushButton_Cancel"))->click();
         QVERIFY(!dialog()->isVisible() && param("P00_01")->currentValue.isEmpty());
+    }
+
+    // A description naming every value of the range offers a list of the names; one with a gap keeps the entry.
+    void namedValuesAreChosenFromAList()
+    {
+        auto *choice = dialog()->findChild<QComboBox *>(QStringLiteral("comboBox_Input"));
+        w->paramTable_SetValue(table()->model()->index(0, 3)); // P00_01: 0 and 2 of 0..6 named
+        QVERIFY(!choice->isVisibleTo(dialog()));
+        w->paramTable_SetValue(table()->model()->index(1, 3)); // P00_02
+        QCOMPARE(choice->itemText(1), QStringLiteral("1（反转）"));
+        choice->setCurrentIndex(1);
+        dialog()->InputOKCheck();
+        QCOMPARE(table()->item(1, 7)->text(), QStringLiteral("1（反转）"));
     }
 
     void refusal_data()

@@ -29,6 +29,7 @@ private:
         widget<QPushButton>("pushButton_ManualRunServoON")->click();
         QTRY_VERIFY(drive->withModel([](DriveModel &m) { return m.servoOn(); }));
         QTRY_COMPARE(widget<QLabel>("label_ManualRun_Mode")->text(), mode);
+        QTRY_COMPARE(widget<QLabel>("label_ManualRun_DriveState")->text(), QStringLiteral("5（运行中）"));
     }
 
 private slots:

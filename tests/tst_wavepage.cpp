@@ -165,7 +165,7 @@ private slots:
         auto *scaleA = widget<QComboBox>("comboBox_WF_CH1_Scale");
         auto *offsetA = widget<QSpinBox>("spinBox_WF_CH1_Offset");
         scaleA->setCurrentText(QStringLiteral("0.05"));
-        QCOMPARE(curve(0)->title().text(), QStringLiteral("甲\nRate: 1 : 0.05 "));
+        QCOMPARE(curve(0)->title().text(), QStringLiteral("甲\n比例：1 : 0.05 "));
         QVERIFY(qAbs(curve(0)->points().at(1).y() - (-2.0)) < 1e-6);
         offsetA->setValue(5);
         QVERIFY(qAbs(curve(0)->points().at(0).y() - 5.5) < 1e-6);

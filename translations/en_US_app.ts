@@ -8,36 +8,36 @@
         <translation>Serial Data</translation>
     </message>
     <message>
-        <source>Begin</source>
-        <translation>Begin</translation>
-    </message>
-    <message>
-        <source>Stop</source>
-        <translation>Stop</translation>
-    </message>
-    <message>
-        <source>Clear</source>
-        <translation>Clear</translation>
-    </message>
-    <message>
-        <source>Save</source>
-        <translation>Save</translation>
-    </message>
-    <message>
-        <source>Save File</source>
-        <translation>Save File</translation>
-    </message>
-    <message>
-        <source>text files(*.txt)</source>
-        <translation>text files(*.txt)</translation>
-    </message>
-    <message>
         <source>保存失败</source>
         <translation>Save failed</translation>
     </message>
     <message>
         <source>无法保存文件 %1：%2</source>
         <translation>Cannot save file %1: %2</translation>
+    </message>
+    <message>
+        <source>开始</source>
+        <translation>Begin</translation>
+    </message>
+    <message>
+        <source>停止</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>清空</source>
+        <translation>Clear</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>保存通信数据</source>
+        <translation>Save Traffic Log</translation>
+    </message>
+    <message>
+        <source>文本文件 (*.txt)</source>
+        <translation>Text files (*.txt)</translation>
     </message>
 </context>
 <context>
@@ -47,179 +47,158 @@
         <translation>Connection Settings</translation>
     </message>
     <message>
-        <source>Serial Port</source>
-        <translation>Serial Port</translation>
-    </message>
-    <message>
         <source>TCP/IP</source>
         <translation>TCP/IP</translation>
-    </message>
-    <message>
-        <source>Serial Settings</source>
-        <translation>Serial Settings</translation>
-    </message>
-    <message>
-        <source>Port</source>
-        <translation>Port</translation>
-    </message>
-    <message>
-        <source>Baud Rate</source>
-        <translation>Baud Rate</translation>
-    </message>
-    <message>
-        <source>1200 Baud</source>
-        <translation>1200 Baud</translation>
-    </message>
-    <message>
-        <source>2400 Baud</source>
-        <translation>2400 Baud</translation>
-    </message>
-    <message>
-        <source>4800 Baud</source>
-        <translation>4800 Baud</translation>
-    </message>
-    <message>
-        <source>9600 Baud</source>
-        <translation>9600 Baud</translation>
-    </message>
-    <message>
-        <source>19200 Baud</source>
-        <translation>19200 Baud</translation>
-    </message>
-    <message>
-        <source>38400 Baud</source>
-        <translation>38400 Baud</translation>
-    </message>
-    <message>
-        <source>57600 Baud</source>
-        <translation>57600 Baud</translation>
-    </message>
-    <message>
-        <source>115200 Baud</source>
-        <translation>115200 Baud</translation>
-    </message>
-    <message>
-        <source>Data Bits</source>
-        <translation>Data Bits</translation>
-    </message>
-    <message>
-        <source>5 Data bits</source>
-        <translation>5 Data bits</translation>
-    </message>
-    <message>
-        <source>6 Data bits</source>
-        <translation>6 Data bits</translation>
-    </message>
-    <message>
-        <source>7 Data bits</source>
-        <translation>7 Data bits</translation>
-    </message>
-    <message>
-        <source>8 Data bits</source>
-        <translation>8 Data bits</translation>
-    </message>
-    <message>
-        <source>Parity</source>
-        <translation>Parity</translation>
-    </message>
-    <message>
-        <source>NoParity</source>
-        <translation>NoParity</translation>
-    </message>
-    <message>
-        <source>EvenParity</source>
-        <translation>EvenParity</translation>
-    </message>
-    <message>
-        <source>OddPaity</source>
-        <translation>OddParity</translation>
-    </message>
-    <message>
-        <source>Stop Bits</source>
-        <translation>Stop Bits</translation>
-    </message>
-    <message>
-        <source>OneStop</source>
-        <translation>OneStop</translation>
-    </message>
-    <message>
-        <source>OneAndHalfStop</source>
-        <translation>OneAndHalfStop</translation>
-    </message>
-    <message>
-        <source>TwoStop</source>
-        <translation>TwoStop</translation>
-    </message>
-    <message>
-        <source>Polling</source>
-        <translation>Polling</translation>
-    </message>
-    <message>
-        <source>Address</source>
-        <translation>Address</translation>
-    </message>
-    <message>
-        <source>Scan Rate</source>
-        <translation>Scan Rate</translation>
-    </message>
-    <message>
-        <source>Response Timeout</source>
-        <translation>Response Timeout</translation>
-    </message>
-    <message>
-        <source>Delay Between Polls</source>
-        <translation>Delay Between Polls</translation>
-    </message>
-    <message>
-        <source>Serial Debug</source>
-        <translation>Serial Debug</translation>
-    </message>
-    <message>
-        <source>TCP/IP Settings</source>
-        <translation>TCP/IP Settings</translation>
-    </message>
-    <message>
-        <source>IP Address</source>
-        <translation>IP Address</translation>
-    </message>
-    <message>
-        <source>Connect TimeOut</source>
-        <translation>Connect TimeOut</translation>
     </message>
     <message>
         <source>[ms]</source>
         <translation>[ms]</translation>
     </message>
+    <message>
+        <source>串口</source>
+        <translation>Serial Port</translation>
+    </message>
+    <message>
+        <source>串口设置</source>
+        <translation>Serial Settings</translation>
+    </message>
+    <message>
+        <source>端口</source>
+        <translation>Port</translation>
+    </message>
+    <message>
+        <source>波特率</source>
+        <translation>Baud Rate</translation>
+    </message>
+    <message>
+        <source>数据位</source>
+        <translation>Data Bits</translation>
+    </message>
+    <message>
+        <source>5 位</source>
+        <translation>5 bits</translation>
+    </message>
+    <message>
+        <source>6 位</source>
+        <translation>6 bits</translation>
+    </message>
+    <message>
+        <source>7 位</source>
+        <translation>7 bits</translation>
+    </message>
+    <message>
+        <source>8 位</source>
+        <translation>8 bits</translation>
+    </message>
+    <message>
+        <source>校验</source>
+        <translation>Parity</translation>
+    </message>
+    <message>
+        <source>无校验</source>
+        <translation>None</translation>
+    </message>
+    <message>
+        <source>偶校验</source>
+        <translation>Even</translation>
+    </message>
+    <message>
+        <source>奇校验</source>
+        <translation>Odd</translation>
+    </message>
+    <message>
+        <source>停止位</source>
+        <translation>Stop Bits</translation>
+    </message>
+    <message>
+        <source>1 位</source>
+        <translation>1 bit</translation>
+    </message>
+    <message>
+        <source>1.5 位</source>
+        <translation>1.5 bits</translation>
+    </message>
+    <message>
+        <source>2 位</source>
+        <translation>2 bits</translation>
+    </message>
+    <message>
+        <source>轮询</source>
+        <translation>Polling</translation>
+    </message>
+    <message>
+        <source>地址</source>
+        <translation>Address</translation>
+    </message>
+    <message>
+        <source>扫描周期</source>
+        <translation>Scan Rate</translation>
+    </message>
+    <message>
+        <source>应答超时</source>
+        <translation>Response Timeout</translation>
+    </message>
+    <message>
+        <source>轮询间隔</source>
+        <translation>Delay Between Polls</translation>
+    </message>
+    <message>
+        <source>串口调试</source>
+        <translation>Serial Debug</translation>
+    </message>
+    <message>
+        <source>TCP/IP 设置</source>
+        <translation>TCP/IP Settings</translation>
+    </message>
+    <message>
+        <source>IP 地址</source>
+        <translation>IP Address</translation>
+    </message>
+    <message>
+        <source>连接超时</source>
+        <translation>Connect Timeout</translation>
+    </message>
+</context>
+<context>
+    <name>EnumText</name>
+    <message>
+        <source>%1（%2）</source>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message>
+        <source>、</source>
+        <translation>, </translation>
+    </message>
 </context>
 <context>
     <name>LangSelDialog</name>
     <message>
-        <source>使用所选语言</source>
-        <translation>Use Selected Language</translation>
+        <source>语言选择 / Language</source>
+        <translation>Language</translation>
     </message>
     <message>
-        <source>语言选择</source>
-        <translation>Select Language</translation>
-    </message>
-    <message>
-        <source>使用当前语言</source>
-        <translation>Keep Current Language</translation>
-    </message>
-    <message>
-        <source>当前语言</source>
+        <source>当前语言 / Current language</source>
         <translation>Current language</translation>
     </message>
     <message>
-        <source>当前语言代码：</source>
-        <translation>Current language code:</translation>
+        <source>当前语言代码 / Language code:</source>
+        <translation>Language code:</translation>
     </message>
     <message>
-        <source>选择语言</source>
+        <source>使用当前语言 / Use current language</source>
+        <translation>Use current language</translation>
+    </message>
+    <message>
+        <source>选择语言 / Choose a language</source>
         <translation>Choose a language</translation>
     </message>
     <message>
-        <source>当前语言代码：(%1)</source>
-        <translation>Current language code: (%1)</translation>
+        <source>使用所选语言 / Use selected language</source>
+        <translation>Use selected language</translation>
+    </message>
+    <message>
+        <source>当前语言代码 / Language code: (%1)</source>
+        <translation>Language code: (%1)</translation>
     </message>
 </context>
 <context>
@@ -729,6 +708,10 @@
         <translation>None</translation>
     </message>
     <message>
+        <source>关于...</source>
+        <translation>About...</translation>
+    </message>
+    <message>
         <source>型号：</source>
         <translation>Model: </translation>
     </message>
@@ -805,10 +788,6 @@
         <translation>Save Parameters As</translation>
     </message>
     <message>
-        <source>configure files(*.conf)</source>
-        <translation>configure files(*.conf)</translation>
-    </message>
-    <message>
         <source>文件无法创建：%1
 %2</source>
         <translation>Cannot create file: %1
@@ -837,10 +816,6 @@
     <message>
         <source>文件与当前机型不一致</source>
         <translation>File does not match the current model</translation>
-    </message>
-    <message>
-        <source>文件机型名称:%1，&lt;br/&gt;固件版本:%2&lt;br/&gt;当前机型名称:%3，&lt;br/&gt;固件版本:%4&lt;br/&gt;是否继续导入？点击Yes导入，点击No取消</source>
-        <translation>File model: %1,&lt;br/&gt;firmware version: %2&lt;br/&gt;Current model: %3,&lt;br/&gt;firmware version: %4&lt;br/&gt;Continue the import? Click Yes to import, No to cancel.</translation>
     </message>
     <message>
         <source>参数导入完成</source>
@@ -879,26 +854,6 @@
     <message>
         <source>当前参数为：标准默认参数</source>
         <translation>Current parameters: standard defaults</translation>
-    </message>
-    <message>
-        <source>当前参数为：<byte value="xd"/>
-%1<byte value="xd"/>
-差异部分详见参数列表</source>
-        <translation>Current parameters match:<byte value="xd"/>
-%1<byte value="xd"/>
-See the parameter list for the differences.</translation>
-    </message>
-    <message>
-        <source>参数比较失败</source>
-        <translation>Parameter comparison failed</translation>
-    </message>
-    <message>
-        <source>未匹配到特定机型<byte value="xd"/>
-差异部分详见参数列表<byte value="xd"/>
-请确认是否恢复过出厂设置！</source>
-        <translation>No matching model found.<byte value="xd"/>
-See the parameter list for the differences.<byte value="xd"/>
-Please check whether the factory settings have been restored!</translation>
     </message>
     <message>
         <source>全部参数</source>
@@ -1013,10 +968,6 @@ Please check whether the factory settings have been restored!</translation>
         <translation>Start Running?</translation>
     </message>
     <message>
-        <source>点击OK后伺服将处于通电运行状态!&lt;br/&gt;请确保机械行程及人身安全，避免发生危险！</source>
-        <translation>After you click OK the servo will be energized and run!&lt;br/&gt;Make sure the mechanical travel is clear and nobody is at risk!</translation>
-    </message>
-    <message>
         <source>无法进行惯量识别</source>
         <translation>Cannot run inertia identification</translation>
     </message>
@@ -1057,32 +1008,8 @@ Please check whether the factory settings have been restored!</translation>
         <translation>Saved!&lt;br/&gt;Waveform points: %1&lt;br/&gt;Saved to: %2</translation>
     </message>
     <message>
-        <source>Excel file</source>
-        <translation>Excel file</translation>
-    </message>
-    <message>
         <source>保存成功！&lt;br/&gt;波形点数：%1</source>
         <translation>Saved!&lt;br/&gt;Waveform points: %1</translation>
-    </message>
-    <message>
-        <source>Images (*.png *.bmp *.jpg *.jpeg *.tif)</source>
-        <translation>Images (*.png *.bmp *.jpg *.jpeg *.tif)</translation>
-    </message>
-    <message>
-        <source>PDF Documents (*.pdf)</source>
-        <translation>PDF Documents (*.pdf)</translation>
-    </message>
-    <message>
-        <source>SVG Documents (*.svg)</source>
-        <translation>SVG Documents (*.svg)</translation>
-    </message>
-    <message>
-        <source>Postscript Documents (*.ps)</source>
-        <translation>Postscript Documents (*.ps)</translation>
-    </message>
-    <message>
-        <source>Export File Name</source>
-        <translation>Export File Name</translation>
     </message>
     <message>
         <source>文件已存在</source>
@@ -1333,10 +1260,6 @@ Check it at the drive.</translation>
         <translation>Export comparison</translation>
     </message>
     <message>
-        <source>CSV files(*.csv)</source>
-        <translation>CSV files(*.csv)</translation>
-    </message>
-    <message>
         <source>文件无法写入：%1</source>
         <translation>Cannot write file: %1</translation>
     </message>
@@ -1436,6 +1359,94 @@ Check it at the drive.</translation>
         <source>格</source>
         <translation>div</translation>
     </message>
+    <message>
+        <source>参数文件 (*.conf)</source>
+        <translation>Parameter files (*.conf)</translation>
+    </message>
+    <message>
+        <source>CSV 文件 (*.csv)</source>
+        <translation>CSV files (*.csv)</translation>
+    </message>
+    <message>
+        <source>文件机型名称:%1，&lt;br/&gt;固件版本:%2&lt;br/&gt;当前机型名称:%3，&lt;br/&gt;固件版本:%4&lt;br/&gt;是否继续导入？点击“是”导入，点击“否”取消</source>
+        <translation>File model: %1,&lt;br/&gt;firmware version: %2&lt;br/&gt;Current model: %3,&lt;br/&gt;firmware version: %4&lt;br/&gt;Continue the import? Click Yes to import, No to cancel.</translation>
+    </message>
+    <message>
+        <source>驱动器：型号未识别</source>
+        <translation>Drive: model not identified</translation>
+    </message>
+    <message>
+        <source>驱动器：%1 %2</source>
+        <translation>Drive: %1 %2</translation>
+    </message>
+    <message>
+        <source>参考：参数定义文件中的出厂默认值</source>
+        <translation>Reference: the factory defaults of the parameter definition file</translation>
+    </message>
+    <message>
+        <source>（ParameterCompare文件夹中没有该机型和版本的参数文件）</source>
+        <translation> (the ParameterCompare folder has no parameter file for this model and version)</translation>
+    </message>
+    <message>
+        <source>结果：%1个参数与参考不同。</source>
+        <translation>Result: %1 parameters differ from the reference.</translation>
+    </message>
+    <message>
+        <source>参考：%1（ParameterCompare文件夹中该机型和版本的参数文件）</source>
+        <translation>Reference: %1 (the parameter file for this model and version in the ParameterCompare folder)</translation>
+    </message>
+    <message>
+        <source>结果：驱动器参数与参考相同。</source>
+        <translation>Result: the drive&apos;s parameters equal the reference.</translation>
+    </message>
+    <message>
+        <source>结果：%1个参数与参考不同或参考中没有。</source>
+        <translation>Result: %1 parameters differ from the reference or are missing from it.</translation>
+    </message>
+    <message>
+        <source>与出厂默认值不同的%1个参数列在参数表中，变化列为“默认值 → 驱动器值”。</source>
+        <translation>The %1 parameters that differ from the factory defaults are listed in the parameter table; the Changes column shows &quot;default → drive value&quot;.</translation>
+    </message>
+    <message>
+        <source>如果恢复过出厂设置，请确认恢复是否成功。</source>
+        <translation>If the factory settings were restored, check that the restore succeeded.</translation>
+    </message>
+    <message>
+        <source>点击“确定”后伺服将处于通电运行状态!&lt;br/&gt;请确保机械行程及人身安全，避免发生危险！</source>
+        <translation>After you click OK the servo will be energized and run!&lt;br/&gt;Make sure the mechanical travel is clear and nobody is at risk!</translation>
+    </message>
+    <message>
+        <source>比例：1 : 1</source>
+        <translation>Scale: 1 : 1</translation>
+    </message>
+    <message>
+        <source>比例：1 : %1 </source>
+        <translation>Scale: 1 : %1 </translation>
+    </message>
+    <message>
+        <source>CSV 波形文件 (*.csv)</source>
+        <translation>CSV waveform files (*.csv)</translation>
+    </message>
+    <message>
+        <source>图片 (*.png *.bmp *.jpg *.jpeg *.tif)</source>
+        <translation>Images (*.png *.bmp *.jpg *.jpeg *.tif)</translation>
+    </message>
+    <message>
+        <source>PDF 文档 (*.pdf)</source>
+        <translation>PDF documents (*.pdf)</translation>
+    </message>
+    <message>
+        <source>SVG 文档 (*.svg)</source>
+        <translation>SVG documents (*.svg)</translation>
+    </message>
+    <message>
+        <source>PostScript 文档 (*.ps)</source>
+        <translation>PostScript documents (*.ps)</translation>
+    </message>
+    <message>
+        <source>保存波形截图</source>
+        <translation>Save Plot Image</translation>
+    </message>
 </context>
 <context>
     <name>ManualRunMachine</name>
@@ -1494,7 +1505,7 @@ Check it at the drive, or reconnect and switch the servo off.</translation>
         <translation>The identified load inertia ratio %1 lies outside the parameter range %2 to %3 and cannot be written to the drive.</translation>
     </message>
     <message>
-        <source>负载惯量比：%1&lt;br/&gt;是否写入到驱动器？&lt;br/&gt;点击Yes写入，点击No则不写入</source>
+        <source>负载惯量比：%1&lt;br/&gt;是否写入到驱动器？&lt;br/&gt;点击“是”写入，点击“否”则不写入</source>
         <translation>Load inertia ratio: %1&lt;br/&gt;Write it to the drive?&lt;br/&gt;Click Yes to write, No to skip.</translation>
     </message>
 </context>
@@ -1848,14 +1859,6 @@ Check it at the drive, or reconnect and switch the servo off.</translation>
         <translation>Vemar Servo Commissioning Tool</translation>
     </message>
     <message>
-        <source>Version:</source>
-        <translation>Version:</translation>
-    </message>
-    <message>
-        <source>Release Date:</source>
-        <translation>Release Date:</translation>
-    </message>
-    <message>
         <source>补丁版本：</source>
         <translation>Patch Version:</translation>
     </message>
@@ -1870,6 +1873,14 @@ Check it at the drive, or reconnect and switch the servo off.</translation>
     <message>
         <source>关闭</source>
         <translation>Close</translation>
+    </message>
+    <message>
+        <source>版本：</source>
+        <translation>Version:</translation>
+    </message>
+    <message>
+        <source>发布日期：</source>
+        <translation>Release Date:</translation>
     </message>
 </context>
 <context>

@@ -237,9 +237,35 @@ class Group:
                  when, detail, options, kind)
 
 
+def named_list(names, lang):
+    """Numbered names as the descriptions write option lists: 0：…；1：…"""
+    colon, sep = OPTION_PUNCT[lang]
+    return sep.join("%d%s%s" % (v, colon, pick(label, lang)) for v, label in names)
+
+
+def bit_names(*groups):
+    """Bit numbers from 0 for the names of (prefix, count) groups: DI1, DI2, ..."""
+    names = [t("%s%d" % (prefix, i + 1), en="%s%d" % (prefix, i + 1))
+             for prefix, count in groups for i in range(count)]
+    return list(enumerate(names))
+
+
+# The drive state byte of the manual-run data reply, by number.
+DRIVE_STATES = [(1, t("未就绪", en="Not ready")), (4, t("就绪", en="Ready")),
+                (5, t("运行中", en="Running"))]
+
+# The bits of the servo run state and of the control word.
+RUN_STATE_BITS = opts(t("伺服准备好", en="Servo ready"), t("伺服使能", en="Servo enabled"),
+                      t("电机运行中", en="Motor running"))
+CONTROL_WORD_BITS = opts(t("伺服使能指令", en="Servo enable command"), t("报警复位", en="Alarm reset"),
+                         t("正向点动", en="Forward jog"), t("反向点动", en="Reverse jog"),
+                         t("紧急停止", en="Emergency stop"), t("内部指令暂停", en="Internal command pause"))
+
+
 class Monitor:
-    def __init__(self, code, name, unit, var_type, fmt):
+    def __init__(self, code, name, unit, var_type, fmt, bits=None):
         self.code = code
+        self.bits = bits or []
         self.group = int(code[1])
         self.name = as_text(name)
         self.unit = unit
@@ -1231,15 +1257,15 @@ def model_a():
         m("U0-15", "驱动器温度", "℃", "int16", "1dot"),
         m("U0-16", "电机温度", "℃", "int16", "dec"),
         m("U0-17", "负载惯量比", "%", "uint16", "dec"),
-        m("U0-18", "DI输入状态", "", "uint16", "io"),
-        m("U0-19", "DO输出状态", "", "uint16", "io"),
+        m("U0-18", "DI输入状态", "", "uint16", "io", bit_names(("DI", 9))),
+        m("U0-19", "DO输出状态", "", "uint16", "io", bit_names(("DO", 6))),
         m("U0-20", "当前故障/告警码", "", "uint16", "alm"),
         m("U0-21", "AI1输入电压", "V", "int16", "3dot"),
         m("U0-22", "AI2输入电压", "V", "int16", "3dot"),
         m("U0-23", "电角度", "°", "uint16", "1dot"),
         m("U0-24", "机械角度", "°", "uint16", "1dot"),
-        m("U0-25", "伺服运行状态", "", "uint16", "bin"),
-        m("U0-26", "控制状态字", "", "int16", "hex"),
+        m("U0-25", "伺服运行状态", "", "uint16", "bin", RUN_STATE_BITS),
+        m("U0-26", "控制状态字", "", "int16", "hex", CONTROL_WORD_BITS),
         m("U0-27", "瞬时输出功率", "W", "int16", "dec"),
         m("U0-28", "位置指令速度", "rpm", "int16", "dec"),
         m("U0-29", "负载率", "%", "uint16", "1dot"),
@@ -1507,7 +1533,7 @@ def model_b():
     monitors = [
         m("U0-01", "电机转速", "rpm", "int16", "dec"),
         m("U0-02", "母线电压", "V", "uint16", "1dot"),
-        m("U0-03", "DI/DO状态", "", "uint16", "io"),
+        m("U0-03", "DI/DO状态", "", "uint16", "io", bit_names(("DI", 4), ("DO", 4))),
         m("U0-04", "当前故障/告警码", "", "uint16", "alm"),
     ] + device_info_monitors(["hex", "hex", "hex", "2dot", "2dot", "3dot", "dec", "bin"])
 
@@ -1563,6 +1589,7 @@ def build_xml(model, lang):
         out.append("%s<%s>%s</%s>" % ("  " * depth, tag, escape(str(text)), tag))
 
     leaf(1, "FuncCodeVersion", model.version)
+    leaf(1, "DriveStates", named_list(DRIVE_STATES, lang))
 
     out.append("  <ParameterGroups>")
     for g in model.groups:
@@ -1597,6 +1624,8 @@ def build_xml(model, lang):
         leaf(3, "UnDisplayUnit", pick(mon.unit, lang))
         leaf(3, "UnDisplayVarType", mon.var_type)
         leaf(3, "UnDisplayFormat", mon.fmt)
+        if mon.bits:
+            leaf(3, "UnDisplayBits", named_list(mon.bits, lang))
         out.append("    </UnDisplayItem>")
     out.append("  </UnDisplay>")
 
@@ -1681,7 +1710,7 @@ def check_xml(model, lang, text):
     root = ET.fromstring(text.encode("utf-8"))
     if root.tag != "Root" or root.attrib != {"Version": "1.0"}:
         errors.append('root is not <Root Version="1.0">')
-    top = ["FuncCodeVersion", "ParameterGroups", "Parameters", "UnDisplay",
+    top = ["FuncCodeVersion", "DriveStates", "ParameterGroups", "Parameters", "UnDisplay",
            "FaultWarm", "WaveformChannelSel"]
     if [c.tag for c in root] != top:
         errors.append("root children %s, expected %s" % ([c.tag for c in root], top))
@@ -1770,7 +1799,8 @@ def check_xml(model, lang, text):
     # Monitors.
     monitor_codes, formats_used = {}, []
     for elem in root.find("UnDisplay"):
-        v = fields(elem, MONITOR_FIELDS, "monitor %d" % len(monitor_codes), errors)
+        names = MONITOR_FIELDS + ["UnDisplayBits"] * (elem.find("UnDisplayBits") is not None)
+        v = fields(elem, names, "monitor %d" % len(monitor_codes), errors)
         if elem.tag != "UnDisplayItem" or v is None:
             continue
         code = v["UnDisplayIndex"]
