@@ -14,8 +14,8 @@ ParamLoadSelDialog::ParamLoadSelDialog(QWidget *parent)
     QTableWidget *table = ui->tableWidget_DevInfo;
     table->setColumnWidth(0, 260);
     table->setColumnWidth(1, 60);
-    // Serial number and motor model are carried but not shown.
-    table->setColumnHidden(2, true);
+    // The serial number tells two drives of one model apart; the motor
+    // model is carried but not shown.
     table->setColumnHidden(3, true);
     table->setRowHeight(0, 48);
     table->setFocusPolicy(Qt::NoFocus);
