@@ -24,8 +24,9 @@ QString twoDigits(const QString &code)
     return ok ? QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')) : code;
 }
 
-// How often the drive is asked for its fault while the link is up.
-constexpr int kFaultPollMs = 1000;
+// How often the drive is asked for its fault while the link is up: the idle
+// keep-alive, after a second of silence, still goes out between two.
+constexpr int kFaultPollMs = 2000;
 } // namespace
 
 void MainWindow::setupFaultPage()
@@ -39,6 +40,8 @@ void MainWindow::setupFaultPage()
     m_faultIndicator->setObjectName(QStringLiteral("pushButton_FaultIndicator"));
     m_faultIndicator->setStyleSheet(QStringLiteral(
         "QPushButton{background-color:rgb(220,30,30);color:white;font-weight:bold;padding:2px 8px;border-radius:3px;}"));
+    // Whole, whatever else the bar has to give up.
+    m_faultIndicator->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     m_faultIndicator->hide();
     if (auto *bar = qobject_cast<QBoxLayout *>(ui->communicateState->parentWidget()->layout()))
         bar->insertWidget(bar->indexOf(ui->communicateState) + 1, m_faultIndicator);

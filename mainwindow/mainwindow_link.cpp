@@ -244,7 +244,7 @@ void MainWindow::showMsg(QString message)
     // The drive was lost: say why, and offer the same port again.
     const QString why = cause == LinkEngine::EndNoReply    ? tr("驱动器连续三次没有应答。")
                         : cause == LinkEngine::EndPortGone ? tr("端口已不存在：设备被拔出或线路被断开。")
-                                                           : tr("无法向端口写入数据。");
+                                                           : tr("无法向端口写入数据：设备可能已被拔出。");
     const QString text = tr("与驱动器的连接已丢失（端口 %1）。\n%2\n\n是否重新连接同一端口？")
                              .arg(QDir::toNativeSeparators(m_lastLink.port), why);
     if (Prompt::warning(this, message, text, QMessageBox::Retry | QMessageBox::Close) == QMessageBox::Retry)

@@ -151,6 +151,15 @@ private slots:
         emit window()->showWrongSet(QStringLiteral("bad code"));
         QVERIFY(app->errors->messages().last().endsWith(QStringLiteral("bad code")));
 
+        // Help names the file it tried; the guide's pages open inside the tool.
+        prompts->expect(QStringLiteral("帮助"));
+        widget<QAction>("actionHelp")->trigger();
+        QVERIFY(prompts->boxes.last().text.endsWith(QStringLiteral("help/index.html")));
+        dir->write(QStringLiteral("help/index.html"), "<h1>Guide</h1>");
+        widget<QAction>("actionHelp")->trigger();
+        auto *help = window()->findChild<QTextBrowser *>(QStringLiteral("textBrowser_Help"));
+        QVERIFY(help && help->isVisible() && help->toPlainText() == QStringLiteral("Guide"));
+
         window()->comStateShow(1); // nobody answers
         for (const char *told : {"参数传输进行中，请稍后再试！", "恢复出厂设置", "驱动器没有应答。"})
             prompts->expect(QString::fromUtf8(told));

@@ -1436,8 +1436,8 @@ Check it at the drive.</translation>
         <translation>The port is gone: the device was unplugged or the line was cut.</translation>
     </message>
     <message>
-        <source>无法向端口写入数据。</source>
-        <translation>Data could not be written to the port.</translation>
+        <source>无法向端口写入数据：设备可能已被拔出。</source>
+        <translation>Data could not be written to the port: the device may have been unplugged.</translation>
     </message>
     <message>
         <source>与驱动器的连接已丢失（端口 %1）。
