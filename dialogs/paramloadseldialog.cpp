@@ -44,6 +44,12 @@ void ParamLoadSelDialog::setDeviceInfo(const QStringList &info)
         item->setTextAlignment(Qt::AlignCenter);
         table->setItem(0, c, item);
     }
+    // The serial number and its header are shown whole: the table, and so
+    // the dialog, grows to hold them.
+    const QFontMetrics metrics(table->font());
+    const int serial = qMax(metrics.horizontalAdvance(info.value(2)),
+                            metrics.horizontalAdvance(table->horizontalHeaderItem(2)->text()));
+    table->setMinimumWidth(table->columnWidth(0) + table->columnWidth(1) + serial + 4 * table->frameWidth() + 24);
 }
 
 QString ParamLoadSelDialog::deviceInfo(int column) const

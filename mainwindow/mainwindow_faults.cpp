@@ -78,7 +78,6 @@ void MainWindow::retranslateFaultPage()
     m_faultHistoryBox->setTitle(tr("本次运行的故障记录"));
     m_faultHistoryTable->setHorizontalHeaderLabels({tr("代码"), tr("名称"), tr("出现时间"), tr("消除时间"), tr("备注")});
     m_faultHistorySave->setText(tr("保存记录..."));
-    m_faultIndicator->setToolTip(tr("驱动器有故障，点击查看故障信息"));
     fillFaultHistoryTable();
     showFaultIndicator();
 }
@@ -153,7 +152,11 @@ void MainWindow::showFaultIndicator()
         return;
     const auto fault = defs.faultTable.constFind(QString::number(code));
     const QString name = fault == defs.faultTable.constEnd() ? QString() : fault->FaultWarmName;
-    m_faultIndicator->setText(tr("故障 %1 %2").arg(twoDigits(QString::number(code)), name).trimmed());
+    // A long name is cut short on the crowded bar; the tooltip has it whole.
+    const QFontMetrics metrics(m_faultIndicator->font());
+    const QString shortName = metrics.elidedText(name, Qt::ElideRight, metrics.horizontalAdvance(QLatin1Char('M')) * 12);
+    m_faultIndicator->setText(tr("故障 %1 %2").arg(twoDigits(QString::number(code)), shortName).trimmed());
+    m_faultIndicator->setToolTip(name + QLatin1Char('\n') + tr("驱动器有故障，点击查看故障信息"));
 }
 
 void MainWindow::fillFaultHistoryTable()
