@@ -70,11 +70,14 @@ void MainClass::wire()
     connect(w, &MainWindow::put, link, &SerialThread::send_Frame);                                       // 5
     connect(w, &MainWindow::connectPara, link, &SerialThread::transaction);                              // 6
     connect(link, &SerialThread::serror, w, &MainWindow::showError);                                     // 7
+    // The cause first: the closing message that follows tells it.
+    connect(link, &SerialThread::linkEnded, w, &MainWindow::comEndCause);
     connect(link, &SerialThread::threadInfo, w, &MainWindow::showMsg);                                   // 8
     // The dialog's choice goes through the window, which stops the drive on
     // a link that is up before it connects anew.
     connect(connectionSetup, &ConnectionSetup::connectPara, w, &MainWindow::connectFromSetup);           // 9
     connect(w, &MainWindow::putSoftWare, about, &aboutDialog::setSoftWare);                              // 10
+    connect(w, &MainWindow::deviceInfoChanged, about, &aboutDialog::setDeviceInfo);
     connect(link, &SerialThread::data_Return, w, &MainWindow::showData);                                 // 11
     connect(link, &SerialThread::waveform_putDataToShow, w, &MainWindow::waveform_recvDataFromThread);   // 12
     connect(link, &SerialThread::waveform_gap, w, &MainWindow::waveform_gapFromThread);

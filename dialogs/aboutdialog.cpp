@@ -3,6 +3,8 @@
 
 #include "app/applog.h"
 #include <QDesktopServices>
+#include <QFormLayout>
+#include <QLabel>
 #include <QDir>
 #include <QUrl>
 
@@ -13,6 +15,37 @@ aboutDialog::aboutDialog(QWidget *parent)
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setAttribute(Qt::WA_QuitOnClose, false);
+    // The connected drive, under the tool's own versions; its texts are plain.
+    m_deviceCaption = new QLabel(this);
+    m_deviceValue = new QLabel(this);
+    m_deviceValue->setObjectName(QStringLiteral("label_device"));
+    m_serialCaption = new QLabel(this);
+    m_serialValue = new QLabel(this);
+    m_serialValue->setObjectName(QStringLiteral("label_serial"));
+    for (QLabel *value : {m_deviceValue, m_serialValue}) {
+        value->setTextFormat(Qt::PlainText);
+        value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    }
+    ui->formLayout->addRow(m_deviceCaption, m_deviceValue);
+    ui->formLayout->addRow(m_serialCaption, m_serialValue);
+    showDeviceInfo();
+}
+
+void aboutDialog::setDeviceInfo(QString model, QString version, QString serial)
+{
+    m_device[0] = model;
+    m_device[1] = version;
+    m_device[2] = serial;
+    showDeviceInfo();
+}
+
+void aboutDialog::showDeviceInfo()
+{
+    m_deviceCaption->setText(tr("驱动器："));
+    m_serialCaption->setText(tr("驱动器序列号："));
+    const QString device = (m_device[0] + QLatin1Char(' ') + m_device[1]).trimmed();
+    m_deviceValue->setText(device.isEmpty() ? tr("未连接") : device);
+    m_serialValue->setText(m_device[2].isEmpty() ? QStringLiteral("-") : m_device[2]);
 }
 
 aboutDialog::~aboutDialog()
@@ -55,6 +88,7 @@ void aboutDialog::setSoftWare(Frame reply)
 void aboutDialog::LoadTranslation(QString, bool)
 {
     ui->retranslateUi(this);
+    showDeviceInfo();
 }
 
 void aboutDialog::on_pushbutton_license_clicked()

@@ -27,6 +27,8 @@ public slots:
     void diaShow();
     void setSoftWare(Frame reply);
     void LoadTranslation(QString lang, bool save);
+    // The connected drive (all empty when there is none).
+    void setDeviceInfo(QString model, QString version, QString serial);
 
 private slots:
     void on_pushbutton_license_clicked();
@@ -36,5 +38,12 @@ protected:
 
 private:
     Ui::aboutDialog *ui;
+    void showDeviceInfo();
+
     QString m_softwareParts[2];
+    QString m_device[3]; // model, version, serial number
+    class QLabel *m_deviceCaption = nullptr;
+    class QLabel *m_deviceValue = nullptr;
+    class QLabel *m_serialCaption = nullptr;
+    class QLabel *m_serialValue = nullptr;
 };

@@ -14,8 +14,8 @@ ParamLoadSelDialog::ParamLoadSelDialog(QWidget *parent)
     QTableWidget *table = ui->tableWidget_DevInfo;
     table->setColumnWidth(0, 260);
     table->setColumnWidth(1, 60);
-    // Serial number and motor model are carried but not shown.
-    table->setColumnHidden(2, true);
+    // The serial number tells two drives of one model apart; the motor
+    // model is carried but not shown.
     table->setColumnHidden(3, true);
     table->setRowHeight(0, 48);
     table->setFocusPolicy(Qt::NoFocus);
@@ -44,6 +44,12 @@ void ParamLoadSelDialog::setDeviceInfo(const QStringList &info)
         item->setTextAlignment(Qt::AlignCenter);
         table->setItem(0, c, item);
     }
+    // The serial number and its header are shown whole: the table, and so
+    // the dialog, grows to hold them.
+    const QFontMetrics metrics(table->font());
+    const int serial = qMax(metrics.horizontalAdvance(info.value(2)),
+                            metrics.horizontalAdvance(table->horizontalHeaderItem(2)->text()));
+    table->setMinimumWidth(table->columnWidth(0) + table->columnWidth(1) + serial + 4 * table->frameWidth() + 24);
 }
 
 QString ParamLoadSelDialog::deviceInfo(int column) const

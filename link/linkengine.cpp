@@ -28,6 +28,13 @@ void LinkEngine::enqueue(const Frame &record)
     m_wake.notify_all();
 }
 
+void LinkEngine::clearExit()
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_exit = false;
+    m_endCause = EndAsked;
+}
+
 void LinkEngine::acknowledge()
 {
     std::unique_lock<std::mutex> lock(m_mutex);
@@ -35,9 +42,11 @@ void LinkEngine::acknowledge()
     m_wake.notify_all();
 }
 
-void LinkEngine::requestExit()
+void LinkEngine::requestExit(EndCause cause)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
+    if (!m_exit)
+        m_endCause = cause;
     m_exit = true;
     m_wake.notify_all();
 }
@@ -294,7 +303,7 @@ void LinkEngine::giveUp()
         return;
     }
     qCDebug(lcLink) << "通信超时，准备退出";
-    requestExit();
+    requestExit(EndNoReply);
 }
 
 void LinkEngine::acceptReply(qint64 now)
@@ -449,7 +458,7 @@ void LinkEngine::transmitStep(qint64 now)
                 m_writeFailures = 0;
                 m_frameOut.remove(0, m_transport ? m_transport->maxWriteChunk() : m_frameOut.size());
                 qCDebug(lcLink) << "写超时，准备退出";
-                requestExit();
+                requestExit(EndWriteFailed);
             }
         } else {
             m_writeFailures = 0;
@@ -483,7 +492,7 @@ bool LinkEngine::readInput(int waitMs)
     QString error;
     if (m_transport->read(waitMs, &m_chunks, &error) == LinkTransport::ReadStatus::DeviceGone) {
         qCDebug(lcLink) << "read fail," << error;
-        requestExit();
+        requestExit(EndPortGone);
         return false;
     }
     const qint64 now = m_clock.nowMs();

@@ -88,15 +88,22 @@ public:
     static constexpr int kDrainQuietMs = 50;
     static constexpr int kDrainMaxMs = 1200;
 
+    // Why the link ended: asked for (a disconnect, a new connection, the
+    // program closing), or lost because the drive stopped answering, the port
+    // went away (device unplugged, other end hung up) or writes failed.
+    enum EndCause { EndAsked = 0, EndNoReply = 1, EndPortGone = 2, EndWriteFailed = 3 };
+
     LinkEngine(LinkEvents &events, LinkClock &clock);
 
     // --- Called from any thread -------------------------------------------
     // Queues a copy of `record` together with the payload it points at.
     void enqueue(const Frame &record);
     void acknowledge();
-    void requestExit();
-    void clearExit() { m_exit = false; }
+    // The first cause asked for is the one the link ends with.
+    void requestExit(EndCause cause = EndAsked);
+    void clearExit();
     bool exitRequested() const { return m_exit.load(); }
+    EndCause endCause() const { return EndCause(m_endCause.load()); }
     void resetCounters();
     // Sets the counters as they would be after that much traffic.
     void presetCounters(quint32 sent, quint32 received, quint32 errors);
@@ -157,6 +164,7 @@ private:
     QList<Queued> m_queue;
     bool m_consumed = false;
     std::atomic<bool> m_exit{false};
+    std::atomic<int> m_endCause{EndAsked};
     TrafficCounter m_sent;
     TrafficCounter m_received;
     TrafficCounter m_errors;

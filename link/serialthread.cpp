@@ -163,7 +163,7 @@ void SerialThread::run()
 
     if (!Platform::isKnown(settings.port, Platform::serialPorts(), hidPaths)) {
         qCDebug(lcLink) << "端口不存在";
-        m_engine->requestExit();
+        m_engine->requestExit(LinkEngine::EndPortGone);
     }
 
     int errorCode = 0;
@@ -181,6 +181,7 @@ void SerialThread::run()
         m_engine->pass();
 
     emit communicateState(0);
+    emit linkEnded(int(m_engine->endCause()));
     emit threadInfo(tr("通信断开"));
     m_engine->end();
     transport->close();

@@ -38,6 +38,8 @@ public slots:
 signals:
     void serror(QString message);
     void threadInfo(QString message);
+    // Emitted just before threadInfo when the link ends: a LinkEngine::EndCause.
+    void linkEnded(int cause);
     void data_Return(int index);
     void communicateState(uint16_t state);
     void communicateTx(uint32_t count);

@@ -6,12 +6,15 @@
 
 #include "app/applog.h"
 #include "app/inputfilter.h"
+#include "dialogs/helpwindow.h"
 #include "dialogs/paraminputdialog.h"
 #include "dialogs/paramloadseldialog.h"
 #include "dialogs/prompt.h"
 #include "mainwindow/manualrunpage.h"
 
 #include <QApplication>
+#include <QBoxLayout>
+#include <QLabel>
 #include <QDesktopServices>
 #include <QDir>
 #include <QEvent>
@@ -82,6 +85,11 @@ MainWindow::MainWindow(QWidget *parent)
     connect(ui->CWrongDia, &QAction::triggered, this, &MainWindow::showWrongDia);
     connect(ui->actionHelp, &QAction::triggered, this, &MainWindow::openChmFile);
     connect(ui->pushButton_Language, &QPushButton::clicked, this, &MainWindow::showLangSelDlgReg);
+    // The last connection asked for, whichever way: a lost drive is reconnected with it.
+    connect(this, &MainWindow::connectPara, this,
+            [this](const QString &port, uint32_t baud, uint8_t dataBits, uint8_t parity, uint8_t stopBits) {
+                m_lastLink = LinkRequest{port, baud, dataBits, parity, stopBits};
+            });
     setupStampRequests();
     setupShortcuts();
 
@@ -145,6 +153,8 @@ void MainWindow::pageChange(int page)
     }
     if (page != WavePage && waveRecording)
         stopWaveRecording();
+    if (page == FaultPage)
+        pollDriveFault();
 }
 
 void MainWindow::showConnectSetup()
@@ -184,10 +194,18 @@ void MainWindow::openChmFile()
 {
     const QString chm = QDir::current().absoluteFilePath(QStringLiteral("help.chm"));
     const QString html = QDir::current().absoluteFilePath(QStringLiteral("help/index.html"));
-    // Without a viewer for compiled help the same guide opens as web pages.
-    const QString page = QFileInfo::exists(chm) && (chmViewerInstalled() || !QFileInfo::exists(html)) ? chm : html;
-    if (!QFileInfo::exists(page) || !QDesktopServices::openUrl(QUrl::fromLocalFile(page)))
-        Prompt::warning(this, tr("帮助"), tr("无法打开帮助文件：%1").arg(QDir::toNativeSeparators(chm)));
+    // The guide's web pages open in the tool's own help window, which needs
+    // no browser; compiled help only when they are missing and a viewer is there.
+    if (QFileInfo(html).isFile()) {
+        if (!m_helpWindow)
+            m_helpWindow = new HelpWindow(this);
+        m_helpWindow->showPage(html);
+        return;
+    }
+    const bool chmOpened = QFileInfo(chm).isFile() && chmViewerInstalled()
+        && QDesktopServices::openUrl(QUrl::fromLocalFile(chm));
+    if (!chmOpened)
+        Prompt::warning(this, tr("帮助"), tr("无法打开帮助文件：%1").arg(QDir::toNativeSeparators(html)));
 }
 
 void MainWindow::numCheck(QString text)
@@ -238,12 +256,22 @@ void MainWindow::makeVersionTexts(QString &version, QString &date, QString &patc
 
 void MainWindow::updateServoLabels()
 {
+    if (!m_serialLabel) {
+        // The serial number goes beside the model and version, as plain text.
+        m_serialLabel = new QLabel(this);
+        m_serialLabel->setObjectName(QStringLiteral("label_ServoSerial"));
+        m_serialLabel->setTextFormat(Qt::PlainText);
+        if (auto *bar = qobject_cast<QBoxLayout *>(ui->label_ServoVer->parentWidget()->layout()))
+            bar->insertWidget(bar->indexOf(ui->label_ServoVer) + 1, m_serialLabel);
+    }
     ui->label_ServoType->setVisible(waveformImport);
     ui->label_ServoVer->setVisible(waveformImport);
+    m_serialLabel->setVisible(waveformImport);
     if (!waveformImport)
         return;
     ui->label_ServoType->setText(tr("型号：") + (deviceModel.isEmpty() ? tr("无") : deviceModel));
     ui->label_ServoVer->setText(tr("版本号：") + (deviceVersion.isEmpty() ? tr("无") : deviceVersion));
+    m_serialLabel->setText(tr("序列号：") + (m_serialNumber.isEmpty() ? tr("无") : m_serialNumber));
 }
 
 bool MainWindow::iniSave()
@@ -346,4 +374,5 @@ void MainWindow::retranslatePageTexts()
     nameResultRows();
     fitParamColumns();
     showFaultCode(m_faultCode);
+    retranslateFaultPage();
 }

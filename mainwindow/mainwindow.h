@@ -5,6 +5,7 @@
 #include "definitions/servoinfo.h"
 #include "link/frame.h"
 #include "mainwindow/busywatchdog.h"
+#include "mainwindow/faulthistory.h"
 #include "mainwindow/manualrun.h"
 #include "mainwindow/monitorquery.h"
 #include "mainwindow/paramdiff.h"
@@ -29,6 +30,10 @@
 
 class FastCurve;
 class SpectrumDialog;
+class HelpWindow;
+class QGroupBox;
+class QLabel;
+class QTableWidget;
 class ModelXmlList;
 class ParamLoadSelDialog;
 class ParamDiffDialog;
@@ -111,6 +116,8 @@ signals:
     void commTestPause(bool paused);
     // The window has closed, after the drive was stopped and the link ended.
     void closedSafely();
+    // The identified drive changed (all empty once the link has ended).
+    void deviceInfoChanged(QString model, QString version, QString serial);
 
 public slots:
     // Link worker.
@@ -125,6 +132,9 @@ public slots:
     void comRxNumShow(uint32_t count);
     void comErNumShow(uint32_t count);
     void comIdleDeal();
+    // Why the link ended (LinkEngine::EndCause), just before the worker's
+    // closing message.
+    void comEndCause(int cause);
 
     // Command layer.
     void on_pushButton_clicked();
@@ -133,6 +143,8 @@ public slots:
     // A connection chosen in the connection set-up dialog: a link that is
     // up is ended safely first.
     void connectFromSetup(const QString &port, uint32_t baud, uint8_t dataBits, uint8_t parity, uint8_t stopBits);
+    // Connects again with the port and line settings of the last connection.
+    void reconnectDrive();
     void comNumReset();
     void searchComPort();
     void SerialDataQueryTimeOutDeal();
@@ -234,6 +246,9 @@ public slots:
     void on_comboBox_FaultCodeTest_currentIndexChanged(QString code);
     // Shows a fault or alarm code on the manual run and fault pages.
     void showFaultCode(quint16 code);
+    // Asks the drive for its current fault when the link is free for it.
+    void pollDriveFault();
+    void saveFaultHistory();
 
 public:
     // Identification.
@@ -249,6 +264,8 @@ public:
     const ServoInfoTable &servoInfo() const { return servoInfoTable; }
     QString deviceModelText() const { return deviceModel; }
     QString deviceVersionText() const { return deviceVersion; }
+    QString deviceSerialText() const { return m_serialNumber; }
+    const FaultHistory &faultHistory() const { return m_faultHistory; }
     QString definitionFileName() const { return paramFileName; }
     ParamLoadSelDialog *paramLoadDialog() const { return m_loadSelDialog; }
     ModelXmlList *modelXmlList() const { return m_xmlList; }
@@ -445,6 +462,15 @@ private:
     void setupFaultPage();
     void fillFaultTestList();
     void showFaultTexts(const QString &code, const FaultRecord *fault, bool runPage);
+    // A fault code the drive reported: the displays, the link bar and the history.
+    void driveFaultCode(quint16 code);
+    // The link ended: the current fault is no longer known.
+    void faultLinkEnded();
+    void showFaultIndicator();
+    void fillFaultHistoryTable();
+    void retranslateFaultPage();
+    // The link ended: no drive is identified any more.
+    void clearIdentification();
 
     // --- Keyboard (mainwindow_keys.cpp) ------------------------------------
     void setupShortcuts();
@@ -487,6 +513,12 @@ private:
     // The engineer ended the link (disconnect, new connection, close): its
     // end is no news to tell in a box.
     bool m_linkEndAsked = false;
+    int m_endCause = -1; // of the link that just ended, until its message
+    struct LinkRequest {
+        QString port;
+        uint32_t baud = 0;
+        uint8_t dataBits = 8, parity = 0, stopBits = 1;
+    } m_lastLink;
     BusyWatchdog m_monitorWatchdog;
     BusyWatchdog m_transferWatchdog;
 
@@ -539,6 +571,15 @@ private:
     QMap<QLineEdit *, QPair<qint32, qint32>> m_ranges;
     quint16 m_faultCode = 0;
 
+    // Faults.
+    QTimer *m_faultTimer = nullptr;
+    QPushButton *m_faultIndicator = nullptr; // on the link bar
+    QGroupBox *m_faultHistoryBox = nullptr;
+    QTableWidget *m_faultHistoryTable = nullptr;
+    QPushButton *m_faultHistorySave = nullptr;
+    FaultHistory m_faultHistory;
+    HelpWindow *m_helpWindow = nullptr;
+
     // Waveform.
     WaveCapture m_wave;
     std::array<FastCurve *, WaveCapture::kChannels> m_curves{};
@@ -569,6 +610,8 @@ private:
     QString m_unknownKey;     // the key of an unknown drive, for its text
     QString deviceModel;
     QString deviceVersion;
+    QString m_serialNumber;
+    QLabel *m_serialLabel = nullptr;
     QString langCode;
     QString qmPath;
     QString paramFilePath;

@@ -51,9 +51,17 @@ void MainWindow::identifyDevice(const uint8_t *reply, int length)
     }
     deviceVersion = id.version();
     qCDebug(lcWindow) << "SNs:" << id.serialNumber;
+    // The drive pads a shorter serial number with zero bytes or spaces; what
+    // is shown and written to files is its printable part.
+    m_serialNumber.clear();
+    for (const QChar c : id.serialNumber)
+        if (c.isPrint())
+            m_serialNumber.append(c);
+    m_serialNumber = m_serialNumber.trimmed();
     updateServoLabels();
+    emit deviceInfoChanged(deviceModel, deviceVersion, m_serialNumber);
 
-    m_loadInfo = QStringList{shownModel, id.plainVersion(), id.serialNumber, QStringLiteral("MX70K-06420S-R3C")};
+    m_loadInfo = QStringList{shownModel, id.plainVersion(), m_serialNumber, QStringLiteral("MX70K-06420S-R3C")};
     if (!m_loadSelDialog) {
         m_loadSelDialog = new ParamLoadSelDialog(this);
         connect(m_loadSelDialog, &ParamLoadSelDialog::paramSrcSel, this, &MainWindow::paramLoadSrcSet);
@@ -65,6 +73,17 @@ void MainWindow::identifyDevice(const uint8_t *reply, int length)
         m_loadSelDialog->show();
     }
     readBackAfterReconnect();
+}
+
+void MainWindow::clearIdentification()
+{
+    // Whatever drive comes next is identified afresh; until then the labels
+    // and the about box name none, and exported files carry no model.
+    deviceModel.clear();
+    deviceVersion.clear();
+    m_serialNumber.clear();
+    updateServoLabels();
+    emit deviceInfoChanged(QString(), QString(), QString());
 }
 
 bool MainWindow::definitionFileAllowed(const QString &model, const QString &fileName)

@@ -10,6 +10,9 @@
 #include "mainwindow/replydispatch.h"
 
 #include "app/applog.h"
+#include "link/linkengine.h"
+
+#include <QDir>
 #include <QTimer>
 
 bool MainWindow::linkReady()
@@ -158,8 +161,11 @@ void MainWindow::comStateShow(uint16_t state)
     waveLinkDown(state);
     ui->communicateState->setText(state != 0 ? tr("通信超时") : tr("通信断开"));
     m_manualRun->handle(ManualRunMachine::Link, ManualRunMachine::LinkLost);
-    if (state == 0)
+    if (state == 0) {
         stopStampRequests();
+        faultLinkEnded();
+        clearIdentification();
+    }
     showLamp(false);
     // With the link gone the button connects again; say so.
     if (state == 0)
@@ -216,15 +222,43 @@ void MainWindow::showError(QString message)
     statusBar()->showMessage(message);
 }
 
+void MainWindow::comEndCause(int cause)
+{
+    m_endCause = cause;
+}
+
 void MainWindow::showMsg(QString message)
 {
+    const int cause = m_endCause;
+    m_endCause = -1;
     // The worker tells every end of the link; one the engineer asked for
     // needs no box (the status line says it).
-    if (m_linkEndAsked) {
+    if (m_linkEndAsked || cause == LinkEngine::EndAsked) {
         m_linkEndAsked = false;
         return;
     }
-    Prompt::information(this, tr("连接"), message);
+    if (cause < 0) {
+        Prompt::information(this, tr("连接"), message);
+        return;
+    }
+    // The drive was lost: say why, and offer the same port again.
+    const QString why = cause == LinkEngine::EndNoReply    ? tr("驱动器连续三次没有应答。")
+                        : cause == LinkEngine::EndPortGone ? tr("端口已不存在：设备被拔出或线路被断开。")
+                                                           : tr("无法向端口写入数据：设备可能已被拔出。");
+    const QString text = tr("与驱动器的连接已丢失（端口 %1）。\n%2\n\n是否重新连接同一端口？")
+                             .arg(QDir::toNativeSeparators(m_lastLink.port), why);
+    if (Prompt::warning(this, message, text, QMessageBox::Retry | QMessageBox::Close) == QMessageBox::Retry)
+        reconnectDrive();
+}
+
+void MainWindow::reconnectDrive()
+{
+    if (isCommunicateSetUp != 0 || m_lastLink.port.isEmpty())
+        return;
+    queryInfoOnParamPage = true;
+    queryInfoAfterConnect = true;
+    emit connectPara(m_lastLink.port, m_lastLink.baud, m_lastLink.dataBits, m_lastLink.parity, m_lastLink.stopBits);
+    ui->pushButton->setText(tr("断开连接"));
 }
 
 // --- Connect and disconnect ------------------------------------------------------

@@ -12,9 +12,20 @@
 #include <QDir>
 #include <QFile>
 
+namespace {
+// The drive's serial number travels as an extra key that older readers pass by.
+QMap<QString, QString> serialKey(const QString &serial)
+{
+    QMap<QString, QString> extra;
+    if (!serial.isEmpty())
+        extra.insert(QStringLiteral("SerialNumber"), serial);
+    return extra;
+}
+} // namespace
+
 bool MainWindow::writeParameterFile(const QString &path, QString *error)
 {
-    return ParamFile::write(path, defs, deviceModel, deviceVersion, error);
+    return ParamFile::write(path, defs, deviceModel, deviceVersion, error, nullptr, serialKey(m_serialNumber));
 }
 
 void MainWindow::on_pushButton_paramExportFile_clicked()
@@ -40,7 +51,8 @@ void MainWindow::on_pushButton_paramExportFile_clicked()
             error = tr("文件无法创建：%1\n%2").arg(QDir::toNativeSeparators(path), file.errorString());
     }
     int leftOut = 0;
-    if (error.isEmpty() && ParamFile::write(path, defs, deviceModel, deviceVersion, &error, &leftOut)) {
+    if (error.isEmpty() && ParamFile::write(path, defs, deviceModel, deviceVersion, &error, &leftOut,
+                                             serialKey(m_serialNumber))) {
         QString text = tr("导出成功！");
         if (leftOut > 0)
             text += QLatin1Char('\n') + tr("%1个参数没有读取到的值，未写入文件。").arg(leftOut);
@@ -72,9 +84,17 @@ void MainWindow::on_pushButton_paramImportFile_clicked()
     // drive and are shown as the plain text they are.
     const QString fileModel = file.model.toHtmlEscaped();
     const QString fileVersion = file.version.toHtmlEscaped();
+    // A file from another drive of the same model is no reason to refuse it;
+    // the box says so.
+    QString serialNote;
+    if (!file.serialNumber.isEmpty() && !m_serialNumber.isEmpty() && file.serialNumber != m_serialNumber)
+        serialNote = QStringLiteral("<br/><br/>")
+            + tr("文件来自另一台驱动器：<br/>文件序列号:%1<br/>当前驱动器序列号:%2")
+                  .arg(file.serialNumber.toHtmlEscaped(), m_serialNumber.toHtmlEscaped());
     if (file.model == deviceModel && file.version == deviceVersion) {
         const QMessageBox::StandardButton button = Prompt::information(
-            this, tr("当前文件机型版本信息"), Prompt::Rich{tr("机型名称:%1<br/>固件版本:%2").arg(fileModel, fileVersion)});
+            this, tr("当前文件机型版本信息"),
+            Prompt::Rich{tr("机型名称:%1<br/>固件版本:%2").arg(fileModel, fileVersion) + serialNote});
         qCDebug(lcWindow) << "button=" << button;
         if (button != QMessageBox::Ok)
             return;
@@ -84,7 +104,8 @@ void MainWindow::on_pushButton_paramImportFile_clicked()
                             Prompt::Rich{tr("文件机型名称:%1，<br/>固件版本:%2<br/>当前机型名称:%3，<br/>固件版本:%4<br/>"
                                             "是否继续导入？点击“是”导入，点击“否”取消")
                                              .arg(fileModel, fileVersion, deviceModel.toHtmlEscaped(),
-                                                  deviceVersion.toHtmlEscaped())},
+                                                  deviceVersion.toHtmlEscaped())
+                                             + serialNote},
                             QMessageBox::Yes | QMessageBox::No);
         if (button != QMessageBox::Yes)
             return;

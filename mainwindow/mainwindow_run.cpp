@@ -386,7 +386,7 @@ void MainWindow::manualRunReply(const QByteArray &payload)
     m_manualRun->reply().decode(payload);
     m_manualRun->replyArrived();
     if (payload.size() >= 10)
-        showFaultCode(m_manualRun->reply().faultCode);
+        driveFaultCode(m_manualRun->reply().faultCode);
     manualRunEvent(ManualRunMachine::Link, ManualRunMachine::DataReply, false);
 }
 

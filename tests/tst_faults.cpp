@@ -11,7 +11,8 @@
 #include <cmath>
 
 namespace {
-enum Outcome { ValuesCorrect, LinkEnds };
+// A link that ends names its cause: the drive's silence, or the line gone (port or writes failing).
+enum Outcome { ValuesCorrect, NoReply, PortGone };
 // Six values that go down in one batch.
 const QStringList kCodes = {QStringLiteral("P01_00"), QStringLiteral("P01_01"), QStringLiteral("P01_02"),
                             QStringLiteral("P01_05"), QStringLiteral("P01_06"), QStringLiteral("P01_10")};
@@ -110,8 +111,8 @@ private slots:
             {"replies in chunks", {QStringLiteral("split=7:3")}, ValuesCorrect},
             {"replies 250 ms late", {QStringLiteral("delay=250")}, ValuesCorrect},
             {"replies 450 ms late", {QStringLiteral("delay=450")}, ValuesCorrect},
-            {"replies 700 ms late", {QStringLiteral("delay=700")}, LinkEnds},
-            {"drive hangs up", {QStringLiteral("hang-up-after=3")}, LinkEnds},
+            {"replies 700 ms late", {QStringLiteral("delay=700")}, NoReply},
+            {"drive hangs up", {QStringLiteral("hang-up-after=3")}, PortGone},
         };
         for (const char *flow : {"read all", "download", "monitor", "capture"}) {
             for (auto [mode, switches, outcome] : modes) {
@@ -147,7 +148,7 @@ private slots:
         QVERIFY(connectToDrive());
         const auto ended = [&] { return window()->linkState() == 0; };
         if (!correct)
-            prompts->expect(QStringLiteral("通信断开"));
+            prompts->expect(QStringLiteral("通信断开"), QMessageBox::Close);
         if (flow == QLatin1String("read all") || flow == QLatin1String("download"))
             pages->setCurrentRow(MainWindow::ParamPage);
 
@@ -212,7 +213,10 @@ private slots:
         } else {
             QTRY_VERIFY_WITH_TIMEOUT(ended(), 10000);
             QTRY_COMPARE(widget<QLabel>("communicateState")->text(), QStringLiteral("通信断开"));
-            QTRY_VERIFY(prompts->hasText(QStringLiteral("通信断开")));
+            QTRY_VERIFY(prompts->hasTitle(QStringLiteral("通信断开")));
+            QVERIFY2(prompts->boxes.last().text.contains(outcome == NoReply ? QStringLiteral("驱动器连续三次没有应答")
+                                                                             : QStringLiteral("拔出")),
+                     qPrintable(prompts->boxes.last().text));
         }
     }
 };

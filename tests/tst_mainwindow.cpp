@@ -11,6 +11,7 @@
 
 #include <QtWidgets>
 #include <QtTest>
+#include <QtWidgets>
 
 class TestMainWindow : public QObject, private DriveFixture
 {
@@ -66,13 +67,59 @@ private slots:
         QTRY_COMPARE(text("communicateState"), QStringLiteral("通信断开"));
         QVERIFY(app->linkWorker->wait(3000));
 
+        // A drive that stops answering: the cause and the port named, nothing
+        // of it left on show, and the same port again from the box.
         QVERIFY(connectToDrive());
-        prompts->expect(QStringLiteral("通信断开"));
-        server->hangUp();
-        QTRY_COMPARE(text("communicateState"), QStringLiteral("通信断开"));
-        QCOMPARE(lampShown(), QPixmap(QStringLiteral(":/new/prefix1/red-light.ico")).toImage());
-        QCOMPARE(widget<QPushButton>("pushButton")->text(), QStringLiteral("连接设备"));
-        QTRY_COMPARE(prompts->boxes.size(), 1);
+        QTRY_VERIFY(!window()->deviceSerialText().isEmpty());
+        QString error;
+        prompts->expect(QStringLiteral("通信断开"), QMessageBox::Retry);
+        prompts->onBox = [&](const Prompt::Box &) {
+            QCOMPARE(lampShown(), QPixmap(QStringLiteral(":/new/prefix1/red-light.ico")).toImage());
+            QCOMPARE(widget<QPushButton>("pushButton")->text(), QStringLiteral("连接设备"));
+            QVERIFY(window()->deviceModelText().isEmpty() && window()->deviceSerialText().isEmpty());
+            drive->applyFault(QStringLiteral("stop-after"), QStringLiteral("-1"), &error);
+        };
+        QVERIFY(drive->applyFault(QStringLiteral("stop-after"), QString::number(drive->stats().replies), &error));
+        QTRY_COMPARE_WITH_TIMEOUT(prompts->boxes.size(), 1, 5000);
+        QVERIFY(prompts->boxes.first().text.contains(QStringLiteral("驱动器连续三次没有应答")));
+        QVERIFY(prompts->boxes.first().text.contains(server->slavePath()));
+        QTRY_COMPARE_WITH_TIMEOUT(text("communicateState"), QStringLiteral("通信正常"), 5000);
+        QTRY_VERIFY(!window()->deviceSerialText().isEmpty());
+    }
+
+    // A fault shows on every page until it clears; the session keeps each with its times.
+    void aDriveFaultIsShownAndKept()
+    {
+        QVERIFY(startDrive());
+        startApp();
+        widget<QListWidget>("listWidget")->setCurrentRow(MainWindow::MonitorPage);
+        QVERIFY(connectToDrive());
+        auto *indicator = widget<QPushButton>("pushButton_FaultIndicator");
+        auto *history = widget<QTableWidget>("tableWidget_FaultHistory");
+        const auto setFault = [&](quint16 code) { drive->withModel([code](DriveModel &m) { m.dynamics().setFaultCode(code); }); };
+        QTRY_COMPARE(text("label_ManualRun_ErrorCode_3"), QStringLiteral("报警代码：无故障"));
+        QVERIFY(indicator->isHidden());
+        for (quint16 code : {5, 0, 12}) {
+            setFault(code);
+            QTRY_COMPARE_WITH_TIMEOUT(indicator->isHidden(), code == 0, 5000);
+        }
+        QVERIFY(indicator->text().startsWith(QStringLiteral("故障 12")));
+        indicator->click();
+        QCOMPARE(widget<QStackedWidget>("stackedWidget")->currentIndex(), int(MainWindow::FaultPage));
+        QVERIFY(text("label_ManualRun_ErrorCode_3").startsWith(QStringLiteral("报警代码：12")));
+        // The user's disconnect: the fault still on is no longer known.
+        widget<QPushButton>("pushButton")->click();
+        QTRY_VERIFY(indicator->isHidden());
+        QCOMPARE(history->rowCount(), 2); // newest first
+        QCOMPARE(history->item(0, 4)->text(), QStringLiteral("通信断开"));
+        QVERIFY(!history->item(1, 3)->text().isEmpty() && history->item(1, 4)->text().isEmpty());
+
+        prompts->expect(QStringLiteral("保存故障记录"));
+        prompts->fileAnswers << dir->path(QStringLiteral("faults.csv"));
+        widget<QPushButton>("pushButton_FaultHistorySave")->click();
+        const QStringList lines = QString::fromUtf8(dir->read(QStringLiteral("faults.csv"))).split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), 4); // header, two faults, the final line end
+        QVERIFY(lines.at(1).startsWith(QStringLiteral("5,")) && lines.at(2).endsWith(QStringLiteral(",通信断开")));
     }
 
     // Without a link only the keep-alive goes out; with one, an unanswered request does not block the next.
@@ -103,6 +150,15 @@ private slots:
         QVERIFY(app->connectData->isVisible());
         emit window()->showWrongSet(QStringLiteral("bad code"));
         QVERIFY(app->errors->messages().last().endsWith(QStringLiteral("bad code")));
+
+        // Help names the file it tried; the guide's pages open inside the tool.
+        prompts->expect(QStringLiteral("帮助"));
+        widget<QAction>("actionHelp")->trigger();
+        QVERIFY(prompts->boxes.last().text.endsWith(QStringLiteral("help/index.html")));
+        dir->write(QStringLiteral("help/index.html"), "<h1>Guide</h1>");
+        widget<QAction>("actionHelp")->trigger();
+        auto *help = window()->findChild<QTextBrowser *>(QStringLiteral("textBrowser_Help"));
+        QVERIFY(help && help->isVisible() && help->toPlainText() == QStringLiteral("Guide"));
 
         window()->comStateShow(1); // nobody answers
         for (const char *told : {"参数传输进行中，请稍后再试！", "恢复出厂设置", "驱动器没有应答。"})

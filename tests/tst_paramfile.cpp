@@ -66,11 +66,11 @@ private:
         prompts->fileAnswers.append(dir->path(name));
         window()->on_pushButton_paramExportFile_clicked();
     }
-    // The simulated drive's model, VMR-A1-0A02 V1.04, or none.
+    // The simulated drive's model, VMR-A1-0A02 V1.04 with serial SN0123456789ABC, or none.
     void identify(bool known)
     {
         if (known)
-            Ident::identify(window(), Ident::words(1, 0x0A02, 3, 104));
+            Ident::identify(window(), Ident::payload(1, 0x0A02, 3, 104));
     }
 
 private slots:
@@ -103,6 +103,7 @@ private slots:
                  (QHash<QString, QString>{{QStringLiteral("P00_01"), QStringLiteral("3")},
                                           {QStringLiteral("P00_02"), QStringLiteral("-2147483648")},
                                           {QStringLiteral("P10_05"), QStringLiteral("65535")}}));
+        QCOMPARE(ParamFile::read(dir->path(QStringLiteral("old.conf"))).serialNumber, QStringLiteral("SN0123456789ABC"));
         // A file read, then rewritten at once with the same size, reads as it is now.
         const QByteArray written = dir->read(QStringLiteral("old.conf"));
         for (const char *value : {"65533", "65534", "65533", "65534", "65533", "65534", "65533", "65534"}) {
@@ -169,6 +170,11 @@ private slots:
             << QStringList{QStringLiteral("文件与当前机型不一致|文件机型名称:&lt;b&gt;VMR-B2&lt;/b&gt;，<br/>固件版本:V1.00&amp;<br/>"
                                           "当前机型名称:VMR-A1-0A02，<br/>固件版本:V1.04<br/>是否继续导入？点击“是”导入，点击“否”取消")}
             << kept << int(QMessageBox::No);
+        QTest::newRow("another drive of the model: said, not refused")
+            << QByteArray("[Device_Info]\nModel=VMR-A1-0A02\nVersion=V1.04\nSerialNumber=SN<9>\n[Parameter]\nP00_01=5\n")
+            << QStringList{QStringLiteral("当前文件机型版本信息|文件序列号:SN&lt;9&gt;<br/>当前驱动器序列号:SN0123456789ABC"),
+                           QStringLiteral("参数导入完成|共有：1个值被修改")}
+            << values("5,2,3,4") << int(QMessageBox::Yes);
         QTest::newRow("no Device_Info with a drive known, Yes")
             << QByteArray("[Parameter]\nP00_01=5\n")
             << QStringList{QStringLiteral("文件与当前机型不一致|点击“是”导入"), QStringLiteral("参数导入完成|共有：1个值被修改")}

@@ -171,6 +171,21 @@
     </message>
 </context>
 <context>
+    <name>HelpWindow</name>
+    <message>
+        <source>帮助</source>
+        <translation>Help</translation>
+    </message>
+    <message>
+        <source>后退</source>
+        <translation>Back</translation>
+    </message>
+    <message>
+        <source>目录</source>
+        <translation>Contents</translation>
+    </message>
+</context>
+<context>
     <name>LangSelDialog</name>
     <message>
         <source>语言选择 / Language</source>
@@ -1447,6 +1462,76 @@ Check it at the drive.</translation>
         <source>保存波形截图</source>
         <translation>Save Plot Image</translation>
     </message>
+    <message>
+        <source>序列号：</source>
+        <translation>Serial No.: </translation>
+    </message>
+    <message>
+        <source>本次运行的故障记录</source>
+        <translation>Faults seen in this session</translation>
+    </message>
+    <message>
+        <source>出现时间</source>
+        <translation>Appeared</translation>
+    </message>
+    <message>
+        <source>消除时间</source>
+        <translation>Cleared</translation>
+    </message>
+    <message>
+        <source>备注</source>
+        <translation>Note</translation>
+    </message>
+    <message>
+        <source>保存记录...</source>
+        <translation>Save List...</translation>
+    </message>
+    <message>
+        <source>驱动器有故障，点击查看故障信息</source>
+        <translation>The drive reports a fault; click to see it</translation>
+    </message>
+    <message>
+        <source>无故障</source>
+        <translation>no fault</translation>
+    </message>
+    <message>
+        <source>故障 %1 %2</source>
+        <translation>Fault %1 %2</translation>
+    </message>
+    <message>
+        <source>保存故障记录</source>
+        <translation>Save Fault List</translation>
+    </message>
+    <message>
+        <source>已保存%1条故障记录。</source>
+        <translation>%1 faults saved.</translation>
+    </message>
+    <message>
+        <source>驱动器连续三次没有应答。</source>
+        <translation>The drive did not answer three times in a row.</translation>
+    </message>
+    <message>
+        <source>端口已不存在：设备被拔出或线路被断开。</source>
+        <translation>The port is gone: the device was unplugged or the line was cut.</translation>
+    </message>
+    <message>
+        <source>无法向端口写入数据：设备可能已被拔出。</source>
+        <translation>Data could not be written to the port: the device may have been unplugged.</translation>
+    </message>
+    <message>
+        <source>与驱动器的连接已丢失（端口 %1）。
+%2
+
+是否重新连接同一端口？</source>
+        <translation>The link to the drive was lost (port %1).
+%2
+
+Connect to the same port again?</translation>
+    </message>
+    <message>
+        <source>文件来自另一台驱动器：&lt;br/&gt;文件序列号:%1&lt;br/&gt;当前驱动器序列号:%2</source>
+        <translation>The file comes from another drive:&lt;br/&gt;File serial number: %1&lt;br/&gt;Connected drive serial number: %2</translation>
+    </message>
 </context>
 <context>
     <name>ManualRunMachine</name>
@@ -1881,6 +1966,18 @@ Check it at the drive, or reconnect and switch the servo off.</translation>
     <message>
         <source>发布日期：</source>
         <translation>Release Date:</translation>
+    </message>
+    <message>
+        <source>驱动器：</source>
+        <translation>Drive:</translation>
+    </message>
+    <message>
+        <source>驱动器序列号：</source>
+        <translation>Drive serial number:</translation>
+    </message>
+    <message>
+        <source>未连接</source>
+        <translation>not connected</translation>
     </message>
 </context>
 <context>
