@@ -191,7 +191,7 @@ void MainWindow::saveFaultHistory()
     const QString name = QStringLiteral("faults-%1.csv")
                              .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")));
     const QString path = Prompt::getSaveFileName(this, tr("保存故障记录"), QDir::home().filePath(name),
-                                                 tr("CSV files(*.csv)"));
+                                                 tr("CSV 文件 (*.csv)"));
     if (path.isEmpty())
         return;
     QStringList header;
