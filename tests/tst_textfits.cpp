@@ -101,7 +101,7 @@ private slots:
         QFETCH(QSize, screen);
         const QSize room = (QRect(QPoint(), screen).adjusted(0, 0, 0, -kTaskBar) - kFrame).size();
         dir->addTranslations();
-        dir->write(QStringLiteral("config.ini"), "[Basic]\nLanguage=" + language.toLatin1() + "\n");
+        dir->write(QStringLiteral("config.ini"), "[Other]\nwaveform_import=Show\n[Basic]\nLanguage=" + language.toLatin1() + "\n");
         startApp();
         emit app->langSel->LanguageChange(language, false);
         MainWindow *w = window();
