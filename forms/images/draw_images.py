@@ -155,7 +155,8 @@ def write(name, data):
 
 def main():
     for name, colour in (("red-light.ico", (220, 30, 30)), ("green-light.ico", (20, 200, 60))):
-        write(name, ico(png(32, 32, canvas(32, lamp(colour))), 32))
+        # Drawn into 24 pixels, 48 on a doubled screen: enough pixels for both.
+        write(name, ico(png(64, 64, canvas(64, lamp(colour))), 64))
     for name, colour, glyph in (
         ("page-parameters.png", (40, 100, 200), glyph_table),
         ("page-monitor.png", (0, 140, 140), glyph_gauge),
