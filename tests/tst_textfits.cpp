@@ -3,6 +3,7 @@
 
 #include "app/langseldialog.h"
 #include "app/windowplace.h"
+#include "dialogs/connectdata.h"
 #include "testsupport.h"
 
 #include <QHeaderView>
@@ -122,6 +123,8 @@ private slots:
             }
         }
         QCOMPARE(w->size(), room);
+        uint8_t frame[200] = {}; // a line wider than the traffic monitor
+        app->connectData->showComTRData(frame, sizeof frame, 0);
         for (QWidget *dialog : QApplication::topLevelWidgets()) {
             if (dialog == w || !(dialog->windowType() == Qt::Dialog || dialog->windowType() == Qt::Window))
                 continue;
