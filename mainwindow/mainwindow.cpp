@@ -53,8 +53,7 @@ MainWindow::MainWindow(QWidget *parent)
     installEventFilter(this);
     // Names from the drive and the definition files may be longer than the
     // room these labels have: shown cut, whole in the tooltip.
-    for (QLabel *label : {ui->label_ServoType, ui->label_ServoVer, ui->label_ManualRun_ErrorCode,
-                          ui->label_ManualRun_ErrorCode_3})
+    for (QLabel *label : {ui->label_ServoType, ui->label_ManualRun_ErrorCode, ui->label_ManualRun_ErrorCode_3})
         FitText::elide(label);
     // The waveform page's controls scroll on a low screen.
     FitText::fitWidth(ui->scrollArea_wavePanel);

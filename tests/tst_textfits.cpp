@@ -109,7 +109,7 @@ private slots:
         w->setWindowState(Qt::WindowNoState);
         w->resize(room);
         w->show();
-        Ident::identify(w, Ident::payload(0x0001, 0x0A02, 0x0003, 0x0068)); // the load-source dialog
+        Ident::identify(w, Ident::payload(0x1234, 0xABCD, 0x0003, 0x0068)); // unknown: the load-source dialog
         widget<QPushButton>("pushButton_ParamDiff")->click();
         QStringList cut;
         auto *pages = widget<QListWidget>("listWidget");
