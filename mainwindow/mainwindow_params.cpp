@@ -89,7 +89,7 @@ void MainWindow::fitParamColumns()
     // whole as its tooltip.
     QTableWidget *table = ui->tableWidget_Param;
     static const int kMinimum[ColCount] = {50, 70, 50, 200, 60, 60, 60, 100, 60, 100};
-    const int kNameCap = 300;
+    const int kNameCap = 240;
     const QFontMetrics heads(table->horizontalHeader()->font());
     const QFontMetrics cells(table->font());
     int widths[ColCount];
@@ -180,6 +180,10 @@ void MainWindow::refreshParamTable(int group)
         for (int g = 0; g < Definitions::kParamGroups; ++g)
             appendParamRows(g);
     }
+    // Values are known only once read: their column grows to the longest shown.
+    const int valueWidth = table->columnWidth(ColValue);
+    table->resizeColumnToContents(ColValue);
+    table->setColumnWidth(ColValue, qMax(valueWidth, table->columnWidth(ColValue)));
     table->setUpdatesEnabled(true);
     m_fillingTable = false;
     setDownloadHighlight(m_downloadHighlight);
