@@ -48,6 +48,9 @@ int main(int argc, char *argv[])
 {
     // Before Qt and the libraries under it read HOME.
     const bool asRoot = WorkFolder::confineRoot();
+    // Icons drawn from their "@2x" pictures on a scaled screen (QT_SCALE_FACTOR
+    // or a high-density monitor), not blown up.
+    QApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("servo-tool"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/pic/vemar-servo.svg")));

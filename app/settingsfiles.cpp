@@ -73,6 +73,11 @@ Config readConfig(const QString &path)
     config.waveformImport = isShow(settings.value(QStringLiteral("Other/waveform_import")).toString());
     config.showCommData = isShow(settings.value(QStringLiteral("Other/showCommData")).toString());
     config.language = settings.value(QStringLiteral("Basic/Language")).toString();
+    const auto number = [&](const char *key) { return settings.value(QLatin1String(key)).toInt(); };
+    const QRect window(number("Window/x"), number("Window/y"), number("Window/width"), number("Window/height"));
+    if (window.isValid())
+        config.window = window;
+    config.windowMaximised = flag(settings, "Window/maximized");
     return config;
 }
 
@@ -115,7 +120,9 @@ Version readVersion(const QString &versionPath, const QString &patchPath)
     return v;
 }
 
-bool saveLanguage(const QString &path, const QString &language)
+namespace {
+// Sets `values` and keeps every other key of the file.
+bool saveValues(const QString &path, const QList<QPair<QString, QVariant>> &values)
 {
     {
         // Make sure the file exists and can be written before QSettings,
@@ -134,9 +141,25 @@ bool saveLanguage(const QString &path, const QString &language)
     }
     QSettings settings(path, QSettings::IniFormat);
     settings.setIniCodec("UTF-8");
-    settings.setValue(QStringLiteral("Basic/Language"), language);
+    for (const auto &value : values)
+        settings.setValue(value.first, value.second);
     settings.sync();
     return settings.status() == QSettings::NoError;
+}
+} // namespace
+
+bool saveLanguage(const QString &path, const QString &language)
+{
+    return saveValues(path, {{QStringLiteral("Basic/Language"), language}});
+}
+
+bool saveWindow(const QString &path, const QRect &normalGeometry, bool maximised)
+{
+    return saveValues(path, {{QStringLiteral("Window/x"), normalGeometry.x()},
+                             {QStringLiteral("Window/y"), normalGeometry.y()},
+                             {QStringLiteral("Window/width"), normalGeometry.width()},
+                             {QStringLiteral("Window/height"), normalGeometry.height()},
+                             {QStringLiteral("Window/maximized"), maximised}});
 }
 
 QString versionText(const Version &v)

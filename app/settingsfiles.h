@@ -6,6 +6,7 @@
 // default, never an error. A file that QSettings must not read (too large, or
 // able to spell a serialized value, see app/inifile.h) counts as holding no keys.
 
+#include <QRect>
 #include <QString>
 
 namespace SettingsFiles {
@@ -16,6 +17,10 @@ struct Config {
     bool waveformImport = false; // Other/waveform_import is "Show" or "show"
     bool showCommData = false;   // Other/showCommData is "Show" or "show"
     QString language;          // Basic/Language
+    // Window/x, y, width, height and maximized: the main window at the last
+    // close, its normal geometry; null when never saved.
+    QRect window;
+    bool windowMaximised = false;
 };
 
 struct AppSettings {
@@ -40,6 +45,8 @@ Version readVersion(const QString &versionPath, const QString &patchPath);
 // file when it is missing. Returns false when it could not be written, or
 // when the file there may not be read.
 bool saveLanguage(const QString &path, const QString &language);
+// Sets the Window keys in the same way.
+bool saveWindow(const QString &path, const QRect &normalGeometry, bool maximised);
 
 // "V1.1.9.23080501", "2023/08/05"; the patch text is left to the caller,
 // which translates "None".

@@ -13,6 +13,8 @@ aboutDialog::aboutDialog(QWidget *parent)
     , ui(new Ui::aboutDialog)
 {
     ui->setupUi(this);
+    // Through an icon, which takes the "@2x" picture on a scaled screen.
+    ui->label_logo->setPixmap(QIcon(QStringLiteral(":/pic/logo.png")).pixmap(48, 48));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setAttribute(Qt::WA_QuitOnClose, false);
     // The connected drive, under the tool's own versions; its texts are plain.

@@ -8,10 +8,23 @@
 #include <QSaveFile>
 #include <QStringListModel>
 
+namespace {
+// A line wider than the list is drawn cut with "…": the whole line is its tooltip.
+class TrafficLines : public QStringListModel
+{
+public:
+    using QStringListModel::QStringListModel;
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        return QStringListModel::data(index, role == Qt::ToolTipRole ? int(Qt::DisplayRole) : role);
+    }
+};
+} // namespace
+
 ConnectData::ConnectData(QWidget *parent)
     : QDialog(parent)
     , ui(new Ui::ConnectData)
-    , m_model(new QStringListModel(this))
+    , m_model(new TrafficLines(this))
 {
     ui->setupUi(this);
     setAttribute(Qt::WA_QuitOnClose, false);

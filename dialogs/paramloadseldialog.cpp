@@ -2,6 +2,7 @@
 #include "ui_paramloadseldialog.h"
 
 #include "app/applog.h"
+#include "dialogs/fittext.h"
 
 #include <QHeaderView>
 
@@ -12,8 +13,7 @@ ParamLoadSelDialog::ParamLoadSelDialog(QWidget *parent)
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     QTableWidget *table = ui->tableWidget_DevInfo;
-    table->setColumnWidth(0, 260);
-    table->setColumnWidth(1, 60);
+    FitText::fitColumns(table); // an unknown model's code is long
     // The serial number tells two drives of one model apart; the motor
     // model is carried but not shown.
     table->setColumnHidden(3, true);

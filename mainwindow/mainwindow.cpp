@@ -7,6 +7,8 @@
 #include "app/applog.h"
 #include "app/inputfilter.h"
 #include "dialogs/helpwindow.h"
+#include "app/windowplace.h"
+#include "dialogs/fittext.h"
 #include "dialogs/paraminputdialog.h"
 #include "dialogs/paramloadseldialog.h"
 #include "dialogs/prompt.h"
@@ -20,6 +22,9 @@
 #include <QEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QScrollBar>
 #include <QLineEdit>
 #include <QProcess>
 #include <QTimer>
@@ -48,8 +53,13 @@ MainWindow::MainWindow(QWidget *parent)
     ui->listWidget->setCurrentRow(ParamPage);
     setAcceptDrops(true);
     setMinimumSize(600, 400);
-    resize(1350, 890);
     installEventFilter(this);
+    // Names from the drive and the definition files may be longer than the
+    // room these labels have: shown cut, whole in the tooltip.
+    for (QLabel *label : {ui->label_ServoType, ui->label_ManualRun_ErrorCode, ui->label_ManualRun_ErrorCode_3})
+        FitText::elide(label);
+    // The waveform page's controls scroll on a low screen.
+    FitText::fitWidth(ui->scrollArea_wavePanel);
 
     // 2. The status lamp and the counter reset.
     m_redLamp.load(QStringLiteral(":/new/prefix1/red-light.ico"));
@@ -225,9 +235,38 @@ void MainWindow::readConfigIni()
     configTitle = config.title;
     waveformImport = config.waveformImport;
     showCommData = config.showCommData;
+    placeWindow(config.window, config.windowMaximised);
     updateServoLabels();
     ui->waveDataImport->setVisible(waveformImport);
     ui->pushButton_showCommData->setVisible(showCommData);
+}
+
+namespace {
+// Room for the window manager's frame around a window not yet shown, whose
+// own frame is not known yet: a title bar and thin borders.
+const QMargins kFrameAllowance(8, 32, 8, 8);
+} // namespace
+
+void MainWindow::placeWindow(const QRect &remembered, bool maximised)
+{
+    QList<QRect> screens;
+    if (QScreen *primary = QGuiApplication::primaryScreen())
+        screens << primary->availableGeometry();
+    for (QScreen *screen : QGuiApplication::screens()) {
+        if (screen != QGuiApplication::primaryScreen())
+            screens << screen->availableGeometry();
+    }
+    const WindowPlace::Place place =
+        WindowPlace::place(remembered, maximised, screens, kFrameAllowance, QSize(1350, 890));
+    setGeometry(place.rect);
+    if (place.maximised)
+        setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void MainWindow::saveWindowPlace()
+{
+    if (!SettingsFiles::saveWindow(settingsPath, normalGeometry(), isMaximized()))
+        qCWarning(lcWindow) << "cannot write" << settingsPath;
 }
 
 void MainWindow::readAppSettings()
@@ -375,4 +414,16 @@ void MainWindow::retranslatePageTexts()
     fitParamColumns();
     showFaultCode(m_faultCode);
     retranslateFaultPage();
+    fitPageList();
+}
+
+void MainWindow::fitPageList()
+{
+    // The page list as wide as the longest page name, which differs by language.
+    QListWidget *pages = ui->listWidget;
+    int widest = 0;
+    for (int row = 0; row < pages->count(); ++row)
+        widest = qMax(widest, pages->sizeHintForIndex(pages->model()->index(row, 0)).width());
+    pages->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    pages->setFixedWidth(widest + 2 * pages->spacing() + 2 * pages->frameWidth());
 }

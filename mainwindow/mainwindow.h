@@ -477,6 +477,11 @@ private:
 
     // --- Frame and settings (mainwindow.cpp) -----------------------------
     void readConfigIni();
+    // Within the screens' room, as remembered in config.ini when that is on
+    // a screen; saved again when the window closes.
+    void placeWindow(const QRect &remembered, bool maximised);
+    void saveWindowPlace();
+    void fitPageList();
     void readAppSettings();
     void readVersionIni();
     void readPatchVer();

@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QHeaderView>
 #include <QMenu>
+#include <QScrollBar>
 #include <QTextDocument>
 #include <QToolTip>
 
@@ -83,24 +84,33 @@ void MainWindow::setupParamPage()
 
 void MainWindow::fitParamColumns()
 {
-    // Each column at least as wide as its heading, which is longer in some
-    // languages than in others; names get room for most of them.
+    // Each column as wide as its heading and the longest text it shows in
+    // any group, so that the columns stay put when the group changes. Names
+    // are by far the longest: theirs is capped, and a name cut short shows
+    // whole as its tooltip.
     QTableWidget *table = ui->tableWidget_Param;
-    static const int kWidths[ColCount] = {50, 70, 50, 200, 100, 100, 100, 100, 100, 100};
-    const QFontMetrics metrics(table->horizontalHeader()->font());
-    for (int c = 0; c < ColCount - 1; ++c) {
-        const QTableWidgetItem *heading = table->horizontalHeaderItem(c);
-        int width = kWidths[c];
-        if (heading)
-            width = qMax(width, metrics.horizontalAdvance(heading->text()) + 20);
-        table->setColumnWidth(c, width);
-    }
-    int longestName = 0;
+    static const int kMinimum[ColCount] = {50, 70, 50, 200, 60, 60, 60, 100, 60, 100};
+    const int kNameCap = 240;
+    const QFontMetrics heads(table->horizontalHeader()->font());
     const QFontMetrics cells(table->font());
-    for (const ParamGroup &group : defs.paramGroups)
-        for (const ParamRecord &p : group)
-            longestName = qMax(longestName, cells.horizontalAdvance(p.parametername));
-    table->setColumnWidth(ColName, qBound(table->columnWidth(ColName), longestName + 12, 240));
+    int widths[ColCount];
+    for (int c = 0; c < ColCount; ++c) {
+        const QTableWidgetItem *heading = table->horizontalHeaderItem(c);
+        widths[c] = qMax(kMinimum[c], heading ? heads.horizontalAdvance(heading->text()) + 20 : 0);
+    }
+    const int nameHeading = widths[ColName];
+    for (const ParamGroup &group : defs.paramGroups) {
+        for (const ParamRecord &p : group) {
+            const std::pair<Column, QString> texts[] = {{ColCode, p.ParameterIndex}, {ColName, p.parametername},
+                                                        {ColActive, p.ActiveTime},   {ColModify, p.ModifyTime},
+                                                        {ColUnit, p.Uint}};
+            for (const auto &t : texts)
+                widths[t.first] = qMax(widths[t.first], cells.horizontalAdvance(t.second) + 16);
+        }
+    }
+    widths[ColName] = qMax(nameHeading, qMin(widths[ColName], kNameCap));
+    for (int c = 0; c < ColCount - 1; ++c)
+        table->setColumnWidth(c, widths[c]);
 }
 
 void MainWindow::buildParamTree()
@@ -115,6 +125,13 @@ void MainWindow::buildParamTree()
             shown = item;
     }
     tree->expandAll();
+    // Whole group names: the tree is at least as wide as the longest.
+    const QModelIndex all = tree->model()->index(0, 0);
+    int widest = tree->sizeHintForIndex(all).width();
+    for (int row = 0; row < tree->model()->rowCount(all); ++row)
+        widest = qMax(widest, tree->sizeHintForIndex(tree->model()->index(row, 0, all)).width() + tree->indentation());
+    tree->setMinimumWidth(widest + tree->indentation() + 2 * tree->frameWidth()
+                          + tree->verticalScrollBar()->sizeHint().width());
     fitParamColumns();
     // The group on show stays when the new definitions have it; otherwise
     // group 0. Either way the transfers act on what the table shows.
@@ -164,6 +181,10 @@ void MainWindow::refreshParamTable(int group)
         for (int g = 0; g < Definitions::kParamGroups; ++g)
             appendParamRows(g);
     }
+    // Values are known only once read: their column grows to the longest shown.
+    const int valueWidth = table->columnWidth(ColValue);
+    table->resizeColumnToContents(ColValue);
+    table->setColumnWidth(ColValue, qMax(valueWidth, table->columnWidth(ColValue)));
     table->setUpdatesEnabled(true);
     m_fillingTable = false;
     setDownloadHighlight(m_downloadHighlight);
@@ -193,6 +214,8 @@ void MainWindow::appendParamRow(const ParamRecord &p)
         auto *item = new QTableWidgetItem(texts[c]);
         if (c != ColName)
             item->setTextAlignment(Qt::AlignCenter);
+        else
+            item->setToolTip(Qt::convertFromPlainText(texts[c]));
         // A value shown with its name may not fit the column: the whole
         // text, from the definition file, is the tooltip (as plain text).
         if (c == ColValue && texts[c] != p.currentValue)

@@ -8,6 +8,7 @@
 #include "app/applog.h"
 #include "definitions/codes.h"
 #include "definitions/enumtext.h"
+#include "dialogs/fittext.h"
 #include "dialogs/prompt.h"
 
 #include <QHeaderView>
@@ -266,16 +267,12 @@ void MainWindow::setupRunPage()
     positionRange();
     ManualRun_SetSliderRange(ui->lineEdit_ManualRunInerMoveCycle->text());
 
-    QTableWidget *inertia = ui->tableWidget_InertiaResult;
-    inertia->setRowCount(5);
-    inertia->horizontalHeader()->setStretchLastSection(true);
-    inertia->setColumnWidth(0, 140);
-    QTableWidget *params = ui->tableWidget_RigidityParam;
-    params->setRowCount(8);
-    params->horizontalHeader()->setStretchLastSection(true);
+    ui->tableWidget_InertiaResult->setRowCount(5);
+    ui->tableWidget_RigidityParam->setRowCount(8);
+    for (QTableWidget *table : {ui->tableWidget_InertiaResult, ui->tableWidget_RigidityParam,
+                                ui->tableWidget_RigidityResult, ui->tableWidget_vibration_Data})
+        FitText::fitColumns(table);
     nameResultRows();
-    ui->tableWidget_RigidityResult->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    ui->tableWidget_vibration_Data->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
 
     m_runView->setServoStyles(false, false);
     m_runView->setInertiaButton(false);
@@ -316,13 +313,8 @@ void MainWindow::nameResultRows()
         table->setItem(row, 0, item);
     };
     const QStringList items = {tr("负载惯量比(%)"), tr("摩擦转矩(%)"), tr("粘滞系数"), tr("最大转矩(%)"), tr("识别误差(%)")};
-    int widest = 0;
-    const QFontMetrics metrics(ui->tableWidget_InertiaResult->font());
-    for (int row = 0; row < items.size(); ++row) {
+    for (int row = 0; row < items.size(); ++row)
         name(ui->tableWidget_InertiaResult, row, items.at(row));
-        widest = qMax(widest, metrics.horizontalAdvance(items.at(row)));
-    }
-    ui->tableWidget_InertiaResult->setColumnWidth(0, qMax(140, widest + 20));
     for (int c = 1; c < ui->tableWidget_RigidityResult->columnCount(); ++c)
         name(ui->tableWidget_RigidityParam, c - 1, ui->tableWidget_RigidityResult->horizontalHeaderItem(c)->text());
 }

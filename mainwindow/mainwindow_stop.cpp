@@ -120,6 +120,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
             m_linkEndAsked = true;
             emit comDisConnect();
         }
+        saveWindowPlace();
         QMainWindow::closeEvent(event);
         emit closedSafely();
         return;

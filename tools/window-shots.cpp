@@ -24,9 +24,12 @@
 #include "dialogs/aboutdialog.h"
 #include "dialogs/connectdata.h"
 #include "dialogs/connectionsetup.h"
+#include "dialogs/errorform.h"
+#include "dialogs/paramdiffdialog.h"
 #include "dialogs/paraminputdialog.h"
 #include "dialogs/paramloadseldialog.h"
 #include "dialogs/prompt.h"
+#include "link/showsrvdebuginfo.h"
 #include "mainwindow/mainwindow.h"
 
 #include <QAbstractItemModel>
@@ -164,8 +167,22 @@ struct Shots {
         return w;
     }
 
-    QString file(const char *name) const { return out + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png"); }
-    bool shoot(QWidget *w, const char *name) const { return save(w, file(name)); }
+    QString file(const QString &name) const { return out + QLatin1Char('/') + name + QStringLiteral(".png"); }
+    // The main window also as on a 1366 × 768 screen, its task bar and the
+    // window's title bar taken: "<name>-1366x768".
+    bool shoot(QWidget *w, const char *name) const
+    {
+        bool ok = save(w, file(QLatin1String(name)));
+        if (w == window) {
+            const QSize size = window->size();
+            window->resize(1366, 768 - 40 - 32);
+            pause(300);
+            ok = save(w, file(QLatin1String(name) + QStringLiteral("-1366x768"))) && ok;
+            window->resize(size);
+            pause(300);
+        }
+        return ok;
+    }
     void page(MainWindow::Page p) const { child<QListWidget>("listWidget")->setCurrentRow(p); }
     // A group of the parameter tree clicked as a user would; -1 is the top item
     // (all parameters).
@@ -387,6 +404,21 @@ bool Shots::tour() const
     pause(300);
     ok = shoot(app.about, "about-box") && ok;
     app.about->close();
+
+    // The windows of the menus and the parameter page not shown yet.
+    const std::pair<QWidget *, const char *> others[] = {{app.errors, "error-list"}, {app.debugInfo, "debug-window"}};
+    for (const auto &other : others) {
+        other.first->show();
+        pause(300);
+        ok = shoot(other.first, other.second) && ok;
+        other.first->close();
+    }
+    child("pushButton_ParamDiff")->click();
+    if (auto *diff = window->findChild<ParamDiffDialog *>()) {
+        pause(300);
+        ok = shoot(diff, "param-diff-dialog") && ok;
+        diff->close();
+    }
     return ok;
 }
 
@@ -429,6 +461,7 @@ bool Shots::faults() const
 
 int main(int argc, char *argv[])
 {
+    QApplication::setAttribute(Qt::AA_UseHighDpiPixmaps); // as the program
     QApplication app(argc, argv);
     QCommandLineParser parser;
     parser.addHelpOption();
@@ -481,6 +514,7 @@ int main(int argc, char *argv[])
     emit mainClass.langSel->LanguageChange(mainClass.langSel->curLang(), false);
     MainWindow *window = mainClass.mainWindow;
     // Wide enough for the last column of the parameter table.
+    window->setWindowState(Qt::WindowNoState); // not maximised over the offscreen screen
     window->resize(1500, 890);
     window->show();
 

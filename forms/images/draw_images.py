@@ -155,7 +155,8 @@ def write(name, data):
 
 def main():
     for name, colour in (("red-light.ico", (220, 30, 30)), ("green-light.ico", (20, 200, 60))):
-        write(name, ico(png(32, 32, canvas(32, lamp(colour))), 32))
+        # Drawn into 24 pixels, 48 on a doubled screen: enough pixels for both.
+        write(name, ico(png(64, 64, canvas(64, lamp(colour))), 64))
     for name, colour, glyph in (
         ("page-parameters.png", (40, 100, 200), glyph_table),
         ("page-monitor.png", (0, 140, 140), glyph_gauge),
@@ -165,9 +166,12 @@ def main():
         ("logo.png", (30, 60, 120), glyph_logo),
     ):
         write(name, png(48, 48, canvas(48, icon(colour, glyph))))
+        # Twice the pixels for scaled screens; Qt picks "@2x" files by name.
+        write(name.replace(".png", "@2x.png"), png(96, 96, canvas(96, icon(colour, glyph))))
     # Results of a parameter write, in the table's first column.
-    write("success.png", png(24, 24, canvas(24, badge((30, 170, 60), glyph_tick))))
-    write("error.png", png(24, 24, canvas(24, badge((210, 40, 40), glyph_cross))))
+    for name, colour, glyph in (("success", (30, 170, 60), glyph_tick), ("error", (210, 40, 40), glyph_cross)):
+        write(name + ".png", png(24, 24, canvas(24, badge(colour, glyph))))
+        write(name + "@2x.png", png(48, 48, canvas(48, badge(colour, glyph))))
 
 
 if __name__ == "__main__":
