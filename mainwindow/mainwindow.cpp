@@ -300,6 +300,7 @@ void MainWindow::updateServoLabels()
         m_serialLabel = new QLabel(this);
         m_serialLabel->setObjectName(QStringLiteral("label_ServoSerial"));
         m_serialLabel->setTextFormat(Qt::PlainText);
+        FitText::elide(m_serialLabel);
         if (auto *bar = qobject_cast<QBoxLayout *>(ui->label_ServoVer->parentWidget()->layout()))
             bar->insertWidget(bar->indexOf(ui->label_ServoVer) + 1, m_serialLabel);
     }
