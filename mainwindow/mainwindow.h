@@ -10,6 +10,7 @@
 #include "mainwindow/paramdiff.h"
 #include "mainwindow/paramtransfer.h"
 #include "mainwindow/wavecapture.h"
+#include "mainwindow/wavetrigger.h"
 #include "mainwindow/portscan.h"
 
 #include <QByteArray>
@@ -35,6 +36,8 @@ class QComboBox;
 class QDial;
 class QSpinBox;
 class QToolButton;
+class QwtPlotMarker;
+class TriggerPanel;
 class ParamInputDialog;
 class QLineEdit;
 
@@ -366,6 +369,7 @@ private:
     void appendWaveBatch(const WaveCapture::Batch &batch);
     // Plots the sample sets still waiting below the batch threshold.
     void flushWaveBuffer();
+    bool staleWaveData() const;
     // The link state changed to something other than up.
     void waveLinkDown(uint16_t state);
     void retranslateWavePage();
@@ -390,6 +394,22 @@ private:
     // Refuses an import with a box while a capture runs.
     bool waveImportRefused();
     bool waveDropAllowed(const QEvent *event) const;
+
+    // --- Trigger (mainwindow_trigger.cpp) ------------------------------------
+    void setupTrigger();
+    void triggerSettingsChanged();
+    // A trigger mode is armed: the plot shows windows around triggers.
+    bool triggerActive() const;
+    // Arms with the controls' settings, the window as wide as the time dial.
+    void armTrigger();
+    int triggerWindowSets() const;
+    // A batch, or else `lostSets` lost sample sets, for the trigger.
+    void feedTrigger(const WaveCapture::Batch *batch, int lostSets = 0);
+    void showTriggerWindow(const WaveTrigger::Window &window);
+    void placeTriggerMarkers();
+    void showTriggerState();
+    // The unit of one raw count of a channel, from the definition file.
+    double waveCoefficient(int channel) const;
 
     // --- Identification (mainwindow_identify.cpp) ------------------------
     void startDefinitionTest();
@@ -512,6 +532,14 @@ private:
     QString m_waveModel;
     QString m_waveVersion;
     int m_previousHorizontal = 0;
+    WaveTrigger m_trigger;
+    TriggerPanel *m_triggerPanel = nullptr;
+    QwtPlotMarker *m_triggerTimeMarker = nullptr;
+    QwtPlotMarker *m_triggerLevelMarker = nullptr;
+    // The stored points are a window around a trigger, `m_triggerTime`
+    // seconds after its first sample set; the curves show that as time 0.
+    bool m_triggerShown = false;
+    double m_triggerTime = 0;
     int m_previousVertical = 0;
     QString m_waveIdleStyle;
 

@@ -237,6 +237,58 @@ private slots:
         QVERIFY(!sent.contains({int(Cmd::WaveStop)}));
     }
 
+    // Single shots on a square wave: time 0 on the edge's sample, the capture stopped by itself.
+    void singleShotsCatchTheEdge_data()
+    {
+        QTest::addColumn<int>("rate");
+        QTest::newRow("1 kHz") << 1000;
+        QTest::newRow("10 kHz") << 10000;
+    }
+
+    void singleShotsCatchTheEdge()
+    {
+        QFETCH(int, rate);
+        if (rate == 10000)
+            dir->write(QStringLiteral("appsetting.ini"), "[Func]\nWaveFormRate10Khz=true\nTestXml=false\nUseCompare=true\n");
+        QVERIFY(startOnWavePage());
+        WaveGenerator::Settings settings;
+        settings.rate = rate;
+        settings.patterns = {{WavePattern::Square, WavePattern::Ramp, WavePattern::Ramp, WavePattern::Ramp}};
+        drive->setWaveSettings(settings);
+        drive->withModel([](DriveModel &m) { m.setPatternMode(true); });
+        widget<QComboBox>("comboBox_TrigMode")->setCurrentIndex(WaveTrigger::Single);
+        const double half = 0.5 / rate;
+        const auto zeroAt = [this, half] {
+            const QVector<QPointF> shown = curve(0)->points();
+            const auto at = std::find_if(shown.cbegin(), shown.cend(), [half](QPointF p) { return qAbs(p.x()) < half; });
+            return int(at - shown.cbegin());
+        };
+        QSignalSpy sent(window(), &MainWindow::put);
+        int zero = 0;
+        for (int shot = 0; shot < 20; ++shot) {
+            recordButton()->click();
+            widget<QDial>("dial_horizontal")->setValue(54); // a window of 1/64 of the whole
+            QTRY_VERIFY_WITH_TIMEOUT(!window()->isRecording(), 10000);
+            QTRY_VERIFY(!streaming());
+            QCOMPARE(recordButton()->text(), QStringLiteral("开始采样"));
+            QCOMPARE(widget<QLabel>("label_TrigState")->text(), QStringLiteral("已停止"));
+            zero = zeroAt();
+            QVERIFY(zero > 0 && zero < wave().count());
+            QCOMPARE(wave().raw(0).at(zero - 1).y(), -1000.0);
+            QCOMPARE(wave().raw(0).at(zero).y(), 1000.0);
+            const QVector<QPointF> &count = wave().raw(1);
+            for (int i = 1; i < count.size(); ++i)
+                QCOMPARE(qint16(count[i].y()), qint16(count[i - 1].y() + 1));
+        }
+        QCOMPARE(int(std::count(sent.cbegin(), sent.cend(), QVariantList{int(Cmd::WaveStop)})), 20);
+
+        // Saved and imported, time 0 stays on the trigger.
+        saveAs(QStringLiteral("shot.csv"));
+        QVERIFY(dir->read(QStringLiteral("shot.csv")).split('\n').first().contains(",#Trigger="));
+        importFile(dir->read(QStringLiteral("shot.csv")));
+        QCOMPARE(zeroAt(), zero);
+    }
+
     void lostSetsAndTheTailReachThePlot()
     {
         QVERIFY(startOnWavePage(false));
@@ -246,6 +298,7 @@ private slots:
         // As the worker hands them over: 30 sets, below a batch of 50, then 25 lost.
         window()->comStateShow(1);
         recordButton()->click();
+        window()->showData(Cmd::WaveStart); // the drive's acknowledgement
         window()->waveform_recvDataFromThread(ramp(0, 30));
         QCOMPARE(wave().count(), 0);
         window()->waveform_gapFromThread(25);

@@ -1695,6 +1695,69 @@ Check it at the drive, or reconnect and switch the servo off.</translation>
     </message>
 </context>
 <context>
+    <name>TriggerPanel</name>
+    <message>
+        <source>触发</source>
+        <translation>Trigger</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Off</translation>
+    </message>
+    <message>
+        <source>自动</source>
+        <translation>Auto</translation>
+    </message>
+    <message>
+        <source>正常</source>
+        <translation>Normal</translation>
+    </message>
+    <message>
+        <source>单次</source>
+        <translation>Single</translation>
+    </message>
+    <message>
+        <source>上升沿</source>
+        <translation>Rising</translation>
+    </message>
+    <message>
+        <source>下降沿</source>
+        <translation>Falling</translation>
+    </message>
+    <message>
+        <source>模式</source>
+        <translation>Mode</translation>
+    </message>
+    <message>
+        <source>电平</source>
+        <translation>Level</translation>
+    </message>
+    <message>
+        <source>预触发</source>
+        <translation>Pre-trigger</translation>
+    </message>
+    <message>
+        <source>状态</source>
+        <translation>State</translation>
+    </message>
+    <message>
+        <source>关闭：连续采样；自动：无触发时也刷新；正常：只显示触发的波形；单次：触发一次后停止</source>
+        <translation>Off: continuous sampling; Auto: refreshes without a trigger too; Normal: shows only triggered waveforms; Single: stops after one trigger</translation>
+    </message>
+    <message>
+        <source>等待触发</source>
+        <translation>Armed</translation>
+    </message>
+    <message>
+        <source>已触发</source>
+        <translation>Triggered</translation>
+    </message>
+    <message>
+        <source>已停止</source>
+        <translation>Stopped</translation>
+    </message>
+</context>
+<context>
     <name>aboutDialog</name>
     <message>
         <source>关于</source>
