@@ -540,6 +540,7 @@ private:
     // seconds after its first sample set; the curves show that as time 0.
     bool m_triggerShown = false;
     double m_triggerTime = 0;
+    bool m_triggerFree = false; // the window shown came without a trigger
     int m_previousVertical = 0;
     QString m_waveIdleStyle;
 

@@ -76,12 +76,14 @@ void MainWindow::armTrigger()
     settings.mode = m_triggerPanel->mode();
     settings.source = m_triggerPanel->source();
     settings.edge = m_triggerPanel->edge();
-    settings.level = m_triggerPanel->level();
     settings.preTrigger = m_triggerPanel->preTrigger();
     settings.coefficient = waveCoefficient(settings.source);
+    m_triggerPanel->setLevelUnit(settings.coefficient);
+    settings.level = m_triggerPanel->level();
     settings.window = triggerWindowSets();
     settings.period = m_samplePeriod;
     m_trigger.setSettings(settings);
+    m_triggerFree = false;
     if (waveRecording && triggerActive()) {
         const double pre = WaveTrigger::preTriggerSets(settings.window, settings.preTrigger) * double(m_samplePeriod);
         setWaveAxis(QwtPlot::xBottom, -pre, settings.window * double(m_samplePeriod) - pre);
@@ -111,6 +113,7 @@ void MainWindow::showTriggerWindow(const WaveTrigger::Window &window)
     // holds them; the curves show them with time 0 at the trigger.
     m_triggerTime = window.preTrigger * double(m_samplePeriod);
     m_triggerShown = true;
+    m_triggerFree = !window.triggered;
     for (int c = 0; c < WaveCapture::kChannels; ++c) {
         QVector<QPointF> points = window.points[size_t(c)];
         for (QPointF &p : points)
@@ -136,7 +139,9 @@ void MainWindow::placeTriggerMarkers()
     const size_t source = size_t(armed.source);
     m_triggerLevelMarker->setYValue(double(m_scale[source]) * armed.level / armed.coefficient + m_offset[source]);
     m_triggerLevelMarker->setLinePen(m_curves[source]->pen().color(), 1, Qt::DashLine);
-    m_triggerLevelMarker->setVisible(triggerActive());
+    m_triggerLevelMarker->setLabel(QwtText(QString::number(armed.level, 'g', 6), QwtText::PlainText));
+    m_triggerLevelMarker->setLabelAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_triggerLevelMarker->setVisible(triggerActive() && m_shown[source]);
 }
 
 void MainWindow::showTriggerState()
@@ -144,5 +149,5 @@ void MainWindow::showTriggerState()
     if (!triggerActive())
         m_triggerPanel->showState(WaveTrigger::Idle);
     else
-        m_triggerPanel->showState(waveRecording ? m_trigger.state() : WaveTrigger::Stopped);
+        m_triggerPanel->showState(waveRecording ? m_trigger.state() : WaveTrigger::Stopped, m_triggerFree);
 }

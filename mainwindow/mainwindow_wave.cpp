@@ -240,8 +240,11 @@ void MainWindow::startWaveRecording()
     // Bytes left from an earlier capture are not part of this one.
     m_wave.clearReceiveBuffer();
     // Every capture starts at the same zoom, also when the dials already
-    // stand there (the cleared time axis would otherwise stay 400 samples wide).
+    // stand there (the cleared time axis would otherwise stay 400 samples wide);
+    // but a trigger's window keeps the width set, as a scope keeps its time base.
     for (auto dial : {std::make_pair(ui->dial_horizontal, 27), std::make_pair(ui->dial_vertical, 50)}) {
+        if (dial.first == ui->dial_horizontal && triggerActive())
+            continue;
         if (dial.first->value() == dial.second)
             zoomWithDial(dial.first, dial.second);
         else
@@ -426,6 +429,7 @@ void MainWindow::toggleChannel(int channel)
         m_shown[size_t(channel)] = false;
         button->setText(QStringLiteral("OFF"));
     }
+    placeTriggerMarkers();
     ui->qwtPlot->replot();
 }
 

@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QSpinBox>
 
+#include <cmath>
+
 TriggerPanel::TriggerPanel(QWidget *parent)
     : QGroupBox(parent)
     , m_mode(new QComboBox(this))
@@ -31,9 +33,7 @@ TriggerPanel::TriggerPanel(QWidget *parent)
         m_edge->addItem(QString());
     for (int c = 1; c <= WaveTrigger::kChannels; ++c)
         m_source->addItem(QStringLiteral("CH%1").arg(c));
-    // Samples are 16-bit; the widest unit factor of a channel is well below 30.
-    m_level->setRange(-999999.99, 999999.99);
-    m_level->setDecimals(2);
+    setLevelUnit(1);
     m_pre->setRange(0, WaveTrigger::kMaxPreTrigger);
     m_pre->setValue(10);
     m_pre->setSuffix(QStringLiteral(" %"));
@@ -75,7 +75,10 @@ void TriggerPanel::retranslate()
     m_labels[2]->setText(tr("预触发"));
     m_labels[3]->setText(tr("状态"));
     m_mode->setToolTip(tr("关闭：连续采样；自动：无触发时也刷新；正常：只显示触发的波形；单次：触发一次后停止"));
-    showState(m_shownState);
+    m_source->setToolTip(tr("触发信源通道"));
+    m_level->setToolTip(tr("触发电平，单位为信源通道的单位（原始值乘以通道系数）"));
+    m_pre->setToolTip(tr("触发点之前的波形占窗口的比例；窗口长度即时间轴旋钮所示的宽度"));
+    showState(m_shownState, m_freeRunning);
 }
 
 void TriggerPanel::changeEvent(QEvent *event)
@@ -105,14 +108,26 @@ double TriggerPanel::level() const
     return m_level->value();
 }
 
+void TriggerPanel::setLevelUnit(double coefficient)
+{
+    const double unit = std::abs(coefficient);
+    const int decimals = qBound(0, int(std::ceil(-std::log10(unit) - 1e-9)), 4);
+    // Only what the channel sets: the level the engineer chose stays as far as it fits.
+    const QSignalBlocker block(m_level);
+    m_level->setDecimals(decimals);
+    m_level->setRange(-32768 * unit, 32767 * unit);
+    m_level->setSingleStep(std::pow(10.0, -decimals));
+}
+
 int TriggerPanel::preTrigger() const
 {
     return m_pre->value();
 }
 
-void TriggerPanel::showState(WaveTrigger::State state)
+void TriggerPanel::showState(WaveTrigger::State state, bool freeRunning)
 {
     m_shownState = state;
+    m_freeRunning = freeRunning && state == WaveTrigger::Armed;
     const QString texts[] = {QString(), tr("等待触发"), tr("已触发"), tr("已停止")};
-    m_state->setText(texts[state]);
+    m_state->setText(m_freeRunning ? tr("自由运行（无触发）") : texts[state]);
 }

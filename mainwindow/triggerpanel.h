@@ -23,9 +23,13 @@ public:
     int source() const;
     WaveTrigger::Edge edge() const;
     double level() const;
+    // The level box steps and shows decimals as fine as one raw count of the
+    // source channel and reaches as far as a 16-bit sample does.
+    void setLevelUnit(double coefficient);
     int preTrigger() const;
-    // Idle shows nothing.
-    void showState(WaveTrigger::State state);
+    // Idle shows nothing; armed after a window that came without a trigger
+    // (auto mode) says it runs free.
+    void showState(WaveTrigger::State state, bool freeRunning = false);
 
 signals:
     // Any control changed.
@@ -44,5 +48,6 @@ private:
     QSpinBox *m_pre;
     QLabel *m_state;
     WaveTrigger::State m_shownState = WaveTrigger::Idle;
+    bool m_freeRunning = false;
     std::array<QLabel *, 4> m_labels{};
 };

@@ -42,7 +42,10 @@ void WaveTrigger::setSettings(const Settings &settings)
 
 void WaveTrigger::feed(const WaveCapture::Batch &batch)
 {
-    const int sets = batch[0].size();
+    // Lists of a batch are as long as each other; a shorter one reads as 0.
+    int sets = 0;
+    for (const auto &channel : batch)
+        sets = qMax(sets, channel.size());
     double values[kChannels];
     for (int i = 0; i < sets && (m_state == Armed || m_state == Triggered); ++i) {
         for (int c = 0; c < kChannels; ++c)

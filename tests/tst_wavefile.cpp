@@ -85,8 +85,7 @@ private slots:
         const WaveFile::Content back = WaveFile::read(path("layout.csv"), 10000);
         QVERIFY(back.hasNames && back.names == kNames && back.skippedLines == 0);
         QCOMPARE(back.model + back.version, QStringLiteral("VS-2001.02"));
-        QCOMPARE(back.hasTrigger, trigger >= 0);
-        QCOMPARE(back.triggerTime, trigger < 0 ? 0 : 0.125);
+        QCOMPARE(back.hasTrigger ? back.triggerTime : -1.0, trigger < 0 ? -1.0 : 0.125);
         for (int c = 0; c < WaveFile::kChannels; ++c) {
             QVector<double> values;
             QVector<int> positions;

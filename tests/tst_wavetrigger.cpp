@@ -4,8 +4,6 @@
 
 #include <QtTest>
 
-#include <initializer_list>
-
 namespace {
 
 // A signal of runs: count, value, count, value...
@@ -17,15 +15,9 @@ QVector<double> runs(std::initializer_list<double> pairs)
     return out;
 }
 
-QVector<double> ramp(double from, double to)
-{
-    QVector<double> out;
-    for (double v = from; from < to ? v <= to : v >= to; v += from < to ? 1 : -1)
-        out.append(v);
-    return out;
-}
-
 } // namespace
+
+Q_DECLARE_METATYPE(WaveTrigger::Settings)
 
 class TestWaveTrigger : public QObject
 {
@@ -34,103 +26,56 @@ class TestWaveTrigger : public QObject
 private slots:
     void windowsAroundEdges_data()
     {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<int>("edge");
-        QTest::addColumn<double>("level");
-        QTest::addColumn<double>("coefficient");
-        QTest::addColumn<int>("pre");
-        QTest::addColumn<int>("window");
-        QTest::addColumn<double>("hysteresis");
+        QTest::addColumn<WaveTrigger::Settings>("settings");
         QTest::addColumn<QVector<double>>("signal");
         QTest::addColumn<QVector<int>>("batches"); // the last size repeats; a negative one is a loss
         QTest::addColumn<QStringList>("windows");  // T: triggered, F: free-running; the set at time 0
         QTest::addColumn<int>("state");
-
+        const auto row = [](const char *name, WaveTrigger::Mode mode, WaveTrigger::Edge edge, int pre, int window,
+                            double hysteresis, const QVector<double> &signal, const QVector<int> &batches,
+                            const QStringList &windows, WaveTrigger::State state, double level = 0, double coefficient = 1) {
+            WaveTrigger::Settings s;
+            s.mode = mode, s.edge = edge, s.preTrigger = pre, s.window = window, s.hysteresis = hysteresis;
+            s.level = level, s.coefficient = coefficient, s.source = 2;
+            QTest::newRow(name) << s << signal << batches << windows << int(state);
+        };
         const auto N = WaveTrigger::Normal, A = WaveTrigger::Auto, S = WaveTrigger::Single;
         const auto R = WaveTrigger::Rising, F = WaveTrigger::Falling;
+        const auto armed = WaveTrigger::Armed, stopped = WaveTrigger::Stopped;
         const QVector<double> square = runs({50, -100, 50, 100, 50, -100, 50, 100});
         const QVector<double> fast = runs({10, -1, 10, 1, 10, -1, 10, 1, 10, -1, 10, 1, 10, -1, 10, 1, 10, -1, 10, 1});
-        QVector<double> noisy = runs({10, -100});
-        for (int i = 0; i < 20; ++i)
-            noisy.append(i % 2 ? -1 : 1);
-        noisy += runs({10, 100});
+        const QVector<double> noisy = runs({10, -100}) + runs({1, 1, 1, -1}) + runs({1, 1, 1, -1}) + runs({1, 1, 1, -1})
+            + runs({1, 1, 1, -1, 1, 1, 1, -1, 1, 1, 1, -1, 1, 1, 1, -1, 1, 1, 1, -1, 1, 1, 1, -1, 1, 1, 1, -1, 10, 100});
 
-        QTest::newRow("rising, pre 50%") << int(N) << int(R) << 0.0 << 1.0 << 50 << 20 << 0.02 << square
-                                         << QVector<int>{25} << QStringList{"T50", "T150"} << int(WaveTrigger::Armed);
-        QTest::newRow("falling") << int(N) << int(F) << 0.0 << 1.0 << 50 << 20 << 0.02 << square << QVector<int>{25}
-                                 << QStringList{"T100"} << int(WaveTrigger::Armed);
-        QTest::newRow("rising onto the level") << int(N) << int(R) << 0.0 << 1.0 << 0 << 10 << 0.02 << ramp(-20, 20)
-                                               << QVector<int>{7} << QStringList{"T20"} << int(WaveTrigger::Armed);
-        QTest::newRow("falling onto the level, pre 90%") << int(N) << int(F) << 0.0 << 1.0 << 90 << 10 << 0.02
-                                                         << ramp(20, -20) << QVector<int>{7} << QStringList{"T20"}
-                                                         << int(WaveTrigger::Armed);
-        QTest::newRow("in the first batch, early part missing") << int(S) << int(R) << 0.0 << 1.0 << 50 << 20 << 0.0
-                                                                << runs({5, -1, 40, 1}) << QVector<int>{25}
-                                                                << QStringList{"T5"} << int(WaveTrigger::Stopped);
-        QTest::newRow("full within the trigger's batch") << int(N) << int(R) << 0.0 << 1.0 << 50 << 10 << 0.0
-                                                         << runs({70, -1, 30, 1}) << QVector<int>{50, 25}
-                                                         << QStringList{"T70"} << int(WaveTrigger::Armed);
-        QTest::newRow("across a batch boundary") << int(N) << int(R) << 0.0 << 1.0 << 10 << 10 << 0.0
-                                                 << runs({25, -1, 25, 1}) << QVector<int>{25} << QStringList{"T25"}
-                                                 << int(WaveTrigger::Armed);
-        QTest::newRow("noise within the hysteresis") << int(N) << int(R) << 0.0 << 1.0 << 0 << 4 << 0.02 << noisy
-                                                     << QVector<int>{1} << QStringList{"T10"}
-                                                     << int(WaveTrigger::Armed);
-        QTest::newRow("noise without hysteresis") << int(N) << int(R) << 0.0 << 1.0 << 0 << 4 << 0.0 << noisy
-                                                  << QVector<int>{1}
-                                                  << QStringList{"T10", "T14", "T18", "T22", "T26", "T30"}
-                                                  << int(WaveTrigger::Armed);
-        QTest::newRow("auto runs free") << int(A) << int(R) << 0.0 << 1.0 << 50 << 20 << 0.02 << runs({60, -5})
-                                        << QVector<int>{20} << QStringList{"F10", "F30", "F50"}
-                                        << int(WaveTrigger::Armed);
-        QTest::newRow("auto takes a trigger") << int(A) << int(R) << 0.0 << 1.0 << 0 << 20 << 0.02
-                                              << runs({15, -5, 45, 5}) << QVector<int>{20}
-                                              << QStringList{"T15", "F35"} << int(WaveTrigger::Armed);
-        QTest::newRow("normal holds off, re-arms") << int(N) << int(R) << 0.0 << 1.0 << 0 << 30 << 0.02 << fast
-                                                   << QVector<int>{10} << QStringList{"T10", "T50"}
-                                                   << int(WaveTrigger::Triggered);
-        QTest::newRow("single stops") << int(S) << int(R) << 0.0 << 1.0 << 0 << 30 << 0.02 << fast
-                                      << QVector<int>{10} << QStringList{"T10"} << int(WaveTrigger::Stopped);
-        QTest::newRow("a loss is no edge") << int(N) << int(R) << 0.0 << 1.0 << 50 << 60 << 0.02
-                                           << runs({30, -100, 30, 100, 5, -100, 35, 100})
-                                           << QVector<int>{30, -10, 30, 40} << QStringList{"T75"}
-                                           << int(WaveTrigger::Armed);
-        QTest::newRow("a loss inside the window") << int(S) << int(R) << 0.0 << 1.0 << 50 << 40 << 0.02
-                                                  << runs({30, -100, 30, 100}) << QVector<int>{40, -5, 25}
-                                                  << QStringList{"T30"} << int(WaveTrigger::Stopped);
-        QTest::newRow("level in the unit") << int(N) << int(R) << 5.0 << 0.1 << 0 << 10 << 0.0 << ramp(0, 100)
-                                           << QVector<int>{25} << QStringList{"T50"} << int(WaveTrigger::Armed);
-        QTest::newRow("coefficient 0 counts as 1") << int(N) << int(R) << 5.0 << 0.0 << 0 << 10 << 0.0
-                                                   << ramp(0, 100) << QVector<int>{25} << QStringList{"T5"}
-                                                   << int(WaveTrigger::Armed);
-        QTest::newRow("negative coefficient") << int(N) << int(R) << 0.0 << -1.0 << 0 << 10 << 0.0 << ramp(20, -20)
-                                              << QVector<int>{25} << QStringList{"T20"} << int(WaveTrigger::Armed);
+        row("rising, pre 50%", N, R, 50, 20, 0.02, square, {25}, {"T50", "T150"}, armed);
+        row("rising onto the level", N, R, 0, 10, 0.02, runs({10, -20, 1, 0, 10, 20}), {7}, {"T10"}, armed);
+        row("falling onto the level, pre 90%", N, F, 90, 10, 0.02, runs({10, 20, 1, 0, 10, -20}), {7}, {"T10"}, armed);
+        row("in the first batch, early part missing", S, R, 50, 20, 0, runs({5, -1, 40, 1}), {25}, {"T5"}, stopped);
+        row("full within the trigger's batch", N, R, 50, 10, 0, runs({70, -1, 30, 1}), {50, 25}, {"T70"}, armed);
+        row("across a batch boundary", N, R, 10, 10, 0, runs({25, -1, 25, 1}), {25}, {"T25"}, armed);
+        row("noise within the hysteresis", N, R, 0, 4, 0.02, noisy, {1}, {"T10"}, armed);
+        row("noise without hysteresis", N, R, 0, 4, 0, noisy, {1}, {"T10", "T14", "T18", "T22", "T26", "T30"}, armed);
+        row("auto runs free", A, R, 50, 20, 0.02, runs({60, -5}), {20}, {"F10", "F30", "F50"}, armed);
+        row("auto takes a trigger", A, R, 0, 20, 0.02, runs({15, -5, 45, 5}), {20}, {"T15", "F35"}, armed);
+        row("normal holds off, re-arms", N, R, 0, 30, 0.02, fast, {10}, {"T10", "T50"}, WaveTrigger::Triggered);
+        row("single stops", S, R, 0, 30, 0.02, fast, {10}, {"T10"}, stopped);
+        row("a loss is no edge", N, R, 50, 60, 0.02, runs({30, -100, 30, 100, 5, -100, 35, 100}), {30, -10, 30, 40},
+            {"T75"}, armed);
+        row("a loss inside the window", S, R, 50, 40, 0.02, runs({30, -100, 30, 100}), {40, -5, 25}, {"T30"}, stopped);
+        row("level in the unit", N, R, 0, 10, 0, runs({10, 0, 1, 40, 1, 50, 10, 99}), {25}, {"T11"}, armed, 5, 0.1);
+        row("coefficient 0 counts as 1", N, R, 0, 10, 0, runs({10, 0, 10, 5}), {25}, {"T10"}, armed, 5, 0);
+        row("negative coefficient", N, R, 0, 10, 0, runs({10, 20, 10, -20}), {25}, {"T10"}, armed, 0, -1);
     }
 
     void windowsAroundEdges()
     {
+        QFETCH(WaveTrigger::Settings, settings);
         QFETCH(QVector<double>, signal);
         QFETCH(QVector<int>, batches);
-        WaveTrigger::Settings settings;
-        QFETCH(int, mode);
-        QFETCH(int, edge);
-        settings.mode = WaveTrigger::Mode(mode);
-        settings.edge = WaveTrigger::Edge(edge);
-        QFETCH(double, level);
-        QFETCH(double, coefficient);
-        QFETCH(int, pre);
-        QFETCH(int, window);
-        QFETCH(double, hysteresis);
-        settings.level = level;
-        settings.coefficient = coefficient;
-        settings.preTrigger = pre;
-        settings.window = window;
-        settings.hysteresis = hysteresis;
-        settings.source = 2;
         WaveTrigger trigger;
         trigger.setSettings(settings);
 
-        // Channel B counts the sample sets, so each point tells where it came from.
+        // Channel B counts the sample sets, so each point tells where it came from; A stays 0.
         QSet<qint64> fed;
         QStringList windows;
         qint64 position = 0;
@@ -142,10 +87,8 @@ private slots:
             } else {
                 WaveCapture::Batch batch;
                 for (int i = used; i < qMin(used + size, signal.size()); ++i, ++position) {
-                    batch[0].append(-signal[i]);
                     batch[1].append(double(position));
                     batch[2].append(signal[i]);
-                    batch[3].append(0);
                     fed.insert(position);
                 }
                 used += size;
@@ -154,18 +97,15 @@ private slots:
             WaveTrigger::Window w;
             if (!trigger.takeWindow(&w))
                 continue;
+            // Every sample set of the window that came, each at its time from the trigger.
             windows << QStringLiteral("%1%2").arg(w.triggered ? 'T' : 'F').arg(w.position);
-            const int before = WaveTrigger::preTriggerSets(window, pre);
+            const qint64 first = w.position - WaveTrigger::preTriggerSets(settings.window, settings.preTrigger);
             QVector<double> expected;
-            for (qint64 p = w.position - before; p < w.position - before + window; ++p) {
-                if (fed.contains(p))
-                    expected.append(double(p));
-            }
+            for (qint64 p = first; p < first + settings.window; ++p)
+                expected += fed.contains(p) ? QVector<double>{double(p)} : QVector<double>();
             QVector<double> got;
-            for (const QPointF &point : w.points[1]) {
-                QCOMPARE(qRound64(point.x() / double(settings.period)), qint64(point.y()) - w.position);
-                got.append(point.y());
-            }
+            for (const QPointF &point : w.points[1])
+                got.append(qRound64(point.x() / double(settings.period)) + w.position == qint64(point.y()) ? point.y() : -1);
             QCOMPARE(got, expected);
         }
         QTEST(windows, "windows");

@@ -1756,6 +1756,22 @@ Check it at the drive, or reconnect and switch the servo off.</translation>
         <source>已停止</source>
         <translation>Stopped</translation>
     </message>
+    <message>
+        <source>触发信源通道</source>
+        <translation>Channel the trigger watches</translation>
+    </message>
+    <message>
+        <source>触发电平，单位为信源通道的单位（原始值乘以通道系数）</source>
+        <translation>Trigger level, in the source channel's unit (raw value times the channel's coefficient)</translation>
+    </message>
+    <message>
+        <source>触发点之前的波形占窗口的比例；窗口长度即时间轴旋钮所示的宽度</source>
+        <translation>Share of the window before the trigger point; the window is as long as the time dial shows</translation>
+    </message>
+    <message>
+        <source>自由运行（无触发）</source>
+        <translation>Free running (no trigger)</translation>
+    </message>
 </context>
 <context>
     <name>aboutDialog</name>
