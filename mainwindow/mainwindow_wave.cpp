@@ -241,9 +241,10 @@ void MainWindow::startWaveRecording()
     m_wave.clearReceiveBuffer();
     // Every capture starts at the same zoom, also when the dials already
     // stand there (the cleared time axis would otherwise stay 400 samples wide);
-    // but a trigger's window keeps the width set, as a scope keeps its time base.
+    // but a trigger's window keeps the width the dial was last set to, as a
+    // scope keeps its time base (the dial as it stands at start-up has set none).
     for (auto dial : {std::make_pair(ui->dial_horizontal, 27), std::make_pair(ui->dial_vertical, 50)}) {
-        if (dial.first == ui->dial_horizontal && triggerActive())
+        if (dial.first == ui->dial_horizontal && triggerActive() && m_previousHorizontal == dial.first->value())
             continue;
         if (dial.first->value() == dial.second)
             zoomWithDial(dial.first, dial.second);
