@@ -194,6 +194,7 @@ int main(int argc, char *argv[])
     bench::spinUntil([] { return false; }, 300);
     window->comStateShow(1);
     record->click();
+    window->showData(Cmd::WaveStart); // as the drive would acknowledge it
     if (!window->isRecording()) {
         bench::print(QStringLiteral("the page stopped recording"));
         return 1;

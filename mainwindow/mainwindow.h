@@ -12,6 +12,7 @@
 #include "mainwindow/paramtransfer.h"
 #include "mainwindow/wavecapture.h"
 #include "mainwindow/wavescope.h"
+#include "mainwindow/wavetrigger.h"
 #include "mainwindow/portscan.h"
 
 #include <QByteArray>
@@ -43,6 +44,8 @@ class QPushButton;
 class QDial;
 class QSpinBox;
 class QToolButton;
+class QwtPlotMarker;
+class TriggerPanel;
 class ParamInputDialog;
 class QLineEdit;
 
@@ -289,9 +292,12 @@ public:
     ManualRunMachine &manualRun() { return *m_manualRun; }
     const WaveCapture &waveCapture() const { return m_wave; }
     bool isRecording() const { return waveRecording; }
-    // The span between the waveform cursors A and B in seconds, earliest
-    // first; false while the cursors are off.
+    // The span between the waveform cursors A and B in seconds from the first
+    // stored point, earliest first; false while the cursors are off.
     bool waveCursorSpan(double *from, double *to) const;
+    // How far the plot's time 0 lies after the first stored point: the
+    // trigger's time while a window around a trigger is shown, else 0.
+    double waveTimeShift() const;
     // Where quick saves go: "vemar" under the user's documents folder.
     static QString quickSaveFolder();
 
@@ -392,6 +398,7 @@ private:
     void appendWaveBatch(const WaveCapture::Batch &batch);
     // Plots the sample sets still waiting below the batch threshold.
     void flushWaveBuffer();
+    bool staleWaveData() const;
     // The link state changed to something other than up.
     void waveLinkDown(uint16_t state);
     void retranslateWavePage();
@@ -444,6 +451,22 @@ private:
     void placeLevelCursors();
     void refreshWaveReadout();
     QString waveTrackerText(const QPointF &pos) const;
+
+    // --- Trigger (mainwindow_trigger.cpp) ------------------------------------
+    void setupTrigger();
+    void triggerSettingsChanged();
+    // A trigger mode is armed: the plot shows windows around triggers.
+    bool triggerActive() const;
+    // Arms with the controls' settings, the window as wide as the time dial.
+    void armTrigger();
+    int triggerWindowSets() const;
+    // A batch, or else `lostSets` lost sample sets, for the trigger.
+    void feedTrigger(const WaveCapture::Batch *batch, int lostSets = 0);
+    void showTriggerWindow(const WaveTrigger::Window &window);
+    void placeTriggerMarkers();
+    void showTriggerState();
+    // The unit of one raw count of a channel, from the definition file.
+    double waveCoefficient(int channel) const;
 
     // --- Identification (mainwindow_identify.cpp) ------------------------
     void startDefinitionTest();
@@ -598,6 +621,15 @@ private:
     QString m_waveModel;
     QString m_waveVersion;
     int m_previousHorizontal = 0;
+    WaveTrigger m_trigger;
+    TriggerPanel *m_triggerPanel = nullptr;
+    QwtPlotMarker *m_triggerTimeMarker = nullptr;
+    QwtPlotMarker *m_triggerLevelMarker = nullptr;
+    // The stored points are a window around a trigger, `m_triggerTime`
+    // seconds after its first sample set; the curves show that as time 0.
+    bool m_triggerShown = false;
+    double m_triggerTime = 0;
+    bool m_triggerFree = false; // the window shown came without a trigger
     int m_previousVertical = 0;
     QString m_waveIdleStyle;
     QPushButton *m_spectrumButton = nullptr;

@@ -295,6 +295,11 @@ bool MainWindow::divisionAxis()
 
 // --- Cursors ----------------------------------------------------------------------
 
+double MainWindow::waveTimeShift() const
+{
+    return m_triggerShown ? m_triggerTime : 0;
+}
+
 bool MainWindow::waveCursorSpan(double *from, double *to) const
 {
     if (!m_scope.cursors->isChecked())
@@ -308,7 +313,7 @@ void MainWindow::showWaveCursors(bool on)
 {
     if (on) {
         const QwtScaleDiv &axis = ui->qwtPlot->axisScaleDiv(QwtPlot::xBottom);
-        const double lower = axis.lowerBound(), width = axis.range();
+        const double lower = axis.lowerBound() + waveTimeShift(), width = axis.range();
         moveTimeCursor(1, lower + width * 0.75);
         moveTimeCursor(0, lower + width * 0.25);
     }
@@ -324,7 +329,7 @@ void MainWindow::moveTimeCursor(int which, double t)
     m_scope.at[size_t(which)] = WaveMeasure::snap(t, double(m_samplePeriod), m_wave.length());
     for (int i = 0; i < 2; ++i) {
         QwtPlotMarker *marker = m_scope.time[size_t(i)];
-        marker->setXValue(m_scope.at[size_t(i)]);
+        marker->setXValue(m_scope.at[size_t(i)] - waveTimeShift());
         // The cursor the arrow keys move is drawn solid.
         QPen pen = marker->linePen();
         pen.setStyle(i == which ? Qt::SolidLine : Qt::DashLine);
@@ -359,7 +364,7 @@ bool MainWindow::waveCursorEvent(QEvent *event)
             return false;
         const QwtScaleMap x = plot->canvasMap(QwtPlot::xBottom), y = plot->canvasMap(QwtPlot::yLeft);
         for (int i = 0; i < 2; ++i) {
-            if (timeOn && std::abs(x.transform(m_scope.at[size_t(i)]) - mouse->pos().x()) <= kGrab) {
+            if (timeOn && std::abs(x.transform(m_scope.at[size_t(i)] - waveTimeShift()) - mouse->pos().x()) <= kGrab) {
                 m_scope.dragging = i;
                 moveTimeCursor(i, m_scope.at[size_t(i)]);
                 return true;
@@ -376,7 +381,7 @@ bool MainWindow::waveCursorEvent(QEvent *event)
             return false;
         const QPoint pos = static_cast<QMouseEvent *>(event)->pos();
         if (m_scope.dragging < 2) {
-            moveTimeCursor(m_scope.dragging, plot->canvasMap(QwtPlot::xBottom).invTransform(pos.x()));
+            moveTimeCursor(m_scope.dragging, plot->canvasMap(QwtPlot::xBottom).invTransform(pos.x()) + waveTimeShift());
         } else if (level >= 0 && plotScale(level) != 0) {
             const double y = plot->canvasMap(QwtPlot::yLeft).invTransform(pos.y());
             m_scope.value[size_t(m_scope.dragging - 2)] = (y - m_offset[size_t(level)]) / plotScale(level)
@@ -423,9 +428,18 @@ void MainWindow::refreshWaveReadout()
     const std::array<double, 2> &at = m_scope.at;
     QStringList parts;
     if (on) {
+        // A window around a trigger reads its times from the trigger.
+        const double shift = waveTimeShift();
+        bool moved = false;
+        for (int i = 0; i < 2; ++i) {
+            moved = moved || m_scope.time[size_t(i)]->xValue() != at[size_t(i)] - shift;
+            m_scope.time[size_t(i)]->setXValue(at[size_t(i)] - shift);
+        }
+        if (moved)
+            ui->qwtPlot->replot();
         const double dt = at[1] - at[0];
-        parts << QStringLiteral("A: ") + valueText(at[0], QStringLiteral("s"))
-              << QStringLiteral("B: ") + valueText(at[1], QStringLiteral("s"))
+        parts << QStringLiteral("A: ") + valueText(at[0] - shift, QStringLiteral("s"))
+              << QStringLiteral("B: ") + valueText(at[1] - shift, QStringLiteral("s"))
               << QStringLiteral("Δt: ") + valueText(dt, QStringLiteral("s"))
               << QStringLiteral("1/Δt: ")
                      + (dt != 0 ? valueText(1 / std::abs(dt), QStringLiteral("Hz")) : QStringLiteral("-"));
@@ -484,8 +498,9 @@ QString MainWindow::waveTrackerText(const QPointF &pos) const
 {
     const double period = double(m_samplePeriod);
     // The values belong to the sample nearest the pointer: show its time.
-    const double t = m_wave.length() > 0 ? WaveMeasure::snap(pos.x(), period, m_wave.length()) : pos.x();
-    QString text = QStringLiteral("t: ") + WaveMeasure::valueText(t, QStringLiteral("s"));
+    const double shift = waveTimeShift();
+    const double t = m_wave.length() > 0 ? WaveMeasure::snap(pos.x() + shift, period, m_wave.length()) : pos.x() + shift;
+    QString text = QStringLiteral("t: ") + WaveMeasure::valueText(t - shift, QStringLiteral("s"));
     for (int c = 0; c < WaveCapture::kChannels; ++c) {
         if (!m_shown[size_t(c)])
             continue;

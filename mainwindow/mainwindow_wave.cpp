@@ -131,6 +131,7 @@ void MainWindow::setupWavePage()
     ui->pushButton_waveformRec->setStyleSheet(QString::fromLatin1(kIdleStyle));
     setupSpectrumButton();
     setupWaveMeasure();
+    setupTrigger();
     fillChannelLists();
 }
 
@@ -246,8 +247,12 @@ void MainWindow::startWaveRecording()
     // Bytes left from an earlier capture are not part of this one.
     m_wave.clearReceiveBuffer();
     // Every capture starts at the same zoom, also when the dials already
-    // stand there (the cleared time axis would otherwise stay 400 samples wide).
+    // stand there (the cleared time axis would otherwise stay 400 samples wide);
+    // but a trigger's window keeps the width the dial was last set to, as a
+    // scope keeps its time base (the dial as it stands at start-up has set none).
     for (auto dial : {std::make_pair(ui->dial_horizontal, 27), std::make_pair(ui->dial_vertical, 50)}) {
+        if (dial.first == ui->dial_horizontal && triggerActive() && m_previousHorizontal == dial.first->value())
+            continue;
         if (dial.first->value() == dial.second)
             zoomWithDial(dial.first, dial.second);
         else
@@ -269,16 +274,19 @@ void MainWindow::startWaveRecording()
     ui->pushButton_WF_Sel_Pos->setEnabled(false);
     ui->pushButton_WF_Sel_Spd->setEnabled(false);
     ui->pushButton_WF_Sel_Toq->setEnabled(false);
+    armTrigger();
 }
 
 void MainWindow::stopWaveRecording()
 {
     const bool wasRecording = waveRecording;
     // Every sample set received so far belongs to the capture, also those
-    // still waiting below the batch threshold.
+    // still waiting below the batch threshold. Not recording by then, so
+    // that a single shot they complete does not stop the capture again.
+    waveRecording = false;
     if (wasRecording)
         flushWaveBuffer();
-    waveRecording = false;
+    showTriggerState();
     if (isCommunicateSetUp != 1 && !wasRecording)
         Prompt::critical(this, tr("错误"), tr("通信未建立，请先连接设备！"));
     ui->pushButton_waveformRec->setStyleSheet(QString::fromLatin1(kIdleStyle));
@@ -296,6 +304,8 @@ void MainWindow::stopWaveRecording()
 void MainWindow::waveform_recvDataFromThread(QByteArray samples)
 {
     qCDebug(lcWindow) << "new income waveform points:" << samples.size() / 8;
+    if (staleWaveData())
+        return;
     WaveCapture::Batch batch;
     const int threshold = m_appSettings.waveFormRate10Khz ? 4000 : 400;
     if (m_wave.receive(samples, threshold, &batch) && waveRecording)
@@ -305,11 +315,22 @@ void MainWindow::waveform_recvDataFromThread(QByteArray samples)
 void MainWindow::waveform_gapFromThread(int sampleSets)
 {
     qCDebug(lcWindow) << "waveform sample sets lost:" << sampleSets;
-    if (!waveRecording)
+    if (!waveRecording || staleWaveData())
         return;
     // The bytes still waiting came before the loss.
     flushWaveBuffer();
-    m_wave.gap(sampleSets);
+    if (triggerActive())
+        feedTrigger(nullptr, sampleSets);
+    else
+        m_wave.gap(sampleSets);
+}
+
+bool MainWindow::staleWaveData() const
+{
+    // Until the drive has acknowledged the start, what comes is the tail of
+    // the stream before it, which the link still hands over after a stop;
+    // it must not open the new capture (nor trigger it).
+    return m_awaiting[Cmd::WaveStart] > 0;
 }
 
 void MainWindow::flushWaveBuffer()
@@ -329,6 +350,10 @@ void MainWindow::waveLinkDown(uint16_t state)
 
 void MainWindow::appendWaveBatch(const WaveCapture::Batch &batch)
 {
+    if (triggerActive()) {
+        feedTrigger(&batch);
+        return;
+    }
     QwtPlot *plot = ui->qwtPlot;
     m_wave.append(batch);
     double lower, upper;
@@ -348,6 +373,9 @@ void MainWindow::appendWaveBatch(const WaveCapture::Batch &batch)
 void MainWindow::clearWavePoints()
 {
     m_wave.clear();
+    m_triggerShown = false;
+    m_triggerTime = 0;
+    placeTriggerMarkers();
     for (int c = 0; c < WaveCapture::kChannels; ++c) {
         m_display[size_t(c)].clear();
         m_displaySpan[size_t(c)] = WaveCapture::Span();
@@ -362,6 +390,12 @@ void MainWindow::redisplayChannel(int channel)
 {
     m_display[size_t(channel)] = WaveCapture::displayed(m_wave.raw(channel), float(plotScale(channel)),
                                                          m_offset[size_t(channel)], &m_displaySpan[size_t(channel)]);
+    if (m_triggerShown) {
+        for (QPointF &p : m_display[size_t(channel)])
+            p.rx() -= m_triggerTime;
+    }
+    if (channel == m_trigger.settings().source)
+        placeTriggerMarkers();
     m_curves[size_t(channel)]->setPoints(m_display[size_t(channel)]);
     m_scope.refresh->start();
 }
@@ -410,6 +444,7 @@ void MainWindow::toggleChannel(int channel)
         button->setText(QStringLiteral("OFF"));
         m_scope.refresh->start(); // its row leaves the readout
     }
+    placeTriggerMarkers();
     ui->qwtPlot->replot();
 }
 
@@ -516,11 +551,19 @@ void MainWindow::zoomWithDial(QDial *dial, int value)
 
     double min, max;
     if (dial == ui->dial_horizontal) {
-        WaveCapture::horizontalRange(value, axisLower(plot, QwtPlot::xBottom), axisUpper(plot, QwtPlot::xBottom),
-                                     m_sampleCapacity, m_samplePeriod, &min, &max);
+        // A window around a trigger zooms within itself, though its time runs from before 0.
+        const double shift = waveTimeShift();
+        WaveCapture::horizontalRange(value, axisLower(plot, QwtPlot::xBottom) + shift,
+                                     axisUpper(plot, QwtPlot::xBottom) + shift, m_sampleCapacity, m_samplePeriod,
+                                     &min, &max);
+        min -= shift;
+        max -= shift;
         qCDebug(lcWindow) << "AXIS_MAX_POS=" << WaveCapture::wholeWindow(m_sampleCapacity, m_samplePeriod)
                           << "newXmax" << max;
         setWaveAxis(QwtPlot::xBottom, min, max);
+        // The trigger's window follows the dial.
+        if (waveRecording && triggerActive())
+            armTrigger();
     } else {
         WaveCapture::verticalRange(value, axisLower(plot, QwtPlot::yLeft), axisUpper(plot, QwtPlot::yLeft), &min,
                                    &max);

@@ -21,6 +21,8 @@
 #include <QSpinBox>
 #include <QStandardPaths>
 
+#include <cmath>
+
 QString MainWindow::quickSaveFolder()
 {
     return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QStringLiteral("/vemar");
@@ -34,7 +36,8 @@ bool MainWindow::writeWaveFile(const QString &path, QString *error)
         names.append(waveName(c));
         raw[size_t(c)] = m_wave.raw(c);
     }
-    return WaveFile::write(path, names, m_waveModel, m_waveVersion, raw, m_samplePeriod, error);
+    return WaveFile::write(path, names, m_waveModel, m_waveVersion, raw, m_samplePeriod, error,
+                           m_triggerShown ? m_triggerTime : -1);
 }
 
 namespace {
@@ -229,11 +232,16 @@ void MainWindow::importWaveData(QString sFilePath)
                             .arg(file.truncated ? tr("；超出%1点的部分未导入").arg(m_sampleCapacity) : QString()));
     Prompt::information(this, tr("导入完成"), tr("共导入%1通道，每通道%2点。").arg(channels).arg(points));
 
+    // A capture around a trigger shows time 0 at the trigger.
+    const qint64 trigger = std::llround(file.triggerTime / double(m_samplePeriod));
+    m_triggerShown = file.hasTrigger && trigger <= m_sampleCapacity;
+    m_triggerTime = m_triggerShown ? trigger * double(m_samplePeriod) : 0;
     for (int c = 0; c < WaveCapture::kChannels; ++c) {
         redisplayChannel(c);
         setCurveTitle(c);
     }
-    setWaveAxis(QwtPlot::xBottom, 0, qMax(m_wave.length(), 400) * double(m_samplePeriod));
+    setWaveAxis(QwtPlot::xBottom, -m_triggerTime, qMax(m_wave.length(), 400) * double(m_samplePeriod) - m_triggerTime);
+    placeTriggerMarkers();
     autoScaleValueAxis();
     ui->qwtPlot->replot();
 }

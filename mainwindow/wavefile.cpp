@@ -12,7 +12,7 @@
 namespace WaveFile {
 
 bool write(const QString &path, const QStringList &names, const QString &model, const QString &version,
-           const std::array<QVector<QPointF>, kChannels> &raw, float period, QString *error)
+           const std::array<QVector<QPointF>, kChannels> &raw, float period, QString *error, double triggerTime)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
@@ -23,7 +23,10 @@ bool write(const QString &path, const QStringList &names, const QString &model, 
     out.setCodec("UTF-8");
     for (int c = 0; c < kChannels; ++c)
         out << names.value(c) << ',';
-    out << "#Model=" << model << ',' << "#Version=" << version << ',' << ',' << '\n';
+    out << "#Model=" << model << ',' << "#Version=" << version << ',';
+    if (triggerTime >= 0)
+        out << "#Trigger=" << triggerTime << ',';
+    out << ',' << '\n';
     // A line per sample position, and a field per channel up to the last one
     // with points, so that every value stays in its channel's column and on
     // its own position: a channel without a point there leaves its field
@@ -121,6 +124,15 @@ Content read(const QString &path, int limit)
     if (header.size() >= 6) {
         content.model = header.at(4).section(QLatin1Char('='), 1);
         content.version = header.at(5).section(QLatin1Char('='), 1);
+    }
+    for (int i = 6; i < header.size(); ++i) {
+        if (header.at(i).startsWith(QLatin1String("#Trigger="))) {
+            bool ok = false;
+            const double at = header.at(i).mid(9).toDouble(&ok);
+            content.hasTrigger = ok && at >= 0 && at <= kMaxMagnitude;
+            content.triggerTime = content.hasTrigger ? at : 0;
+            break;
+        }
     }
 
     // Fields 1 to 4 go to channels 1 to 4; an empty or missing field leaves

@@ -1,7 +1,10 @@
 #pragma once
 
 // Waveform files: comma-separated text, a header line with the four channel
-// names, the drive's model and version, then one line per sample position
+// names, the drive's model and version (and, for a capture around a trigger,
+// "#Trigger=" with the seconds from the first line to the trigger, after the
+// version so that readers that know only model and version still read the
+// file), then one line per sample position
 // up to the last point, with a field per channel up to the last one that has
 // points (empty where a channel has no point). Every field is followed by a
 // comma. A line of nothing but empty fields stands for a sample set the
@@ -23,9 +26,11 @@ constexpr double kMaxMagnitude = 1e9;
 
 // Writes a file beside its target and moves it over the target only when
 // every line is written; false (with a reason) when that failed. A point's
-// sample position is its x divided by `period`.
+// sample position is its x divided by `period`. A negative `triggerTime`
+// writes no trigger field.
 bool write(const QString &path, const QStringList &names, const QString &model, const QString &version,
-           const std::array<QVector<QPointF>, kChannels> &raw, float period, QString *error);
+           const std::array<QVector<QPointF>, kChannels> &raw, float period, QString *error,
+           double triggerTime = -1);
 
 struct Content {
     bool opened = false;
@@ -35,6 +40,8 @@ struct Content {
     int fields = 0;          // fields of the first line
     QString model;           // after "=" in field 5
     QString version;         // after "=" in field 6
+    bool hasTrigger = false; // a "#Trigger=" field after them
+    double triggerTime = 0;  // its seconds from the first data line
     std::array<QVector<double>, kChannels> values;
     // The sample position of each value: its channel's earlier values and
     // the lost sets before it.

@@ -46,39 +46,46 @@ private slots:
     {
         QTest::addColumn<Channels>("raw");
         QTest::addColumn<QByteArray>("lines");
+        QTest::addColumn<double>("trigger"); // seconds; negative: none, as in files of earlier versions
 
         QTest::newRow("four channels")
             << Channels{{points({1, -32768, 0.5}), points({2, 32767, 1e-7}), points({3, 0, -1}), points({4, 123456, 7})}}
-            << QByteArray("1,2,3,4,\n-32768,32767,0,123456,\n0.5,1e-07,-1,7,\n");
-        QTest::newRow("one channel") << Channels{{points({5, 6}), {}, {}, {}}} << QByteArray("5,\n6,\n");
+            << QByteArray("1,2,3,4,\n-32768,32767,0,123456,\n0.5,1e-07,-1,7,\n") << -1.0;
+        QTest::newRow("one channel") << Channels{{points({5, 6}), {}, {}, {}}} << QByteArray("5,\n6,\n") << -1.0;
         // A channel shorter than channel A leaves its fields empty: no value is made up.
         QTest::newRow("shorter channel") << Channels{{points({1, 2, 3}), points({9}), {}, {}}}
-                                         << QByteArray("1,9,\n2,,\n3,,\n");
+                                         << QByteArray("1,9,\n2,,\n3,,\n") << -1.0;
         // An empty channel keeps its column; a channel longer than A is written whole.
         QTest::newRow("empty channel first") << Channels{{{}, points({1}), {}, points({4, 5, 6})}}
-                                             << QByteArray(",1,,4,\n,,,5,\n,,,6,\n");
+                                             << QByteArray(",1,,4,\n,,,5,\n,,,6,\n") << -1.0;
         // Lost sample sets are lines of empty fields, before the first point too.
         QTest::newRow("lost sets")
             << Channels{{points({1, 2, 3}, {1, 2, 5}), points({4, 5, 6}, {1, 2, 5}), {}, {}}}
-            << QByteArray(",,\n1,4,\n2,5,\n,,\n,,\n3,6,\n");
+            << QByteArray(",,\n1,4,\n2,5,\n,,\n,,\n3,6,\n") << -1.0;
+        // Seconds from the first line, at single precision as the page keeps its period.
+        QTest::newRow("around a trigger") << Channels{{points({1, 2, 3}), {}, {}, {}}} << QByteArray("1,\n2,\n3,\n")
+                                          << 125 * double(kPeriod);
     }
 
     void layoutsWriteAndReadBack()
     {
         QFETCH(Channels, raw);
         QFETCH(QByteArray, lines);
+        QFETCH(double, trigger);
         QString error;
         QVERIFY(WaveFile::write(path("layout.csv"), kNames, QStringLiteral("VS-200"), QStringLiteral("1.02"), raw,
-                                kPeriod, &error));
+                                kPeriod, &error, trigger));
         QFile written(path("layout.csv"));
         QVERIFY(written.open(QIODevice::ReadOnly));
         QCOMPARE(written.readAll(),
-                 QStringLiteral("速度反馈,速度指令,转矩指令,转矩反馈,#Model=VS-200,#Version=1.02,,\n").toUtf8() + lines);
+                 QStringLiteral("速度反馈,速度指令,转矩指令,转矩反馈,#Model=VS-200,#Version=1.02,%1,\n")
+                         .arg(trigger < 0 ? QString() : QStringLiteral("#Trigger=0.125,")).toUtf8() + lines);
 
         // A read gives back what was written: values and sample positions.
         const WaveFile::Content back = WaveFile::read(path("layout.csv"), 10000);
         QVERIFY(back.hasNames && back.names == kNames && back.skippedLines == 0);
         QCOMPARE(back.model + back.version, QStringLiteral("VS-2001.02"));
+        QCOMPARE(back.hasTrigger ? back.triggerTime : -1.0, trigger < 0 ? -1.0 : 0.125);
         for (int c = 0; c < WaveFile::kChannels; ++c) {
             QVector<double> values;
             QVector<int> positions;

@@ -44,12 +44,12 @@ private:
         return !linked || connectToDrive();
     }
 
-    // A counting ramp on every channel, so that a lost sample set shows as a gap.
-    void streamRamps(int rate)
+    // A counting ramp on every channel (after the first, when given), so that a lost sample set shows as a gap.
+    void streamRamps(int rate, WavePattern first = WavePattern::Ramp)
     {
         WaveGenerator::Settings settings;
         settings.rate = rate;
-        settings.patterns = {{WavePattern::Ramp, WavePattern::Ramp, WavePattern::Ramp, WavePattern::Ramp}};
+        settings.patterns = {{first, WavePattern::Ramp, WavePattern::Ramp, WavePattern::Ramp}};
         drive->setWaveSettings(settings);
         drive->withModel([](DriveModel &m) { m.setPatternMode(true); });
     }
@@ -323,6 +323,55 @@ private slots:
         QVERIFY(!sent.contains({int(Cmd::WaveStop)}));
     }
 
+    // Single shots on a square wave: time 0 on the edge's sample, the capture stopped by itself.
+    void singleShotsCatchTheEdge_data()
+    {
+        QTest::addColumn<int>("rate");
+        QTest::newRow("1 kHz") << 1000;
+        QTest::newRow("10 kHz") << 10000;
+    }
+
+    void singleShotsCatchTheEdge()
+    {
+        QFETCH(int, rate);
+        if (rate == 10000)
+            dir->write(QStringLiteral("appsetting.ini"), "[Func]\nWaveFormRate10Khz=true\nTestXml=false\nUseCompare=true\n");
+        QVERIFY(startOnWavePage());
+        streamRamps(rate, WavePattern::Square);
+        widget<QComboBox>("comboBox_TrigMode")->setCurrentIndex(WaveTrigger::Single);
+        // The index of time 0: the points shown before it.
+        const auto zeroAt = [this] {
+            return int(std::count_if(curve(0)->points().cbegin(), curve(0)->points().cend(), [](QPointF p) { return p.x() < -1e-9; }));
+        };
+        QSignalSpy sent(window(), &MainWindow::put);
+        int zero = 0;
+        for (int dial : {27, 54}) // a window of 1/64 of the whole, kept by every start
+            widget<QDial>("dial_horizontal")->setValue(dial);
+        for (int shot = 0; shot < 20; ++shot) {
+            recordButton()->click();
+            QTRY_VERIFY_WITH_TIMEOUT(!window()->isRecording(), 10000);
+            QCOMPARE(widget<QLabel>("label_TrigState")->text(), QStringLiteral("已停止"));
+            zero = zeroAt();
+            QCOMPARE(QPointF(wave().raw(0).value(zero - 1).y(), wave().raw(0).value(zero).y()), QPointF(-1000, 1000));
+            const auto lost = [](QPointF a, QPointF b) { return qint16(b.y()) != qint16(a.y() + 1); };
+            QVERIFY(std::adjacent_find(wave().raw(1).cbegin(), wave().raw(1).cend(), lost) == wave().raw(1).cend());
+        }
+        QCOMPARE(int(std::count(sent.cbegin(), sent.cend(), QVariantList{int(Cmd::WaveStop)})), 20);
+
+        // Saved and imported, time 0 stays on the trigger.
+        saveAs(QStringLiteral("shot.csv"));
+        QVERIFY(dir->read(QStringLiteral("shot.csv")).split('\n').first().contains(",#Trigger="));
+        importFile(dir->read(QStringLiteral("shot.csv")));
+        QCOMPARE(zeroAt(), zero);
+        // The pointer reads time from the trigger, at the first high sample.
+        plot()->setAxisScale(QwtPlot::xBottom, -0.005, 0.005);
+        plot()->replot();
+        const QPoint atZero(qRound(plot()->canvasMap(QwtPlot::xBottom).transform(0)), 10);
+        const QwtPicker *picker = plot()->canvas()->findChild<QwtPlotPicker *>();
+        const QString tracked = picker->trackerText(atZero).text();
+        QVERIFY2(tracked.startsWith(QStringLiteral("t: 0 s\n")) && tracked.contains(QStringLiteral(": 1000")), qPrintable(tracked));
+    }
+
     void lostSetsAndTheTailReachThePlot()
     {
         QVERIFY(startOnWavePage(false));
@@ -332,6 +381,7 @@ private slots:
         // As the worker hands them over: 30 sets, below a batch of 50, then 25 lost.
         window()->comStateShow(1);
         recordButton()->click();
+        window()->showData(Cmd::WaveStart); // the drive's acknowledgement
         window()->waveform_recvDataFromThread(ramp(0, 30));
         QCOMPARE(wave().count(), 0);
         window()->waveform_gapFromThread(25);

@@ -1934,6 +1934,85 @@ Check it at the drive, or reconnect and switch the servo off.</translation>
     </message>
 </context>
 <context>
+    <name>TriggerPanel</name>
+    <message>
+        <source>触发</source>
+        <translation>Trigger</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Off</translation>
+    </message>
+    <message>
+        <source>自动</source>
+        <translation>Auto</translation>
+    </message>
+    <message>
+        <source>正常</source>
+        <translation>Normal</translation>
+    </message>
+    <message>
+        <source>单次</source>
+        <translation>Single</translation>
+    </message>
+    <message>
+        <source>上升沿</source>
+        <translation>Rising</translation>
+    </message>
+    <message>
+        <source>下降沿</source>
+        <translation>Falling</translation>
+    </message>
+    <message>
+        <source>模式</source>
+        <translation>Mode</translation>
+    </message>
+    <message>
+        <source>电平</source>
+        <translation>Level</translation>
+    </message>
+    <message>
+        <source>预触发</source>
+        <translation>Pre-trigger</translation>
+    </message>
+    <message>
+        <source>状态</source>
+        <translation>State</translation>
+    </message>
+    <message>
+        <source>关闭：连续采样；自动：无触发时也刷新；正常：只显示触发的波形；单次：触发一次后停止</source>
+        <translation>Off: continuous sampling; Auto: refreshes without a trigger too; Normal: shows only triggered waveforms; Single: stops after one trigger</translation>
+    </message>
+    <message>
+        <source>等待触发</source>
+        <translation>Armed</translation>
+    </message>
+    <message>
+        <source>已触发</source>
+        <translation>Triggered</translation>
+    </message>
+    <message>
+        <source>已停止</source>
+        <translation>Stopped</translation>
+    </message>
+    <message>
+        <source>触发信源通道</source>
+        <translation>Channel the trigger watches</translation>
+    </message>
+    <message>
+        <source>触发电平，单位为信源通道的单位（原始值乘以通道系数）</source>
+        <translation>Trigger level, in the source channel's unit (raw value times the channel's coefficient)</translation>
+    </message>
+    <message>
+        <source>触发点之前的波形占窗口的比例；窗口长度即时间轴旋钮所示的宽度</source>
+        <translation>Share of the window before the trigger point; the window is as long as the time dial shows</translation>
+    </message>
+    <message>
+        <source>自由运行（无触发）</source>
+        <translation>Free running (no trigger)</translation>
+    </message>
+</context>
+<context>
     <name>aboutDialog</name>
     <message>
         <source>关于</source>
