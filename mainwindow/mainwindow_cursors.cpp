@@ -460,12 +460,15 @@ void MainWindow::refreshWaveReadout()
     double from = 0, to = m_wave.length() * period;
     waveCursorSpan(&from, &to);
     QTableWidget *table = m_scope.table;
-    const auto number = [](double value) { return QString::number(value, 'g', 6); };
+    // Five digits fit the narrow columns beside a low screen's plot; a cell
+    // cut all the same shows its number whole in the tooltip.
+    const auto number = [](double value) { return QString::number(value, 'g', 5); };
     const auto cell = [table](int row, int column, const QString &text) {
         QTableWidgetItem *item = table->item(row, column);
         if (!item)
             table->setItem(row, column, item = new QTableWidgetItem);
         item->setText(text);
+        item->setToolTip(text);
     };
     for (int c = 0; c < WaveCapture::kChannels; ++c) {
         const QVector<QPointF> &points = m_wave.raw(c);

@@ -121,6 +121,10 @@ void MainWindow::setupWavePage()
         m_scale[size_t(c)] = 1.0f;
         m_offset[size_t(c)] = 0;
         offsetBox(c)->installEventFilter(this);
+        // Long channel names must not squeeze the plot: the list shows about
+        // twelve characters and its popup the whole names.
+        channelList(c)->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        channelList(c)->setMinimumContentsLength(12);
     }
 
     connect(ui->waveDataReadSave, &QPushButton::clicked, this, &MainWindow::waveDataSave);

@@ -35,6 +35,7 @@
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
@@ -339,16 +340,18 @@ bool Shots::tour() const
     pause(300);
     ok = shoot(window, "wave-page") && ok;
 
-    // The same capture with other scales (speeds 1:1, torque feedback 1:5),
-    // the speed command moved up by an offset and the torque command hidden.
+    // The same capture with other units per division (speeds 500 rpm/div,
+    // torque feedback 5 %/div), the speed command moved up two divisions, the
+    // torque command hidden and the cursors A and B on.
     const std::pair<const char *, const char *> scales[] = {
-        {"comboBox_WF_CH1_Scale", "1"}, {"comboBox_WF_CH2_Scale", "1"}, {"comboBox_WF_CH4_Scale", "5"}};
+        {"comboBox_WF_CH1_Scale", "500"}, {"comboBox_WF_CH2_Scale", "500"}, {"comboBox_WF_CH4_Scale", "5"}};
     for (const auto &s : scales) {
         auto *scale = child<QComboBox>(s.first);
         scale->setCurrentIndex(scale->findText(QLatin1String(s.second)));
     }
-    child<QSpinBox>("spinBox_WF_CH2_Offset")->setValue(500);
+    child<QSpinBox>("spinBox_WF_CH2_Offset")->setValue(2);
     child<QToolButton>("toolButton_CHC_OnOff")->click();
+    child<QCheckBox>("checkBox_WF_Cursors")->click();
     pause(300);
     ok = shoot(window, "wave-adjusted") && ok;
 
