@@ -44,6 +44,15 @@ const UnDisplayRecord *findMonitor(const Definitions &defs, const QString &code)
     return it == map.constEnd() ? nullptr : &it.value();
 }
 
+// A curve's legend: code, name and unit.
+QString curveTitle(const UnDisplayRecord &record)
+{
+    QString title = record.UnDisplayIndex + QLatin1Char(' ') + record.UnDisplayName;
+    if (!record.UnDisplayUnit.isEmpty())
+        title += QStringLiteral(" (%1)").arg(record.UnDisplayUnit);
+    return title;
+}
+
 } // namespace
 
 void MainWindow::setupMonitorTrend()
@@ -120,9 +129,12 @@ void MainWindow::showMonitorLogState()
 
 void MainWindow::markTrendRows()
 {
-    // Variables the new definitions no longer have leave the trend.
+    // Variables the new definitions no longer have leave the trend; the
+    // others take their names in the new definitions' language.
     for (int i = m_trendCurves.size() - 1; i >= 0; --i) {
-        if (!findMonitor(defs, m_trendCurves[i].code)) {
+        if (const UnDisplayRecord *record = findMonitor(defs, m_trendCurves[i].code)) {
+            m_trendCurves[i].curve->setTitle(curveTitle(*record));
+        } else {
             delete m_trendCurves[i].curve;
             m_trendCurves.removeAt(i);
         }
@@ -175,10 +187,7 @@ void MainWindow::monitorTickChanged(QTableWidgetItem *item)
             break;
         }
     }
-    QString title = code + QLatin1Char(' ') + record->UnDisplayName;
-    if (!record->UnDisplayUnit.isEmpty())
-        title += QStringLiteral(" (%1)").arg(record->UnDisplayUnit);
-    TrendCurve added{code, TrendSeries(), new FastCurve(title)};
+    TrendCurve added{code, TrendSeries(), new FastCurve(curveTitle(*record))};
     added.curve->setPen(QPen(colour, 2));
     added.curve->attach(m_trendPlot);
     m_trendCurves.append(added);
