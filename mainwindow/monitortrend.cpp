@@ -5,6 +5,11 @@
 #include <QFile>
 #include <QFileDevice>
 
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <unistd.h>
+#endif
+
 namespace MonitorTrend {
 
 QString numberText(quint32 raw, const QString &format, const QString &varType)
@@ -169,8 +174,17 @@ bool MonitorLog::write(const QString &line, QString *error)
     const QByteArray bytes = line.toUtf8() + '\n';
     bool ok = m_device->write(bytes) == bytes.size();
     if (ok) {
-        if (auto *file = qobject_cast<QFileDevice *>(m_device.get()))
+        if (auto *file = qobject_cast<QFileDevice *>(m_device.get())) {
             ok = file->flush();
+#ifdef Q_OS_UNIX
+            // About once a second the lines go from the system's cache to
+            // the disk (a device that cannot be synced is written all the same).
+            if (ok && (!m_synced.isValid() || m_synced.hasExpired(1000))) {
+                ok = ::fsync(file->handle()) == 0 || errno == EINVAL;
+                m_synced.start();
+            }
+#endif
+        }
     }
     if (!ok) {
         if (error)

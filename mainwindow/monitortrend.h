@@ -5,6 +5,7 @@
 // while the monitor query runs.
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QIODevice>
 #include <QPointF>
 #include <QString>
@@ -67,7 +68,8 @@ private:
 // cycle with the local time (ISO 8601 with its offset from UTC), the
 // seconds since the log started, and a field per variable (empty when the
 // cycle did not read it). Every line is flushed as it is written, so that a
-// crash loses at most the cycle in progress. The first failed write ends
+// crash of the tool loses at most the cycle in progress, and synced to the
+// disk about once a second, so that a power cut loses about that much. The first failed write ends
 // the log; what was written before stays.
 class MonitorLog
 {
@@ -94,4 +96,5 @@ private:
     std::unique_ptr<QIODevice> m_device;
     QVector<Column> m_columns;
     qint64 m_lines = 0;
+    QElapsedTimer m_synced;
 };

@@ -185,7 +185,7 @@ private slots:
         QTest::addColumn<QString>("varType");
         QTest::addColumn<QString>("number");
         QTest::newRow("one decimal, negative") << quint32(-15) << "DISP_AS_DEC_ONE_DOT" << "int16" << "-1.5";
-        QTest::newRow("alarm: low 16 bits, signed") << 0xFFFF0005u << "DISP_AS_ALM" << "uint16" << "5";
+        QTest::newRow("alarm: low 16 bits, signed") << 0x1234FFFEu << "DISP_AS_ALM" << "uint16" << "-2";
         QTest::newRow("16-bit hexadecimal") << 0x12345678u << "DISP_AS_HEX" << "int16" << "22136";
         QTest::newRow("32-bit hexadecimal") << 0xFFFFFFFFu << "DISP_AS_HEX" << "uint32" << "4294967295";
         QTest::newRow("inputs and outputs") << 0x00010035u << "DISP_AS_IO" << "uint16" << "53";
