@@ -154,7 +154,9 @@ void MainWindow::markTrendRows()
 
 void MainWindow::monitorTickChanged(QTableWidgetItem *item)
 {
-    if (m_markingTrend || item->column() != 0)
+    // A cell the table is being built with has no tick yet; markTrendRows
+    // gives it one once the table is complete.
+    if (m_markingTrend || item->column() != 0 || !item->data(Qt::CheckStateRole).isValid())
         return;
     const QString code = item->text();
     const auto at = std::find_if(m_trendCurves.begin(), m_trendCurves.end(),

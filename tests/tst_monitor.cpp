@@ -245,6 +245,8 @@ private slots:
         QCOMPARE(lines.first(), QByteArray("time,seconds,U0-01 电机转速 (rpm),U0-03 转矩指令 (%)"));
         for (const QByteArray &line : lines.mid(1, lines.size() - 2))
             QVERIFY2(QRegularExpression(QStringLiteral("^[-0-9T:.+Z]+,[0-9.]+,-?[0-9]+,-?[0-9]+\\.[0-9]$")).match(line).hasMatch(), line);
+        window()->reloadDefinitions(); // as a language change does: the ticks stay
+        QCOMPARE(table->item(2, 0)->checkState(), Qt::Checked);
         const QwtPlotItemList curves = widget<QwtPlot>("qwtPlot_UnTrend")->itemList(QwtPlotItem::Rtti_PlotCurve);
         QCOMPARE(curves.size(), 2);
         for (const QwtPlotItem *curve : curves)
