@@ -117,14 +117,15 @@ void MainWindow::retranslateMonitorTrend()
 
 void MainWindow::showMonitorLogState()
 {
+    const QString path = QDir::toNativeSeparators(m_logPath);
     if (m_monitorLog.isOpen())
-        m_trendLogLabel->setText(tr("记录中：%1（%2 行）").arg(QDir::toNativeSeparators(m_logPath)).arg(m_monitorLog.lines()));
+        m_trendLogLabel->setText(tr("记录中：%1（%2 行）").arg(path).arg(m_monitorLog.lines()));
     else if (!m_logPath.isEmpty())
-        m_trendLogLabel->setText(tr("已记录：%1（%2 行）").arg(QDir::toNativeSeparators(m_logPath)).arg(m_monitorLog.lines()));
+        m_trendLogLabel->setText(tr("已记录：%1（%2 行）").arg(path).arg(m_monitorLog.lines()));
+    else if (m_trendCurves.isEmpty())
+        m_trendLogLabel->setText(tr("在表格的代码列勾选监视量（最多 %1 个）以显示趋势曲线").arg(MonitorTrend::kMaxCurves));
     else
-        m_trendLogLabel->setText(m_trendCurves.isEmpty() ? tr("在表格的代码列勾选监视量（最多 %1 个）以显示趋势曲线")
-                                                               .arg(MonitorTrend::kMaxCurves)
-                                                         : QString());
+        m_trendLogLabel->clear();
 }
 
 void MainWindow::markTrendRows()
@@ -177,7 +178,8 @@ void MainWindow::monitorTickChanged(QTableWidgetItem *item)
         item->setCheckState(Qt::Unchecked);
         m_markingTrend = false;
         if (record)
-            Prompt::warning(this, tr("趋势曲线"), tr("最多同时显示 %1 条趋势曲线。").arg(MonitorTrend::kMaxCurves));
+            Prompt::warning(this, tr("趋势曲线"),
+                            tr("最多同时显示 %1 条趋势曲线。").arg(MonitorTrend::kMaxCurves));
         return;
     }
     // The first colour no other curve has.
@@ -256,7 +258,8 @@ void MainWindow::toggleMonitorLog(bool on)
     QVector<MonitorLog::Column> columns;
     for (const TrendCurve &c : m_trendCurves) {
         const UnDisplayRecord *record = findMonitor(defs, c.code);
-        columns.append({c.code, record ? record->UnDisplayName : QString(), record ? record->UnDisplayUnit : QString()});
+        columns.append(
+            {c.code, record ? record->UnDisplayName : QString(), record ? record->UnDisplayUnit : QString()});
     }
     QString error;
     if (!m_monitorLog.start(path, columns, &error)) {
