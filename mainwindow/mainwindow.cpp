@@ -411,6 +411,7 @@ void MainWindow::retranslatePageTexts()
     m_runView->setMeasureButton(m_manualRun->measuring());
     showControlMode(m_manualRun->controlMode());
     retranslateWavePage();
+    retranslateMonitorTrend();
     nameResultRows();
     fitParamColumns();
     showFaultCode(m_faultCode);

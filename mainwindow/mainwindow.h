@@ -8,6 +8,7 @@
 #include "mainwindow/faulthistory.h"
 #include "mainwindow/manualrun.h"
 #include "mainwindow/monitorquery.h"
+#include "mainwindow/monitortrend.h"
 #include "mainwindow/paramdiff.h"
 #include "mainwindow/paramtransfer.h"
 #include "mainwindow/wavecapture.h"
@@ -16,6 +17,7 @@
 #include "mainwindow/portscan.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QModelIndex>
 #include <QPoint>
@@ -40,6 +42,8 @@ class ParamLoadSelDialog;
 class ParamDiffDialog;
 class ManualRunPage;
 class QComboBox;
+class QCheckBox;
+class QwtPlot;
 class QPushButton;
 class QDial;
 class QSpinBox;
@@ -65,7 +69,8 @@ class MainWindow;
 // mainwindow_identify.cpp (which drive is connected), mainwindow_params.cpp
 // (parameter page and parameter transfers), mainwindow_paramfiles.cpp
 // (parameter files and the model comparison), mainwindow_monitor.cpp
-// (monitor variables), mainwindow_run.cpp (manual run and tuning),
+// (monitor variables), mainwindow_trend.cpp (their trend and log),
+// mainwindow_run.cpp (manual run and tuning),
 // mainwindow_faults.cpp (fault display), mainwindow_wave.cpp (waveform
 // capture and plot), mainwindow_wavefiles.cpp (waveform files),
 // mainwindow_keys.cpp (keyboard shortcuts).
@@ -376,6 +381,20 @@ private:
     int sendMonitorBatch();
     void monitorReply(const QByteArray &payload);
 
+    // --- Monitor trend and log (mainwindow_trend.cpp) ----------------------
+    void setupMonitorTrend();
+    void retranslateMonitorTrend();
+    void showMonitorLogState();
+    // Ticks the trend's variables in a freshly built table.
+    void markTrendRows();
+    void monitorTickChanged(QTableWidgetItem *item);
+    // A query cycle has ended: a point for each variable of the trend and a
+    // line in the log, of the values the cycle read.
+    void monitorCycleDone();
+    void toggleMonitorLog(bool on);
+    void clearTrend();
+    void replotTrend();
+
     // --- Manual run (mainwindow_run.cpp) -----------------------------------
     void releaseJogSoon();
     friend class ManualRunPage;
@@ -589,6 +608,23 @@ private:
     QTimer *m_unTimer = nullptr;
     int m_unAccumulatedMs = 0;
     int m_unPeriodMs = 0;
+    QSet<QString> m_cycleCodes; // read by the cycle in progress
+    // The trend: a curve per ticked variable, in the order they were ticked.
+    struct TrendCurve {
+        QString code;
+        TrendSeries series;
+        FastCurve *curve = nullptr;
+    };
+    QList<TrendCurve> m_trendCurves;
+    QwtPlot *m_trendPlot = nullptr;
+    QCheckBox *m_trendLogBox = nullptr;
+    QLabel *m_trendLogLabel = nullptr;
+    QPushButton *m_trendClearButton = nullptr;
+    bool m_markingTrend = false;
+    QElapsedTimer m_trendClock;
+    MonitorLog m_monitorLog;
+    QString m_logPath;
+    QElapsedTimer m_logClock;
 
     // Manual run.
     std::unique_ptr<ManualRunPage> m_runView;

@@ -27,6 +27,7 @@ void MainWindow::setupMonitorPage()
     m_unTimer->setObjectName(QStringLiteral("timer_UnQueryPeriod"));
     connect(m_unTimer, &QTimer::timeout, this, &MainWindow::UnDisp_PeriodQueryTimerCB);
     unQueryBusy = false;
+    setupMonitorTrend();
     buildMonitorTable();
 }
 
@@ -49,6 +50,7 @@ void MainWindow::buildMonitorTable()
             }
         }
     }
+    markTrendRows();
 }
 
 void MainWindow::refreshMonitorValues()
@@ -84,6 +86,7 @@ void MainWindow::refreshMonitorValues()
 void MainWindow::startMonitorCycle()
 {
     m_monitorQuery.startCycle(defs);
+    m_cycleCodes.clear();
     unQueryBusy = true;
     sendMonitorBatch();
 }
@@ -107,11 +110,14 @@ int MainWindow::sendMonitorBatch()
 void MainWindow::monitorReply(const QByteArray &payload)
 {
     qCDebug(lcWindow) << "读取Un监视量收到下位机应答";
-    m_monitorQuery.takeReply(payload, m_monitorBatch, defs);
+    for (const QString &code : m_monitorQuery.takeReply(payload, m_monitorBatch, defs))
+        m_cycleCodes.insert(code);
     refreshMonitorValues();
     emit funcEnd();
-    if (sendMonitorBatch() == 0)
+    if (sendMonitorBatch() == 0) {
         unQueryBusy = false;
+        monitorCycleDone();
+    }
 }
 
 void MainWindow::on_pushButton_UnQueryManual_clicked()

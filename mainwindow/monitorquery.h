@@ -34,7 +34,7 @@ public:
     Batch nextBatch(const Definitions &defs) const;
     // Stores the values a reply holds and unmarks them; an item a reply
     // covered without it is asked for once more, then given up for this
-    // cycle. Returns the codes whose value changed.
+    // cycle. Returns the codes the reply held a value for.
     QStringList takeReply(const QByteArray &payload, const Batch &sent, Definitions &defs);
 
     // The value cell's tooltip of an item: a fault's texts for an alarm code.

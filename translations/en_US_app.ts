@@ -1532,6 +1532,68 @@ Connect to the same port again?</translation>
         <source>文件来自另一台驱动器：&lt;br/&gt;文件序列号:%1&lt;br/&gt;当前驱动器序列号:%2</source>
         <translation>The file comes from another drive:&lt;br/&gt;File serial number: %1&lt;br/&gt;Connected drive serial number: %2</translation>
     </message>
+    <message>
+        <source>记录到文件</source>
+        <translation>Log to file</translation>
+    </message>
+    <message>
+        <source>每个查询周期把勾选的监视量写入 CSV 文件的一行</source>
+        <translation>Writes the ticked monitor variables to one line of a CSV file per query cycle</translation>
+    </message>
+    <message>
+        <source>清除曲线</source>
+        <translation>Clear curves</translation>
+    </message>
+    <message>
+        <source>时间 (s)</source>
+        <translation>Time (s)</translation>
+    </message>
+    <message>
+        <source>记录中：%1（%2 行）</source>
+        <translation>Logging: %1 (%2 lines)</translation>
+    </message>
+    <message>
+        <source>已记录：%1（%2 行）</source>
+        <translation>Logged: %1 (%2 lines)</translation>
+    </message>
+    <message>
+        <source>在表格的代码列勾选监视量（最多 %1 个）以显示趋势曲线</source>
+        <translation>Tick monitor variables in the Code column (up to %1) to plot their trend</translation>
+    </message>
+    <message>
+        <source>趋势曲线</source>
+        <translation>Trend</translation>
+    </message>
+    <message>
+        <source>最多同时显示 %1 条趋势曲线。</source>
+        <translation>At most %1 trend curves can be shown at once.</translation>
+    </message>
+    <message>
+        <source>监视量记录</source>
+        <translation>Monitor log</translation>
+    </message>
+    <message>
+        <source>写入记录文件失败，记录已停止：%1
+%2
+已写入的 %3 行保留在文件中。</source>
+        <translation>Writing the log file failed; logging has stopped: %1
+%2
+The %3 lines already written are kept in the file.</translation>
+    </message>
+    <message>
+        <source>请先在表格的代码列勾选要记录的监视量。</source>
+        <translation>First tick the monitor variables to log in the Code column of the table.</translation>
+    </message>
+    <message>
+        <source>监视量记录文件</source>
+        <translation>Monitor log file</translation>
+    </message>
+    <message>
+        <source>无法写入记录文件：%1
+%2</source>
+        <translation>Cannot write the log file: %1
+%2</translation>
+    </message>
 </context>
 <context>
     <name>ManualRunMachine</name>
