@@ -1,18 +1,5 @@
 #include "mainwindow/faulthistory.h"
-
-namespace {
-// A field as CSV carries it: quoted when it holds a separator, a quote or a
-// line break, with its quotes doubled.
-QString csvField(const QString &text)
-{
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char('\n'))
-        && !text.contains(QLatin1Char('\r')))
-        return text;
-    QString quoted = text;
-    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
-}
-} // namespace
+#include "mainwindow/csvfield.h"
 
 bool FaultHistory::report(quint16 code, const QString &name, const QDateTime &at)
 {

@@ -1,4 +1,5 @@
 #include "mainwindow/monitortrend.h"
+#include "mainwindow/csvfield.h"
 
 #include "definitions/codes.h"
 
@@ -28,17 +29,6 @@ QString numberText(quint32 raw, const QString &format, const QString &varType)
     return QString::number(raw);
 }
 
-QString csvField(const QString &text)
-{
-    const bool plain = !text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"'))
-                       && !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r'))
-                       && (text.isEmpty() || (!text.front().isSpace() && !text.back().isSpace()));
-    if (plain)
-        return text;
-    QString quoted = text;
-    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
-}
 
 } // namespace MonitorTrend
 
@@ -149,7 +139,7 @@ bool MonitorLog::start(std::unique_ptr<QIODevice> device, const QVector<Column> 
         QString title = c.code + QLatin1Char(' ') + c.name;
         if (!c.unit.isEmpty())
             title += QStringLiteral(" (%1)").arg(c.unit);
-        header << MonitorTrend::csvField(title);
+        header << csvField(title);
     }
     return write(header.join(QLatin1Char(',')), error);
 }
@@ -162,7 +152,7 @@ bool MonitorLog::append(const QDateTime &at, double seconds, const QStringList &
     QStringList line{at.toOffsetFromUtc(at.offsetFromUtc()).toString(Qt::ISODateWithMs),
                      QString::number(seconds, 'f', 3)};
     for (int c = 0; c < m_columns.size(); ++c)
-        line << MonitorTrend::csvField(fields.value(c));
+        line << csvField(fields.value(c));
     if (!write(line.join(QLatin1Char(',')), error))
         return false;
     ++m_lines;

@@ -24,10 +24,6 @@ constexpr int kMaxCurves = 8;
 // the integer their text stands for (the low 16 bits for the 16-bit ones).
 QString numberText(quint32 raw, const QString &format, const QString &varType);
 
-// A CSV field: quoted, with its quotes doubled, when it holds a comma, a
-// quote, a line break or spaces at either end.
-QString csvField(const QString &text);
-
 } // namespace MonitorTrend
 
 // The points of one variable over time, in increasing time, in bounded

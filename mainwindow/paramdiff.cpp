@@ -1,4 +1,5 @@
 #include "mainwindow/paramdiff.h"
+#include "mainwindow/csvfield.h"
 
 #include "definitions/codes.h"
 
@@ -89,32 +90,19 @@ QHash<QString, QString> currentValues(const Definitions &defs, const QHash<QStri
     return values;
 }
 
-namespace {
-
-QString field(const QString &text)
-{
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char('\n'))
-        && !text.contains(QLatin1Char('\r')))
-        return text;
-    QString quoted = text;
-    quoted.replace(QLatin1String("\""), QLatin1String("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
-}
-
-} // namespace
 
 QByteArray csv(const Header &header, const QList<Row> &rows)
 {
     QStringList lines;
-    lines << QStringLiteral("# serial number,%1").arg(field(header.serialNumber))
-          << QStringLiteral("# left,%1").arg(field(header.leftName))
-          << QStringLiteral("# right,%1").arg(field(header.rightName))
+    lines << QStringLiteral("# serial number,%1").arg(csvField(header.serialNumber))
+          << QStringLiteral("# left,%1").arg(csvField(header.leftName))
+          << QStringLiteral("# right,%1").arg(csvField(header.rightName))
           << QStringLiteral("# date,%1").arg(header.date.toString(Qt::ISODate))
-          << QStringLiteral("# tool version,%1").arg(field(header.toolVersion))
+          << QStringLiteral("# tool version,%1").arg(csvField(header.toolVersion))
           << QStringLiteral("code,name,unit,takes effect,left,right");
     for (const Row &row : rows) {
-        lines << QStringList{field(row.code),       field(row.name), field(row.unit),
-                             field(row.activeTime), field(row.left), field(row.right)}
+        lines << QStringList{csvField(row.code),       csvField(row.name), csvField(row.unit),
+                             csvField(row.activeTime), csvField(row.left), csvField(row.right)}
                      .join(QLatin1Char(','));
     }
     return (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
