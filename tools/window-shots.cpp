@@ -265,9 +265,16 @@ bool Shots::tour() const
     pause(300);
     ok = shoot(window, "main-window") && ok;
 
-    // The monitor page after one query.
+    // The monitor page after a few seconds of periodic queries, with the
+    // motor's speed and torque ticked for the trend.
     page(MainWindow::MonitorPage);
-    child("pushButton_UnQueryManual")->click();
+    auto *monitors = child<QTableWidget>("tableWidget_UnDisplay");
+    for (int row : {0, 3})
+        monitors->item(row, 0)->setCheckState(Qt::Checked);
+    child<QSpinBox>("spinBox_UnQueryPeriod")->setValue(200);
+    child<QCheckBox>("checkBox_UnPeriodQuery")->click();
+    pause(4000);
+    child<QCheckBox>("checkBox_UnPeriodQuery")->click();
     waitFor([&] { return !window->isMonitorQueryBusy(); }, 5000);
     pause(300);
     ok = shoot(window, "monitor-page") && ok;
