@@ -7,6 +7,8 @@
 
 namespace {
 constexpr double kAccelRpmPerS = 6000.0;
+constexpr double kSpeedLoopDamping = 0.5;
+constexpr double kLoopAccelRpmPerS = 20000.0; // what the powered motor can do
 constexpr double kInertiaRatio = 2.864; // the load the identification finds, as a multiple
 constexpr int kFirstLevel = 10;
 
@@ -54,12 +56,32 @@ void DriveDynamics::advance(qint64 nowUs)
             target = m_jogDirection * double(m_settings.jogSpeed);
         }
     } else if (m_demo && m_ready) {
-        target = 800.0 * std::sin(2 * M_PI * double(nowUs) / 4e6);
+        // Steps of +-300 rpm, two seconds each, as a step test on a bench.
+        target = (nowUs / 2000000) % 2 ? -300.0 : 300.0;
     }
     m_commandSpeed = target;
-    const double step = kAccelRpmPerS * dt;
+    const bool powered = m_servoOn || (m_demo && m_ready);
     const double before = m_speed;
-    m_speed += qBound(-step, target - m_speed, step);
+    if (powered) {
+        // The closed speed loop: a second-order response, a little
+        // underdamped (some 15% overshoot on a step), whose bandwidth rises
+        // with the stiffness level, within the motor's acceleration limit.
+        // Integrated in steps of at most 0.2 ms, so that a second between
+        // two monitor reads moves the motor as a stream of samples does.
+        const double wn = 2 * M_PI * (6.0 + 0.5 * m_rigidity);
+        const int steps = int(std::ceil(dt / 0.0002));
+        const double h = dt / steps;
+        for (int i = 0; i < steps; ++i) {
+            m_speedRate += (wn * wn * (target - m_speed) - 2 * kSpeedLoopDamping * wn * m_speedRate) * h;
+            m_speedRate = qBound(-kLoopAccelRpmPerS, m_speedRate, kLoopAccelRpmPerS);
+            m_speed += m_speedRate * h;
+        }
+    } else {
+        // Without power the drive brakes the motor to a stop.
+        const double step = kAccelRpmPerS * dt;
+        m_speed += qBound(-step, target - m_speed, step);
+        m_speedRate = 0;
+    }
     const double accel = (m_speed - before) / dt; // rpm/s
     m_position += m_speed / 60.0 * kPulsesPerRev * dt;
     m_commandPosition += m_commandSpeed / 60.0 * kPulsesPerRev * dt;
@@ -68,7 +90,6 @@ void DriveDynamics::advance(qint64 nowUs)
     m_noise = m_noise * 1664525u + 1013904223u;
     const double noise = (double(m_noise >> 8) / double(1 << 24) - 0.5) * 0.6;
     const double friction = std::abs(m_speed) > 1 ? std::copysign(3.0 + std::abs(m_speed) * 0.002, m_speed) : 0;
-    const bool powered = m_servoOn || (m_demo && m_ready);
     m_torqueCommand = powered ? accel * 0.004 * kInertiaRatio + friction : 0;
     m_torque = powered ? m_torqueCommand + noise : 0;
 

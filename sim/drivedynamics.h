@@ -57,8 +57,9 @@ public:
     qint32 value(Quantity q) const;
     qint32 quantity(const QString &name) const { return value(quantityNamed(name)); }
 
-    // The motor runs a back-and-forth move by itself while the tool has not
-    // switched the servo on, so that there is something to watch.
+    // The motor runs back and forth by itself (speed steps of +-300 rpm, two
+    // seconds each) while the tool has not switched the servo on, so that
+    // there is something to watch.
     void setDemo(bool on) { m_demo = on; }
 
     // The stiffness (rigidity) level the drive's gains follow. Set high, the
@@ -103,6 +104,7 @@ private:
 
     // Motor state.
     double m_speed = 0;       // rpm
+    double m_speedRate = 0;   // rpm/s
     double m_commandSpeed = 0;
     double m_position = 0;    // pulses
     double m_commandPosition = 0;

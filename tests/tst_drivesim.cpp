@@ -278,6 +278,29 @@ private slots:
         QVERIFY2(qAbs(risings - cycles) <= 1 + badBlocks, qPrintable(QString::number(risings)));
     }
 
+    // The demo's speed steps are followed as a tuned loop follows them: some overshoot, then settled, sooner
+    // at a higher stiffness level.
+    void speedStepsOvershootAndSettle()
+    {
+        std::array<qint64, 2> settledUs{};
+        for (int i = 0; i < 2; ++i) {
+            DriveDynamics d;
+            d.setDemo(true);
+            d.setResonance(0);
+            d.setRigidity(i ? 20 : 12);
+            int peak = 0;
+            for (qint64 t = 2000000; t < 4000000; t += 100) { // the step from +300 to -300 rpm
+                d.advance(t);
+                const int speed = d.quantity(QStringLiteral("电机转速"));
+                peak = qMin(peak, speed);
+                if (std::abs(speed + 300) > 12)
+                    settledUs[size_t(i)] = t - 2000000;
+            }
+            QVERIFY2(peak < -330 && peak > -400, qPrintable(QString::number(peak)));
+        }
+        QVERIFY2(settledUs[1] < settledUs[0] && settledUs[0] < 300000, qPrintable(QString::number(settledUs[0])));
+    }
+
     // With the motor powered, a high stiffness level makes the speed feedback ring at the resonance; the
     // default level does not.
     void highStiffnessRingsAtTheResonance_data()
