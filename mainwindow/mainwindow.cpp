@@ -149,6 +149,7 @@ MainWindow::~MainWindow()
     // Children still report while the window goes (a button hidden, a page
     // removed); nothing of that may reach a window half destroyed.
     delete m_jogGuard;
+    delete m_scope.cursorHook; // the plot's pickers still send events as they go
     ui->stackedWidget->disconnect(this);
     delete ui;
 }

@@ -157,7 +157,8 @@ void MainWindow::setupWaveMeasure()
     // Filters run last-installed first: the cursors see a press before the
     // panner and the picker do, and keep it when it takes a cursor.
     plot->canvas()->setFocusPolicy(Qt::StrongFocus);
-    plot->canvas()->installEventFilter(new EventHook(this, [this](QEvent *event) { return waveCursorEvent(event); }));
+    m_scope.cursorHook = new EventHook(this, [this](QEvent *event) { return waveCursorEvent(event); });
+    plot->canvas()->installEventFilter(m_scope.cursorHook);
 
     connect(m_scope.rawScale, &QCheckBox::toggled, this, [this] {
         fillScaleLists();

@@ -23,6 +23,7 @@ struct WaveScope {
     QLabel *cursorText = nullptr;
     QTableWidget *table = nullptr;
     QTimer *refresh = nullptr; // gathers the readout updates of one batch
+    QObject *cursorHook = nullptr; // the canvas's event filter for the cursors
     std::array<QwtPlotMarker *, 2> time{};  // A, B
     std::array<QwtPlotMarker *, 2> level{}; // the horizontal cursors
     std::array<double, 2> at{};    // A and B, seconds
