@@ -31,23 +31,6 @@
 
 namespace {
 
-// A working folder with the program's data files, set to the 10 kHz rate.
-bool prepareFolder(const QTemporaryDir &dir)
-{
-    const QDir program(QStringLiteral(SERVO_PROGRAM_DIR));
-    for (const QString &name : program.entryList({QStringLiteral("*.ini")}, QDir::Files))
-        QFile::copy(program.filePath(name), dir.filePath(name));
-    QDir(dir.path()).mkdir(QStringLiteral("ParameterFile"));
-    const QDir definitions(program.filePath(QStringLiteral("ParameterFile")));
-    for (const QString &name : definitions.entryList({QStringLiteral("*.xml")}, QDir::Files))
-        QFile::copy(definitions.filePath(name), dir.filePath(QStringLiteral("ParameterFile/") + name));
-    QFile settings(dir.filePath(QStringLiteral("appsetting.ini")));
-    if (!settings.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    settings.write("[Func]\nWaveFormRate10Khz=true\nTestXml=false\nUseCompare=true\n");
-    return QDir::setCurrent(dir.path());
-}
-
 // 500 sample sets: a 50 Hz square on CH1, the set count on CH2, noise on CH3 and CH4.
 QByteArray batchBytes(int first)
 {
@@ -98,7 +81,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     const int captureSeconds = argc > 1 ? QByteArray(argv[1]).toInt() : 20;
     QTemporaryDir dir;
-    if (!prepareFolder(dir)) {
+    if (!bench::prepareTenKilohertzFolder(dir)) {
         bench::print(QStringLiteral("cannot prepare a working folder"));
         return 1;
     }

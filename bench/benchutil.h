@@ -6,8 +6,10 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
@@ -23,6 +25,24 @@
 #include <pthread.h>
 
 namespace bench {
+
+// Makes `dir` the working folder with the program's data files (INI files
+// and definition files), set to the 10 kHz waveform rate.
+inline bool prepareTenKilohertzFolder(const QTemporaryDir &dir)
+{
+    const QDir program(QStringLiteral(SERVO_PROGRAM_DIR));
+    for (const QString &name : program.entryList({QStringLiteral("*.ini")}, QDir::Files))
+        QFile::copy(program.filePath(name), dir.filePath(name));
+    QDir(dir.path()).mkdir(QStringLiteral("ParameterFile"));
+    const QDir definitions(program.filePath(QStringLiteral("ParameterFile")));
+    for (const QString &name : definitions.entryList({QStringLiteral("*.xml")}, QDir::Files))
+        QFile::copy(definitions.filePath(name), dir.filePath(QStringLiteral("ParameterFile/") + name));
+    QFile settings(dir.filePath(QStringLiteral("appsetting.ini")));
+    if (!settings.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    settings.write("[Func]\nWaveFormRate10Khz=true\nTestXml=false\nUseCompare=true\n");
+    return QDir::setCurrent(dir.path());
+}
 
 inline void print(const QString &line)
 {
