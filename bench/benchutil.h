@@ -26,6 +26,7 @@
 
 namespace bench {
 
+#ifdef SERVO_PROGRAM_DIR // the benches know where the program's files are; the soak tool does not
 // Makes `dir` the working folder with the program's data files (INI files
 // and definition files), set to the 10 kHz waveform rate.
 inline bool prepareTenKilohertzFolder(const QTemporaryDir &dir)
@@ -43,6 +44,7 @@ inline bool prepareTenKilohertzFolder(const QTemporaryDir &dir)
     settings.write("[Func]\nWaveFormRate10Khz=true\nTestXml=false\nUseCompare=true\n");
     return QDir::setCurrent(dir.path());
 }
+#endif
 
 inline void print(const QString &line)
 {
