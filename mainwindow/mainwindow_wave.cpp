@@ -7,6 +7,7 @@
 #include "app/applog.h"
 #include "dialogs/prompt.h"
 #include "mainwindow/fastcurve.h"
+#include "mainwindow/waverecorder.h"
 
 #include <qwt_legend.h>
 #include <qwt_picker_machine.h>
@@ -130,6 +131,7 @@ void MainWindow::setupWavePage()
     connect(ui->dial_vertical, &QDial::valueChanged, this, &MainWindow::showDialValue);
     ui->pushButton_waveformRec->setStyleSheet(QString::fromLatin1(kIdleStyle));
     setupSpectrumButton();
+    setupRecording();
     setupWaveMeasure();
     fillChannelLists();
 }
@@ -170,6 +172,7 @@ void MainWindow::retranslateWavePage()
     ui->pushButton_waveformRec->setText(waveRecording ? tr("停止采样") : tr("开始采样"));
     ui->qwtPlot->setAxisTitle(QwtPlot::xBottom, tr("单位:秒"));
     retranslateSpectrumButton();
+    retranslateRecording();
     // The form's own texts have just put every switch back to "ON".
     for (int c = 0; c < WaveCapture::kChannels; ++c)
         channelButton(c)->setText(m_shown[size_t(c)] ? QStringLiteral("ON") : QStringLiteral("OFF"));
@@ -234,6 +237,9 @@ void MainWindow::on_pushButton_waveformRec_clicked()
 
 void MainWindow::startWaveRecording()
 {
+    if (!startFileRecording())
+        return;
+    ++m_captureNumber;
     waveRecording = true;
     clearWavePoints();
     // What the points are, for the legend and for saving, whatever the lists
@@ -291,11 +297,15 @@ void MainWindow::stopWaveRecording()
     ui->pushButton_WF_Sel_Pos->setEnabled(true);
     ui->pushButton_WF_Sel_Spd->setEnabled(true);
     ui->pushButton_WF_Sel_Toq->setEnabled(true);
+    finishFileRecording();
 }
 
 void MainWindow::waveform_recvDataFromThread(QByteArray samples)
 {
     qCDebug(lcWindow) << "new income waveform points:" << samples.size() / 8;
+    // Every set of a capture goes to its recording as it comes.
+    if (waveRecording)
+        m_recorder->append(samples);
     WaveCapture::Batch batch;
     const int threshold = m_appSettings.waveFormRate10Khz ? 4000 : 400;
     if (m_wave.receive(samples, threshold, &batch) && waveRecording)
@@ -307,6 +317,7 @@ void MainWindow::waveform_gapFromThread(int sampleSets)
     qCDebug(lcWindow) << "waveform sample sets lost:" << sampleSets;
     if (!waveRecording)
         return;
+    m_recorder->gap(sampleSets);
     // The bytes still waiting came before the loss.
     flushWaveBuffer();
     m_wave.gap(sampleSets);

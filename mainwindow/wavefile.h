@@ -24,6 +24,9 @@ constexpr double kMaxMagnitude = 1e9;
 // Writes a file beside its target and moves it over the target only when
 // every line is written; false (with a reason) when that failed. A point's
 // sample position is its x divided by `period`.
+// The first line of a file: the channel names, model and version.
+QString headerLine(const QStringList &names, const QString &model, const QString &version);
+
 bool write(const QString &path, const QStringList &names, const QString &model, const QString &version,
            const std::array<QVector<QPointF>, kChannels> &raw, float period, QString *error);
 

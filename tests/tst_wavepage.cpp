@@ -2,6 +2,7 @@
 
 #include "dialogs/spectrumdialog.h"
 #include "mainwindow/fastcurve.h"
+#include "mainwindow/recordingview.h"
 #include "testsupport.h"
 
 #include <qwt_plot.h>
@@ -321,6 +322,47 @@ private slots:
         QVERIFY(widget<QComboBox>("Channel_A")->isEnabled());
         QVERIFY(wave().count() > 0);
         QVERIFY(!sent.contains({int(Cmd::WaveStop)}));
+    }
+
+    // Ramps recorded to a file until the link drops: the file ends cleanly, opens whole, and a span goes to the page.
+    void recordingToFileEndsWithTheLinkAndOpens()
+    {
+        QVERIFY(startOnWavePage());
+        streamRamps(1000);
+        const QString path = dir->path(QStringLiteral("ramps.wrec"));
+        prompts->fileAnswers << path;
+        auto *toFile = widget<QCheckBox>("checkBox_WF_RecordToFile");
+        toFile->click();
+        QVERIFY(toFile->isChecked());
+        recordButton()->click();
+        QCOMPARE(window()->recordingPath(), path);
+        QTRY_VERIFY_WITH_TIMEOUT(wave().count() >= 3000, 15000);
+        prompts->expect(QStringLiteral("通信断开"));
+        server.reset();
+        QTRY_VERIFY_WITH_TIMEOUT(!window()->isRecording(), 10000);
+        QVERIFY(window()->recordingPath().isEmpty() && !toFile->isChecked());
+
+        window()->openRecording(path);
+        QVERIFY(window()->recordingView());
+        WaveRecording::Reader &reader = window()->recordingView()->reader();
+        QVERIFY(!reader.cutShort());
+        QCOMPARE(reader.lost(), qint64(0));
+        QCOMPARE(reader.header().names[3], widget<QComboBox>("Channel_D")->currentText());
+        QCOMPARE(reader.header().serial, window()->deviceSerialText());
+        const WaveRecording::Samples all = reader.read(0, reader.length());
+        QCOMPARE(all.positions.size(), int(reader.sets()));
+        // Every set the page got is in the file, and the file counts on without a gap.
+        QVERIFY(reader.sets() >= wave().count());
+        QCOMPARE(double(all.values[0].last()), wave().raw(0).last().y());
+        for (int i = 0; i < all.positions.size(); ++i)
+            for (int c = 0; c < WaveCapture::kChannels; ++c)
+                QVERIFY2(all.positions[i] == i && all.values[size_t(c)][i] == qint16(all.values[0][0] + i),
+                         qPrintable(QStringLiteral("set %1").arg(i)));
+
+        window()->recordingView()->showSpan(1000, 3000);
+        widget<QPushButton>("pushButton_RecordingToPage")->click();
+        QCOMPARE(wave().count(), 2000);
+        QCOMPARE(wave().raw(1).first(), QPointF(0, all.values[1][1000]));
     }
 
     void lostSetsAndTheTailReachThePlot()
