@@ -87,6 +87,9 @@ public:
             line.clear();
         };
         for (const Column &column : columns) {
+            // Zoomed in past one sample a pixel, most columns hold none.
+            if (column.first == column.end)
+                continue;
             if (column.bin.empty()) {
                 flush(); // lost sets break the line
                 continue;
@@ -135,27 +138,19 @@ RecordingView::RecordingView(std::unique_ptr<Reader> reader, const QString &path
     auto cache = std::make_shared<ColumnCache>();
     cache->reader = m_reader.get();
     const QColor colours[] = {Qt::blue, QColor(0, 200, 200), Qt::magenta, QColor(0, 200, 0)};
-    double low = 0, high = 0;
-    const WavePyramid &pyramid = m_reader->pyramid();
-    const WavePyramid::Bin top = pyramid.level(pyramid.levels() - 1).value(0);
     for (int c = 0; c < kChannels; ++c) {
-        const double k = WaveMeasure::coefficient(header.coefficients[size_t(c)]);
+        m_coefficients[size_t(c)] = WaveMeasure::coefficient(header.coefficients[size_t(c)]);
         const QString unit = header.units[size_t(c)];
         const QString title = header.names[size_t(c)] + (unit.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(unit));
-        (new RecordingCurve(cache, c, header.rate, k, title, colours[c]))->attach(m_plot);
-        if (!top.empty()) {
-            low = qMin(low, qMin(top.low[size_t(c)] * k, top.high[size_t(c)] * k));
-            high = qMax(high, qMax(top.low[size_t(c)] * k, top.high[size_t(c)] * k));
-        }
+        (new RecordingCurve(cache, c, header.rate, m_coefficients[size_t(c)], title, colours[c]))->attach(m_plot);
     }
-    const double margin = qMax(1.0, (high - low) * 0.05);
-    m_plot->setAxisScale(QwtPlot::yLeft, low - margin, high + margin);
 
     auto *panner = new QwtPlotPanner(canvas);
     panner->setOrientations(Qt::Horizontal);
     auto *magnifier = new QwtPlotMagnifier(canvas);
     magnifier->setAxisEnabled(QwtPlot::yLeft, false);
-    connect(m_plot->axisWidget(QwtPlot::xBottom), &QwtScaleWidget::scaleDivChanged, this, &RecordingView::spanChanged);
+    connect(m_plot->axisWidget(QwtPlot::xBottom), &QwtScaleWidget::scaleDivChanged, this, &RecordingView::spanChanged,
+            Qt::QueuedConnection);
 
     const QDateTime start = QDateTime::fromMSecsSinceEpoch(header.startUtcMs, Qt::UTC).toLocalTime();
     // Texts from the file are shown as plain text.
@@ -216,7 +211,6 @@ void RecordingView::showSpan(qint64 from, qint64 to)
     const double rate = m_reader->header().rate;
     m_plot->setAxisScale(QwtPlot::xBottom, double(from) / rate, double(qMax(to, from + 10) - 1) / rate);
     m_plot->updateAxes();
-    m_plot->replot();
     spanChanged();
 }
 
@@ -224,6 +218,26 @@ void RecordingView::spanChanged()
 {
     qint64 from, to;
     visibleSpan(&from, &to);
+    if (from == m_shownFrom && to == m_shownTo)
+        return;
+    m_shownFrom = from;
+    m_shownTo = to;
+    // The value axis follows what the visible span holds.
+    double low = 0, high = 0;
+    bool any = false;
+    for (const Column &column : m_reader->columns(from, to, 256)) {
+        if (column.bin.empty())
+            continue;
+        for (size_t c = 0; c < size_t(kChannels); ++c) {
+            const double a = column.bin.low[c] * m_coefficients[c], b = column.bin.high[c] * m_coefficients[c];
+            low = any ? qMin(low, qMin(a, b)) : qMin(a, b);
+            high = any ? qMax(high, qMax(a, b)) : qMax(a, b);
+            any = true;
+        }
+    }
+    const double margin = qMax(1.0, (high - low) * 0.05);
+    m_plot->setAxisScale(QwtPlot::yLeft, low - margin, high + margin);
+    m_plot->replot();
     const bool fits = to > from && to - from <= m_pageCapacity;
     m_toPage->setEnabled(fits);
     m_toPage->setToolTip(fits ? QString() : tr("可见部分超过%1点：请先放大").arg(m_pageCapacity));

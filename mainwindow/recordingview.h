@@ -47,4 +47,6 @@ private:
     QwtPlot *m_plot;
     QLabel *m_info;
     QPushButton *m_toPage;
+    std::array<double, WaveRecording::kChannels> m_coefficients{};
+    qint64 m_shownFrom = -1, m_shownTo = -1;
 };
