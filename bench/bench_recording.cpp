@@ -23,6 +23,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRandomGenerator>
@@ -238,5 +239,15 @@ int main(int argc, char *argv[])
                      .arg(bench::percentile(second, 50), 0, 'f', 1)
                      .arg(bench::percentile(second, 100), 0, 'f', 1));
     delete view;
+
+    // The same hour cut short: the pyramid is built again on opening.
+    QFile::resize(hour, QFileInfo(hour).size() - 100);
+    opening.restart();
+    WaveRecording::Reader cut;
+    const bool opened = cut.open(hour, &error);
+    bench::print(QStringLiteral("the same hour cut short (no closing section): opened%1 in %2 ms, %3 sets")
+                     .arg(opened && cut.cutShort() ? QString() : QStringLiteral(" NOT"))
+                     .arg(opening.nsecsElapsed() / 1e6, 0, 'f', 0)
+                     .arg(cut.sets()));
     return 0;
 }

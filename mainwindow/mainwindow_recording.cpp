@@ -77,8 +77,8 @@ bool MainWindow::startFileRecording()
     header.version = deviceVersion;
     header.serial = m_serialNumber;
     for (int c = 0; c < WaveCapture::kChannels; ++c) {
-        const WaveChannelRecord item = defs.waveChannels.value(QString::number(qMax(0, channelList(c)->currentIndex())));
-        header.names[size_t(c)] = channelList(c)->currentText();
+        const WaveChannelRecord item = waveChannelItem(c);
+        header.names[size_t(c)] = m_waveNames[size_t(c)];
         header.units[size_t(c)] = item.WaveUnit;
         header.coefficients[size_t(c)] = item.WaveCoeff;
     }
@@ -87,6 +87,9 @@ bool MainWindow::startFileRecording()
         Prompt::critical(this, tr("录制到文件"),
                          Prompt::Rich{tr("无法写入录波文件，采样未开始。<br/>%1<br/>%2")
                                           .arg(m_recordTarget.toHtmlEscaped(), error.toHtmlEscaped())});
+        // Another name is asked for next time.
+        m_recordToFile->setChecked(false);
+        m_recordTarget.clear();
         return false;
     }
     m_recordToFile->setEnabled(false);

@@ -237,8 +237,6 @@ void MainWindow::on_pushButton_waveformRec_clicked()
 
 void MainWindow::startWaveRecording()
 {
-    if (!startFileRecording())
-        return;
     ++m_captureNumber;
     waveRecording = true;
     clearWavePoints();
@@ -247,6 +245,11 @@ void MainWindow::startWaveRecording()
     for (int c = 0; c < WaveCapture::kChannels; ++c)
         m_waveNames[size_t(c)] = channelList(c)->currentText();
     noteWaveChannels();
+    // A capture asked to go to a file does not start without it.
+    if (!startFileRecording()) {
+        waveRecording = false;
+        return;
+    }
     m_waveModel = deviceModel;
     m_waveVersion = deviceVersion;
     // Bytes left from an earlier capture are not part of this one.

@@ -15,7 +15,7 @@ class WavePyramid
 {
 public:
     static constexpr int kChannels = 4;
-    static constexpr int kBase = 64;
+    static constexpr int kBase = 256;
     static constexpr int kFactor = 4;
 
     struct Bin {

@@ -21,6 +21,7 @@ constexpr quint32 kMaxHeader = 1 << 20;
 constexpr int kBinBytes = 4 * kChannels;
 // Sets read from the file at a time when a whole recording is walked.
 constexpr qint64 kChunkSets = 1 << 16;
+constexpr qint64 kMaxExtraLost = 1 << 24;
 
 void decodeSet(const char *bytes, qint16 *set)
 {
@@ -156,10 +157,12 @@ void Reader::scanBlocks(qint64 end)
             break;
         const qint64 count = qFromBigEndian<quint32>(head.constData() + 4);
         const qint64 first = qFromBigEndian<qint64>(head.constData() + 8);
-        // Blocks follow one another in time; anything else is not ours.
-        if (first < m_length)
-            break;
         const qint64 whole = qMin(count, (end - at - kBlockHeader) / kSetBytes);
+        // Blocks follow one another in time, and the stream never loses far
+        // more than it delivers: anything else is not a recording of ours,
+        // and would only make the pyramid huge.
+        if (first < m_length || first - m_sets > m_sets + whole + kMaxExtraLost)
+            break;
         if (whole > 0) {
             m_blocks.append({at + kBlockHeader, first, whole});
             m_length = first + whole;

@@ -330,11 +330,15 @@ private slots:
         QVERIFY(startOnWavePage());
         streamRamps(1000);
         const QString path = dir->path(QStringLiteral("ramps.wrec"));
-        prompts->fileAnswers << path;
         auto *toFile = widget<QCheckBox>("checkBox_WF_RecordToFile");
-        toFile->click();
-        QVERIFY(toFile->isChecked());
-        recordButton()->click();
+        // A file that cannot be made keeps the capture from starting.
+        prompts->expect(QStringLiteral("无法写入录波文件，采样未开始。"));
+        for (const QString &target : {dir->path(QStringLiteral("no/such/folder/r.wrec")), path}) {
+            prompts->fileAnswers << target;
+            toFile->click();
+            recordButton()->click();
+        }
+        QCOMPARE(prompts->boxes.size(), 1);
         QCOMPARE(window()->recordingPath(), path);
         QTRY_VERIFY_WITH_TIMEOUT(wave().count() >= 3000, 15000);
         prompts->expect(QStringLiteral("通信断开"));
