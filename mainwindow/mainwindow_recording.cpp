@@ -39,7 +39,10 @@ void MainWindow::retranslateRecording()
 {
     m_openRecording->setText(tr("打开录波..."));
     m_recordToFile->setText(tr("录制到文件"));
-    m_recordToFile->setToolTip(m_recordTarget);
+    // A file name is shown as it is, whatever characters it holds.
+    m_recordToFile->setToolTip(m_recordTarget.isEmpty() ? QString()
+                                                        : QStringLiteral("<p style='white-space:pre'>%1</p>")
+                                                              .arg(m_recordTarget.toHtmlEscaped()));
 }
 
 void MainWindow::chooseRecordingFile(bool on)
