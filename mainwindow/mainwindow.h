@@ -12,6 +12,7 @@
 #include "mainwindow/paramdiff.h"
 #include "mainwindow/paramtransfer.h"
 #include "mainwindow/wavecapture.h"
+#include "mainwindow/waverecording.h"
 #include "mainwindow/wavescope.h"
 #include "mainwindow/wavetrigger.h"
 #include "mainwindow/portscan.h"
@@ -21,6 +22,7 @@
 #include <QMainWindow>
 #include <QModelIndex>
 #include <QPoint>
+#include <QPointer>
 #include <QRecursiveMutex>
 #include <QSet>
 #include <QPixmap>
@@ -32,6 +34,9 @@
 #include <memory>
 
 class FastCurve;
+class RecordingView;
+class WaveRecorder;
+class QCheckBox;
 class SpectrumDialog;
 class HelpWindow;
 class QGroupBox;
@@ -306,6 +311,19 @@ public:
     // Where quick saves go: "vemar" under the user's documents folder.
     static QString quickSaveFolder();
 
+    // --- Recording to disk (mainwindow_recording.cpp) ----------------------
+    // The file the running capture records to; empty when none.
+    QString recordingPath() const;
+    // Opens a recording in a window of its own.
+    void openRecording(const QString &path);
+    RecordingView *recordingView() const;
+    // Ends the capture, and with it the recording, `seconds` from now unless
+    // it has ended before: what a trigger calls to keep its post-trigger time.
+    void endRecordingAfter(double seconds);
+    // A trigger came: with 触发后停止 ticked, the recording of this capture
+    // ends its post-trigger time later (once, at the first trigger).
+    void recordingSawTrigger();
+
     // Stops whatever the tool set moving (a capture, a JOG, the servo) and
     // calls `done` once the drive has answered, at most about a second
     // later, or at once when nothing runs or the link is down.
@@ -421,6 +439,16 @@ private:
     // The link state changed to something other than up.
     void waveLinkDown(uint16_t state);
     void retranslateWavePage();
+    void setupRecording();
+    void retranslateRecording();
+    // Starts the recording the switch asks for; false (told) when the file
+    // cannot be written.
+    bool startFileRecording();
+    // Ends the recording with what was received; tells where it went.
+    void finishFileRecording();
+    void recordingFailed(const QString &reason);
+    void chooseRecordingFile(bool on);
+    void showRecordingOnPage(const WaveRecording::Samples &samples, qint64 from);
     // The name the points of a channel carry: the channel they were
     // captured or imported as, else what the channel list selects.
     QString waveName(int channel) const;
@@ -672,6 +700,16 @@ private:
     SpectrumDialog *m_spectrumDialog = nullptr;
     WaveScope m_scope;
     std::array<QString, WaveCapture::kChannels> m_waveKeys; // channel items of the points
+    WaveRecorder *m_recorder = nullptr;
+    QCheckBox *m_recordToFile = nullptr;
+    QPushButton *m_openRecording = nullptr;
+    QCheckBox *m_recordStopOnTrigger = nullptr; // end the recording a while after a trigger
+    QSpinBox *m_recordPostTrigger = nullptr;    // that while, in seconds
+    int m_recordStopCapture = -1;               // the capture whose end is already set
+    QString m_recordTarget;   // where the next recording goes
+    QString m_lastRecording;  // the recording made last
+    int m_captureNumber = 0;  // tells one capture from the next
+    QPointer<RecordingView> m_recordingView;
 
     // Identification and language.
     ServoInfoTable servoInfoTable;

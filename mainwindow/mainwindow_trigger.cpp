@@ -94,13 +94,17 @@ void MainWindow::armTrigger()
 
 void MainWindow::feedTrigger(const WaveCapture::Batch *batch, int lostSets)
 {
+    const WaveTrigger::State before = m_trigger.state();
     if (batch)
         m_trigger.feed(*batch);
     else
         m_trigger.gap(lostSets);
     WaveTrigger::Window window;
-    if (m_trigger.takeWindow(&window))
+    const bool shown = m_trigger.takeWindow(&window);
+    if (shown)
         showTriggerWindow(window);
+    if ((shown && window.triggered) || (before != WaveTrigger::Triggered && m_trigger.state() == WaveTrigger::Triggered))
+        recordingSawTrigger();
     showTriggerState();
     // A single shot ends the capture as the record button would.
     if (m_trigger.state() == WaveTrigger::Stopped && waveRecording)

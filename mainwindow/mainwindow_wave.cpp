@@ -7,6 +7,7 @@
 #include "app/applog.h"
 #include "dialogs/prompt.h"
 #include "mainwindow/fastcurve.h"
+#include "mainwindow/waverecorder.h"
 
 #include <qwt_legend.h>
 #include <qwt_picker_machine.h>
@@ -134,6 +135,7 @@ void MainWindow::setupWavePage()
     connect(ui->dial_vertical, &QDial::valueChanged, this, &MainWindow::showDialValue);
     ui->pushButton_waveformRec->setStyleSheet(QString::fromLatin1(kIdleStyle));
     setupSpectrumButton();
+    setupRecording();
     setupWaveMeasure();
     setupTrigger();
     fillChannelLists();
@@ -175,6 +177,7 @@ void MainWindow::retranslateWavePage()
     ui->pushButton_waveformRec->setText(waveRecording ? tr("停止采样") : tr("开始采样"));
     ui->qwtPlot->setAxisTitle(QwtPlot::xBottom, tr("单位:秒"));
     retranslateSpectrumButton();
+    retranslateRecording();
     // The form's own texts have just put every switch back to "ON".
     for (int c = 0; c < WaveCapture::kChannels; ++c)
         channelButton(c)->setText(m_shown[size_t(c)] ? QStringLiteral("ON") : QStringLiteral("OFF"));
@@ -239,6 +242,7 @@ void MainWindow::on_pushButton_waveformRec_clicked()
 
 void MainWindow::startWaveRecording()
 {
+    ++m_captureNumber;
     waveRecording = true;
     clearWavePoints();
     // What the points are, for the legend and for saving, whatever the lists
@@ -246,6 +250,11 @@ void MainWindow::startWaveRecording()
     for (int c = 0; c < WaveCapture::kChannels; ++c)
         m_waveNames[size_t(c)] = channelList(c)->currentText();
     noteWaveChannels();
+    // A capture asked to go to a file does not start without it.
+    if (!startFileRecording()) {
+        waveRecording = false;
+        return;
+    }
     m_waveModel = deviceModel;
     m_waveVersion = deviceVersion;
     // Bytes left from an earlier capture are not part of this one.
@@ -303,6 +312,7 @@ void MainWindow::stopWaveRecording()
     ui->pushButton_WF_Sel_Pos->setEnabled(true);
     ui->pushButton_WF_Sel_Spd->setEnabled(true);
     ui->pushButton_WF_Sel_Toq->setEnabled(true);
+    finishFileRecording();
 }
 
 void MainWindow::waveform_recvDataFromThread(QByteArray samples)
@@ -310,6 +320,9 @@ void MainWindow::waveform_recvDataFromThread(QByteArray samples)
     qCDebug(lcWindow) << "new income waveform points:" << samples.size() / 8;
     if (staleWaveData())
         return;
+    // Every set of a capture goes to its recording as it comes.
+    if (waveRecording)
+        m_recorder->append(samples);
     WaveCapture::Batch batch;
     const int threshold = m_appSettings.waveFormRate10Khz ? 4000 : 400;
     if (m_wave.receive(samples, threshold, &batch) && waveRecording)
@@ -321,6 +334,7 @@ void MainWindow::waveform_gapFromThread(int sampleSets)
     qCDebug(lcWindow) << "waveform sample sets lost:" << sampleSets;
     if (!waveRecording || staleWaveData())
         return;
+    m_recorder->gap(sampleSets);
     // The bytes still waiting came before the loss.
     flushWaveBuffer();
     if (triggerActive())

@@ -11,6 +11,17 @@
 
 namespace WaveFile {
 
+QString headerLine(const QStringList &names, const QString &model, const QString &version, double triggerTime)
+{
+    QString line;
+    for (int c = 0; c < kChannels; ++c)
+        line += names.value(c) + QLatin1Char(',');
+    line += QStringLiteral("#Model=") + model + QStringLiteral(",#Version=") + version + QLatin1Char(',');
+    if (triggerTime >= 0)
+        line += QStringLiteral("#Trigger=") + QString::number(triggerTime, 'g', 6) + QLatin1Char(',');
+    return line + QStringLiteral(",\n");
+}
+
 bool write(const QString &path, const QStringList &names, const QString &model, const QString &version,
            const std::array<QVector<QPointF>, kChannels> &raw, float period, QString *error, double triggerTime)
 {
@@ -21,12 +32,7 @@ bool write(const QString &path, const QStringList &names, const QString &model, 
     }
     QTextStream out(&file);
     out.setCodec("UTF-8");
-    for (int c = 0; c < kChannels; ++c)
-        out << names.value(c) << ',';
-    out << "#Model=" << model << ',' << "#Version=" << version << ',';
-    if (triggerTime >= 0)
-        out << "#Trigger=" << triggerTime << ',';
-    out << ',' << '\n';
+    out << headerLine(names, model, version, triggerTime);
     // A line per sample position, and a field per channel up to the last one
     // with points, so that every value stays in its channel's column and on
     // its own position: a channel without a point there leaves its field

@@ -31,6 +31,10 @@ constexpr double kMaxMagnitude = 1e9;
 bool write(const QString &path, const QStringList &names, const QString &model, const QString &version,
            const std::array<QVector<QPointF>, kChannels> &raw, float period, QString *error,
            double triggerTime = -1);
+// The first line of a file: the channel names, model, version and, unless
+// `triggerTime` is negative, the trigger's time from the first data line.
+QString headerLine(const QStringList &names, const QString &model, const QString &version,
+                   double triggerTime = -1);
 
 struct Content {
     bool opened = false;

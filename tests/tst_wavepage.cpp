@@ -2,6 +2,7 @@
 
 #include "dialogs/spectrumdialog.h"
 #include "mainwindow/fastcurve.h"
+#include "mainwindow/recordingview.h"
 #include "testsupport.h"
 
 #include <qwt_plot.h>
@@ -370,6 +371,71 @@ private slots:
         const QwtPicker *picker = plot()->canvas()->findChild<QwtPlotPicker *>();
         const QString tracked = picker->trackerText(atZero).text();
         QVERIFY2(tracked.startsWith(QStringLiteral("t: 0 s\n")) && tracked.contains(QStringLiteral(": 1000")), qPrintable(tracked));
+    }
+
+    // With 触发后停止录制 ticked, the capture and its recording end by themselves a post-trigger time after a trigger.
+    void recordingEndsAfterATrigger()
+    {
+        QVERIFY(startOnWavePage());
+        streamRamps(1000, WavePattern::Square);
+        widget<QComboBox>("comboBox_TrigMode")->setCurrentIndex(WaveTrigger::Normal);
+        widget<QCheckBox>("checkBox_WF_RecordStopOnTrigger")->setChecked(true);
+        widget<QSpinBox>("spinBox_WF_RecordPostTrigger")->setValue(1);
+        const QString path = dir->path(QStringLiteral("event.wrec"));
+        prompts->fileAnswers << path;
+        widget<QCheckBox>("checkBox_WF_RecordToFile")->click();
+        recordButton()->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!window()->isRecording(), 10000);
+        window()->openRecording(path);
+        QVERIFY(window()->recordingView());
+        const WaveRecording::Reader &reader = window()->recordingView()->reader();
+        QVERIFY(!reader.cutShort());
+        QVERIFY2(reader.sets() >= 800, qPrintable(QString::number(reader.sets()))); // the post-trigger second
+    }
+
+    // Ramps recorded to a file until the link drops: the file ends cleanly, opens whole, and a span goes to the page.
+    void recordingToFileEndsWithTheLinkAndOpens()
+    {
+        QVERIFY(startOnWavePage());
+        streamRamps(1000);
+        const QString path = dir->path(QStringLiteral("ramps.wrec"));
+        auto *toFile = widget<QCheckBox>("checkBox_WF_RecordToFile");
+        // A file that cannot be made keeps the capture from starting.
+        prompts->expect(QStringLiteral("无法写入录波文件，采样未开始。"));
+        for (const QString &target : {dir->path(QStringLiteral("no/such/folder/r.wrec")), path}) {
+            prompts->fileAnswers << target;
+            toFile->click();
+            recordButton()->click();
+        }
+        QCOMPARE(prompts->boxes.size(), 1);
+        QCOMPARE(window()->recordingPath(), path);
+        QTRY_VERIFY_WITH_TIMEOUT(wave().count() >= 3000, 15000);
+        prompts->expect(QStringLiteral("通信断开"));
+        server.reset();
+        QTRY_VERIFY_WITH_TIMEOUT(!window()->isRecording(), 10000);
+        QVERIFY(window()->recordingPath().isEmpty() && !toFile->isChecked());
+
+        window()->openRecording(path);
+        QVERIFY(window()->recordingView());
+        WaveRecording::Reader &reader = window()->recordingView()->reader();
+        QVERIFY(!reader.cutShort());
+        QCOMPARE(reader.lost(), qint64(0));
+        QCOMPARE(reader.header().names[3], widget<QComboBox>("Channel_D")->currentText());
+        QCOMPARE(reader.header().serial, window()->deviceSerialText());
+        const WaveRecording::Samples all = reader.read(0, reader.length());
+        QCOMPARE(all.positions.size(), int(reader.sets()));
+        // Every set the page got is in the file, and the file counts on without a gap.
+        QVERIFY(reader.sets() >= wave().count());
+        QCOMPARE(double(all.values[0].last()), wave().raw(0).last().y());
+        for (int i = 0; i < all.positions.size(); ++i)
+            for (int c = 0; c < WaveCapture::kChannels; ++c)
+                QVERIFY2(all.positions[i] == i && all.values[size_t(c)][i] == qint16(all.values[0][0] + i),
+                         qPrintable(QStringLiteral("set %1").arg(i)));
+
+        window()->recordingView()->showSpan(1000, 3000);
+        widget<QPushButton>("pushButton_RecordingToPage")->click();
+        QCOMPARE(wave().count(), 2000);
+        QCOMPARE(wave().raw(1).first(), QPointF(0, all.values[1][1000]));
     }
 
     void lostSetsAndTheTailReachThePlot()

@@ -1594,6 +1594,54 @@ The %3 lines already written are kept in the file.</translation>
         <translation>Cannot write the log file: %1
 %2</translation>
     </message>
+    <message>
+        <source>打开录波</source>
+        <translation>Open recording</translation>
+    </message>
+    <message>
+        <source>录波文件 (*.wrec)</source>
+        <translation>Recordings (*.wrec)</translation>
+    </message>
+    <message>
+        <source>打开录波...</source>
+        <translation>Open recording...</translation>
+    </message>
+    <message>
+        <source>录制到文件</source>
+        <translation>Record to file</translation>
+    </message>
+    <message>
+        <source>触发后停止录制</source>
+        <translation>Stop after a trigger</translation>
+    </message>
+    <message>
+        <source>触发后再录制右侧所设的时间，然后停止采样与录制（触发模式不为关闭时有效）</source>
+        <translation>After a trigger, record for the time set on the right, then stop sampling and recording (with the trigger mode not Off)</translation>
+    </message>
+    <message>
+        <source>无法写入录波文件，采样未开始。&lt;br/&gt;%1&lt;br/&gt;%2</source>
+        <translation>Cannot write the recording; sampling has not started.&lt;br/&gt;%1&lt;br/&gt;%2</translation>
+    </message>
+    <message>
+        <source>录波写入失败，已停止录制；已写入的%1组数据保留在：&lt;br/&gt;%2&lt;br/&gt;%3</source>
+        <translation>Writing the recording failed and recording has stopped; the %1 sample sets written are kept in:&lt;br/&gt;%2&lt;br/&gt;%3</translation>
+    </message>
+    <message>
+        <source>无法打开录波文件：&lt;br/&gt;%1&lt;br/&gt;%2</source>
+        <translation>Cannot open the recording:&lt;br/&gt;%1&lt;br/&gt;%2</translation>
+    </message>
+    <message>
+        <source>不是录波文件</source>
+        <translation>not a recording</translation>
+    </message>
+    <message>
+        <source>在波形页显示</source>
+        <translation>Show on the waveform page</translation>
+    </message>
+    <message>
+        <source>录波的采样率（%1 Hz）与波形页当前的采样率不同。</source>
+        <translation>The recording's sample rate (%1 Hz) differs from the waveform page's.</translation>
+    </message>
 </context>
 <context>
     <name>ManualRunMachine</name>
@@ -1914,6 +1962,61 @@ Check it at the drive, or reconnect and switch the servo off.</translation>
     </message>
 </context>
 <context>
+    <name>RecordingView</name>
+    <message>
+        <source>录波 - %1</source>
+        <translation>Recording - %1</translation>
+    </message>
+    <message>
+        <source>单位:秒</source>
+        <translation>Unit: s</translation>
+    </message>
+    <message>
+        <source>开始：%1  时长：%2 秒  采样率：%3 Hz  丢失：%4 组  驱动器：%5 %6 %7</source>
+        <translation>Start: %1  Length: %2 s  Rate: %3 Hz  Lost: %4 sets  Drive: %5 %6 %7</translation>
+    </message>
+    <message>
+        <source>文件未正常结束：已读到最后一组完整数据。</source>
+        <translation>The file did not end normally: read up to its last whole sample set.</translation>
+    </message>
+    <message>
+        <source>在波形页显示</source>
+        <translation>Show on the waveform page</translation>
+    </message>
+    <message>
+        <source>导出可见部分...</source>
+        <translation>Export visible span...</translation>
+    </message>
+    <message>
+        <source>全部导出...</source>
+        <translation>Export all...</translation>
+    </message>
+    <message>
+        <source>全部显示</source>
+        <translation>Show all</translation>
+    </message>
+    <message>
+        <source>可见部分超过%1点：请先放大</source>
+        <translation>The visible span holds more than %1 points: zoom in first</translation>
+    </message>
+    <message>
+        <source>导出录波</source>
+        <translation>Export recording</translation>
+    </message>
+    <message>
+        <source>CSV 波形文件 (*.csv)</source>
+        <translation>CSV waveform files (*.csv)</translation>
+    </message>
+    <message>
+        <source>导出失败！&lt;br/&gt;%1&lt;br/&gt;%2</source>
+        <translation>Export failed!&lt;br/&gt;%1&lt;br/&gt;%2</translation>
+    </message>
+    <message>
+        <source>已导出：%1</source>
+        <translation>Exported: %1</translation>
+    </message>
+</context>
+<context>
     <name>SerialThread</name>
     <message>
         <source>无法打开串口%1, 故障代码: %2</source>
@@ -2072,6 +2175,13 @@ Check it at the drive, or reconnect and switch the servo off.</translation>
     <message>
         <source>自由运行（无触发）</source>
         <translation>Free running (no trigger)</translation>
+    </message>
+</context>
+<context>
+    <name>WaveRecorder</name>
+    <message>
+        <source>磁盘写入跟不上数据流</source>
+        <translation>The disk cannot keep up with the data stream</translation>
     </message>
 </context>
 <context>

@@ -1,0 +1,255 @@
+// Recordings to disk at 10,000 sample sets a second, through the real worker
+// and window:
+//  - a capture of counting ramps from drive-sim recorded to a file (180 s
+//    unless given): sets lost (the ramp checked across the whole file), the
+//    resident memory after the first minute and at the end, the lateness of a
+//    10 ms window timer while recording, and the worker thread's CPU share
+//    (compare with bench_stream's);
+//  - a synthetic 1-hour recording: the time to open it and to draw the whole
+//    length and 1 s spans at 1350 x 890 offscreen.
+
+#include "benchutil.h"
+
+#include "app/langseldialog.h"
+#include "app/mainclass.h"
+#include "dialogs/prompt.h"
+#include "link/platform.h"
+#include "mainwindow/mainwindow.h"
+#include "mainwindow/recordingview.h"
+
+#include <qwt_plot.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRandomGenerator>
+
+#include <cmath>
+
+namespace {
+
+double residentMb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024;
+    return 0;
+}
+
+bool prepareFolder(const QTemporaryDir &dir)
+{
+    const QDir program(QStringLiteral(SERVO_PROGRAM_DIR));
+    for (const QString &name : program.entryList({QStringLiteral("*.ini")}, QDir::Files))
+        QFile::copy(program.filePath(name), dir.filePath(name));
+    QDir(dir.path()).mkdir(QStringLiteral("ParameterFile"));
+    const QDir definitions(program.filePath(QStringLiteral("ParameterFile")));
+    for (const QString &name : definitions.entryList({QStringLiteral("*.xml")}, QDir::Files))
+        QFile::copy(definitions.filePath(name), dir.filePath(QStringLiteral("ParameterFile/") + name));
+    QFile settings(dir.filePath(QStringLiteral("appsetting.ini")));
+    if (!settings.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    settings.write("[Func]\nWaveFormRate10Khz=true\nTestXml=false\nUseCompare=true\n");
+    return QDir::setCurrent(dir.path());
+}
+
+// One hour at 10 kHz: four noisy sines, with a 1 ms glitch at 1234.5 s.
+bool writeHour(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    WaveRecording::Header header;
+    header.rate = 10000;
+    header.names = {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"), QStringLiteral("D")};
+    header.coefficients = {QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("1")};
+    file.write(WaveRecording::headerBytes(header));
+    WavePyramid pyramid;
+    const qint64 total = 36000000;
+    const int block = 10000;
+    QByteArray data(block * 8, '\0');
+    for (qint64 first = 0; first < total; first += block) {
+        for (int n = 0; n < block; ++n) {
+            const qint64 at = first + n;
+            qint16 set[4];
+            for (int c = 0; c < 4; ++c) {
+                const double t = double(at) * 1e-4;
+                const int noise = int((quint64(at) * 2654435761u >> 20) % 200) - 100;
+                set[c] = qint16(8000 * std::sin(2 * M_PI * (5 + c) * t) + noise + (at / 10 == 1234500 ? 20000 : 0));
+                data[8 * n + 2 * c] = char(quint16(set[c]) >> 8);
+                data[8 * n + 2 * c + 1] = char(set[c] & 0xFF);
+            }
+            pyramid.add(at, set);
+        }
+        if (file.write(WaveRecording::blockBytes(first, data.constData(), block)) < 0)
+            return false;
+    }
+    return file.write(WaveRecording::closingBytes(pyramid.base(), file.pos())) > 0;
+}
+
+double timeDraw(RecordingView *view, qint64 from, qint64 to)
+{
+    QElapsedTimer timer;
+    timer.start();
+    view->showSpan(from, to);
+    view->plot()->canvas()->grab();
+    return timer.nsecsElapsed() / 1e6;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    const int recordSeconds = argc > 1 ? QByteArray(argv[1]).toInt() : 180;
+    QTemporaryDir dir;
+    if (!prepareFolder(dir)) {
+        bench::print(QStringLiteral("cannot prepare a working folder"));
+        return 1;
+    }
+    const QString recording = dir.filePath(QStringLiteral("ramps.wrec"));
+    Prompt::setBoxHandler([](const Prompt::Box &box) {
+        bench::print(QStringLiteral("message: ") + box.text);
+        return QMessageBox::Ok;
+    });
+    Prompt::setFileHandler([&](const Prompt::FileRequest &) { return recording; });
+
+    bench::SimProcess sim;
+    if (!sim.start({QStringLiteral("--rate"), QStringLiteral("10000"), QStringLiteral("--wave"),
+                    QStringLiteral("ramp,ramp,ramp,ramp"), QStringLiteral("--quiet")})) {
+        bench::print(QStringLiteral("cannot start drive-sim"));
+        return 1;
+    }
+    Platform::setSystemPortLister([] { return QStringList(); });
+
+    MainClass mainClass;
+    bench::ThreadCpu cpu;
+    cpu.watch(*mainClass.linkWorker);
+    emit mainClass.langSel->LanguageChange(mainClass.langSel->curLang(), false);
+    MainWindow *window = mainClass.mainWindow;
+    window->show();
+    window->findChild<QListWidget *>(QStringLiteral("listWidget"))->setCurrentRow(MainWindow::WavePage);
+    if (!bench::connectWindow(window, sim.path())) {
+        bench::print(QStringLiteral("link failed"));
+        return 1;
+    }
+
+    // The window's timer: how late each 10 ms tick comes while recording.
+    // Reserved now, so that the list does not count as growth of the tool.
+    QVector<double> lateness;
+    lateness.reserve(recordSeconds * 110);
+    QElapsedTimer clock;
+    QTimer tick;
+    tick.setTimerType(Qt::PreciseTimer);
+    qint64 expected = 0;
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        const qint64 now = clock.nsecsElapsed();
+        lateness.append(qMax<qint64>(0, now - expected) / 1e6);
+        expected = now + 10000000;
+    });
+
+    window->findChild<QCheckBox *>(QStringLiteral("checkBox_WF_RecordToFile"))->click();
+    auto *record = window->findChild<QPushButton *>(QStringLiteral("pushButton_waveformRec"));
+    record->click();
+    clock.start();
+    expected = 10000000;
+    tick.start(10);
+    const double cpuStart = cpu.seconds();
+    bench::spinUntil([] { return false; }, qMin(recordSeconds, 60) * 1000);
+    const double memoryAfterMinute = residentMb();
+    bench::spinUntil([] { return false; }, qMax(0, recordSeconds - 60) * 1000);
+    const double memoryAtEnd = residentMb();
+    const double cpuShare = (cpu.seconds() - cpuStart) / (clock.nsecsElapsed() / 1e9);
+    tick.stop();
+    record->click();
+
+    WaveRecording::Reader reader;
+    QString error;
+    if (!reader.open(recording, &error)) {
+        bench::print(QStringLiteral("the recording does not open: ") + error);
+        return 1;
+    }
+    qint64 breaks = 0, checked = 0;
+    int previous = -1;
+    for (qint64 at = 0; at < reader.length(); at += 1 << 16) {
+        const WaveRecording::Samples s = reader.read(at, at + (1 << 16));
+        for (int i = 0; i < s.positions.size(); ++i, ++checked) {
+            for (int c = 0; c < 4; ++c)
+                breaks += s.values[size_t(c)][i] != s.values[0][i];
+            const int count = quint16(s.values[0][i]);
+            breaks += previous >= 0 && count != ((previous + 1) & 0xFFFF);
+            previous = count;
+        }
+    }
+    bench::print(QStringLiteral("%1 s recorded at 10 kHz: %2 sets in the file, %3 lost by the link, %4 breaks in the "
+                                "ramp (target 0)")
+                     .arg(recordSeconds)
+                     .arg(checked)
+                     .arg(reader.lost())
+                     .arg(breaks));
+    bench::print(QStringLiteral("resident memory after the first minute %1 MB, at the end %2 MB (growth %3%, target < 5)")
+                     .arg(memoryAfterMinute, 0, 'f', 1)
+                     .arg(memoryAtEnd, 0, 'f', 1)
+                     .arg((memoryAtEnd / memoryAfterMinute - 1) * 100, 0, 'f', 2));
+    bench::print(QStringLiteral("10 ms window timer while recording: lateness p99.9 %1 ms, max %2 ms (target < 50)")
+                     .arg(bench::percentile(lateness, 99.9), 0, 'f', 2)
+                     .arg(bench::percentile(lateness, 100), 0, 'f', 2));
+    bench::print(QStringLiteral("worker thread CPU while recording: %1% of one core (bench_stream's streaming figure "
+                                "is the reference)")
+                     .arg(cpuShare * 100, 0, 'f', 2));
+    sim.stop();
+
+    const QString hour = dir.filePath(QStringLiteral("hour.wrec"));
+    if (!writeHour(hour)) {
+        bench::print(QStringLiteral("cannot write the 1-hour recording"));
+        return 1;
+    }
+    QElapsedTimer opening;
+    opening.start();
+    auto hourReader = std::make_unique<WaveRecording::Reader>();
+    if (!hourReader->open(hour, &error))
+        return 1;
+    auto *view = new RecordingView(std::move(hourReader), hour, 100000);
+    view->show();
+    for (int i = 0; i < 3; ++i) {
+        QCoreApplication::processEvents();
+        view->resize(view->size() + QSize(1350, 890) - view->plot()->canvas()->size());
+    }
+    QCoreApplication::processEvents();
+    view->plot()->canvas()->grab();
+    const double openMs = opening.nsecsElapsed() / 1e6;
+    QVector<double> whole, second;
+    for (int i = 0; i < 10; ++i) {
+        whole.append(timeDraw(view, 0, view->reader().length()));
+        const qint64 from = QRandomGenerator::global()->bounded(36000000 - 10000);
+        second.append(timeDraw(view, from, from + 10000));
+    }
+    bench::print(QStringLiteral("1-hour recording at 10 kHz (36,000,000 sets): opened and shown in %1 ms (target < "
+                                "2000); canvas %2 x %3: whole length drawn in %4 ms median, %5 ms max; 1 s spans %6 ms "
+                                "median, %7 ms max (target < 50)")
+                     .arg(openMs, 0, 'f', 0)
+                     .arg(view->plot()->canvas()->width())
+                     .arg(view->plot()->canvas()->height())
+                     .arg(bench::percentile(whole, 50), 0, 'f', 1)
+                     .arg(bench::percentile(whole, 100), 0, 'f', 1)
+                     .arg(bench::percentile(second, 50), 0, 'f', 1)
+                     .arg(bench::percentile(second, 100), 0, 'f', 1));
+    delete view;
+
+    // The same hour cut short: the pyramid is built again on opening.
+    QFile::resize(hour, QFileInfo(hour).size() - 100);
+    opening.restart();
+    WaveRecording::Reader cut;
+    const bool opened = cut.open(hour, &error);
+    bench::print(QStringLiteral("the same hour cut short (no closing section): opened%1 in %2 ms, %3 sets")
+                     .arg(opened && cut.cutShort() ? QString() : QStringLiteral(" NOT"))
+                     .arg(opening.nsecsElapsed() / 1e6, 0, 'f', 0)
+                     .arg(cut.sets()));
+    return 0;
+}
