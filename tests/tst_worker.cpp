@@ -219,11 +219,11 @@ private slots:
         connectLink();
         if (disconnect)
             worker->communicateDisConnect();
-        worker->transaction(drive->port(), 921600, 8, 0, 1);
-        if (afterTheThreadEnded) {
+        // Once the thread ended: waited for here, since a request made
+        // before it ends may already find it gone (a new loop then runs).
+        if (afterTheThreadEnded)
             QVERIFY(worker->wait(3000));
-            worker->transaction(drive->port(), 115200, 8, 0, 1);
-        }
+        worker->transaction(drive->port(), 921600, 8, 0, 1);
         QTRY_COMPARE(seen.states, states);
         put(Cmd::IdleQuery);
         QTRY_COMPARE(seen.replies.size(), 1);
