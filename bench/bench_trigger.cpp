@@ -10,6 +10,7 @@
 //    1.25 s windows) and fully zoomed out (dial 0, 10 s windows).
 
 #include "benchutil.h"
+#include "wavebench.h"
 
 #include "app/langseldialog.h"
 #include "app/mainclass.h"
@@ -95,16 +96,8 @@ int main(int argc, char *argv[])
     Platform::setSystemPortLister([] { return QStringList(); });
 
     MainClass mainClass;
-    emit mainClass.langSel->LanguageChange(mainClass.langSel->curLang(), false);
-    MainWindow *window = mainClass.mainWindow;
+    MainWindow *window = bench::showWavePage(mainClass);
     auto *plot = window->findChild<QwtPlot *>(QStringLiteral("qwtPlot"));
-    window->show();
-    window->findChild<QListWidget *>(QStringLiteral("listWidget"))->setCurrentRow(MainWindow::WavePage);
-    for (int i = 0; i < 3; ++i) {
-        QCoreApplication::processEvents();
-        window->resize(window->size() + QSize(1350, 890) - plot->size());
-    }
-    QCoreApplication::processEvents();
     if (!bench::connectWindow(window, sim.path())) {
         bench::print(QStringLiteral("link failed"));
         return 1;
