@@ -32,9 +32,9 @@ bool WaveRecorder::start(const QString &path, const Header &header, QString *err
     m_partial.clear();
     m_next = 0;
     m_pending = 0;
-    m_pyramid = WavePyramid();
-    if (!put(headerBytes(header)) || !sync()) {
-        *error = m_error;
+    if (!m_closing.open(error) || !put(headerBytes(header)) || !sync()) {
+        if (error->isEmpty())
+            *error = m_error;
         m_file.close();
         return false;
     }
@@ -92,7 +92,8 @@ void WaveRecorder::run()
     while (!stopping) {
         {
             std::unique_lock<std::mutex> lock(m_mutex);
-            m_wake.wait_for(lock, std::chrono::milliseconds(250), [this] { return m_stop || !m_queue.empty(); });
+            m_wake.wait_for(lock, std::chrono::milliseconds(250),
+                            [this] { return m_stop || m_queued >= kWriteAtOnce || !m_error.isEmpty(); });
             items.swap(m_queue);
             m_queued = 0;
             stopping = m_stop;
@@ -112,8 +113,10 @@ void WaveRecorder::run()
             ok = sync();
             sinceSync.restart();
         }
-        if (ok && stopping)
-            ok = put(closingBytes(m_pyramid.base(), m_file.pos())) && sync();
+        if (ok && stopping) {
+            QString error;
+            ok = (m_closing.write(m_file, &error) || setError(error)) && sync();
+        }
         if (!ok)
             emit failed(m_error);
     }
@@ -126,8 +129,10 @@ bool WaveRecorder::writeItems(std::deque<Item> &items)
     qint64 first = m_next;
     const auto close = [&] {
         const int count = sets.size() / kSetBytes;
-        if (count > 0)
+        if (count > 0) {
+            m_closing.addBlock(m_file.pos() + out.size() + kBlockHeader, first, count);
             out += blockBytes(first, sets.constData(), count);
+        }
         sets.clear();
     };
     for (Item &item : items) {
@@ -144,7 +149,7 @@ bool WaveRecorder::writeItems(std::deque<Item> &items)
             qint16 set[kChannels];
             for (int c = 0; c < kChannels; ++c)
                 set[c] = qint16(quint16(uchar(m_partial[at + 2 * c]) << 8 | uchar(m_partial[at + 2 * c + 1])));
-            m_pyramid.add(m_next++, set);
+            m_closing.addSet(m_next++, set);
             ++m_pending;
         }
         sets.append(m_partial.constData(), whole);
@@ -161,21 +166,21 @@ bool WaveRecorder::writeItems(std::deque<Item> &items)
     return true;
 }
 
+bool WaveRecorder::setError(const QString &error)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_error.isEmpty())
+        m_error = error;
+    return false;
+}
+
 bool WaveRecorder::put(const QByteArray &bytes)
 {
-    if (m_file.write(bytes) == bytes.size())
-        return true;
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_error = m_file.errorString();
-    return false;
+    return m_file.write(bytes) == bytes.size() || setError(m_file.errorString());
 }
 
 bool WaveRecorder::sync()
 {
     // A write the kernel took may still fail on its way to the disk.
-    if (::fdatasync(m_file.handle()) == 0 || errno == EINVAL)
-        return true;
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_error = QString::fromLocal8Bit(strerror(errno));
-    return false;
+    return ::fdatasync(m_file.handle()) == 0 || errno == EINVAL || setError(QString::fromLocal8Bit(strerror(errno)));
 }

@@ -2,9 +2,10 @@
 
 // Writes a recording on a thread of its own. The waveform path hands over
 // the stream's bytes and its losses and never waits for the disk; the
-// thread writes what has gathered, keeps the lowest pyramid level, and
-// pushes the file to the disk at least once a second, so that a crash or a
-// power loss costs at most the last second.
+// thread writes what has gathered about four times a second (as one block,
+// so that a long recording has few blocks to index), gathers the closing
+// section on the side, and pushes the file to the disk at least once a
+// second, so that a crash or a power loss costs at most the last second.
 
 #include "mainwindow/waverecording.h"
 
@@ -23,6 +24,8 @@ class WaveRecorder : public QObject
 public:
     // Above this much waiting data the disk cannot keep up: the recording stops.
     static constexpr qint64 kMaxQueued = 64 << 20;
+    // Waiting data written at once, without waiting for the next round.
+    static constexpr qint64 kWriteAtOnce = 256 << 10;
 
     explicit WaveRecorder(QObject *parent = nullptr);
     ~WaveRecorder() override;
@@ -55,6 +58,8 @@ private:
     void run();
     bool writeItems(std::deque<Item> &items);
     bool put(const QByteArray &bytes);
+    // Keeps the first error; always false.
+    bool setError(const QString &error);
     bool sync();
 
     QString m_path;
@@ -71,5 +76,5 @@ private:
     QByteArray m_partial;
     qint64 m_next = 0;
     qint64 m_pending = 0; // sets gathered, not yet written
-    WavePyramid m_pyramid;
+    WaveRecording::Closing m_closing;
 };

@@ -19,6 +19,7 @@ namespace {
 constexpr int kPrefix = 16; // magic, format version, header length
 constexpr quint32 kMaxHeader = 1 << 20;
 constexpr int kBinBytes = 4 * kChannels;
+constexpr int kIndexEntryBytes = 24;
 // Sets read from the file at a time when a whole recording is walked.
 constexpr qint64 kChunkSets = 1 << 16;
 constexpr qint64 kMaxExtraLost = 1 << 24;
@@ -56,24 +57,95 @@ QByteArray blockBytes(qint64 position, const char *data, int sets)
     return bytes;
 }
 
-QByteArray closingBytes(const QVector<WavePyramid::Bin> &base, qint64 offset)
+bool Closing::open(QString *error)
 {
-    QByteArray bytes(16 + base.size() * kBinBytes + 16, Qt::Uninitialized);
-    char *p = bytes.data();
-    qToBigEndian<quint32>(kPyramidTag, p);
-    qToBigEndian<quint32>(quint32(WavePyramid::kBase), p + 4);
-    qToBigEndian<quint64>(quint64(base.size()), p + 8);
-    p += 16;
-    for (const WavePyramid::Bin &bin : base) {
-        for (int c = 0; c < kChannels; ++c) {
-            qToBigEndian<qint16>(bin.low[size_t(c)], p + 2 * c);
-            qToBigEndian<qint16>(bin.high[size_t(c)], p + 2 * kChannels + 2 * c);
+    m_binCount = m_blockCount = m_length = 0;
+    m_bin = WavePyramid::Bin();
+    m_error.clear();
+    for (QTemporaryFile *file : {&m_bins, &m_index}) {
+        file->close();
+        if (!file->open() || !file->resize(0)) {
+            *error = file->errorString();
+            return false;
         }
-        p += kBinBytes;
     }
-    qToBigEndian<quint64>(quint64(offset), p);
-    memcpy(p + 8, kEndMagic.constData(), 8);
-    return bytes;
+    return true;
+}
+
+bool Closing::spill(QTemporaryFile &to, const char *bytes, int size)
+{
+    if (m_error.isEmpty() && to.write(bytes, size) != size)
+        m_error = to.errorString();
+    return m_error.isEmpty();
+}
+
+void Closing::finishBin()
+{
+    char bytes[kBinBytes];
+    for (int c = 0; c < kChannels; ++c) {
+        qToBigEndian<qint16>(m_bin.low[size_t(c)], bytes + 2 * c);
+        qToBigEndian<qint16>(m_bin.high[size_t(c)], bytes + 2 * kChannels + 2 * c);
+    }
+    spill(m_bins, bytes, kBinBytes);
+    m_bin = WavePyramid::Bin();
+    ++m_binCount;
+}
+
+void Closing::addSet(qint64 position, const qint16 *set)
+{
+    // Bins no set reached (lost sets) stay empty.
+    while (m_binCount < position / WavePyramid::kBase)
+        finishBin();
+    m_bin.add(set);
+    m_length = position + 1;
+}
+
+void Closing::addBlock(qint64 offset, qint64 first, qint64 sets)
+{
+    char bytes[kIndexEntryBytes];
+    qToBigEndian<qint64>(offset, bytes);
+    qToBigEndian<qint64>(first, bytes + 8);
+    qToBigEndian<qint64>(sets, bytes + 16);
+    if (spill(m_index, bytes, kIndexEntryBytes))
+        ++m_blockCount;
+}
+
+bool Closing::write(QIODevice &file, QString *error)
+{
+    if (m_binCount < (m_length + WavePyramid::kBase - 1) / WavePyramid::kBase)
+        finishBin();
+    const qint64 offset = file.pos();
+    const auto put = [&](const QByteArray &bytes) {
+        if (m_error.isEmpty() && file.write(bytes) != bytes.size())
+            m_error = file.errorString();
+        return m_error.isEmpty();
+    };
+    const auto copy = [&](QTemporaryFile &from) {
+        if (m_error.isEmpty() && (!from.flush() || !from.seek(0)))
+            m_error = from.errorString();
+        while (m_error.isEmpty() && !from.atEnd()) {
+            const QByteArray chunk = from.read(1 << 20);
+            if (chunk.isEmpty())
+                m_error = from.errorString();
+            else
+                put(chunk);
+        }
+        return m_error.isEmpty();
+    };
+    QByteArray head(16, Qt::Uninitialized);
+    qToBigEndian<quint32>(kPyramidTag, head.data());
+    qToBigEndian<quint32>(quint32(WavePyramid::kBase), head.data() + 4);
+    qToBigEndian<quint64>(quint64(m_binCount), head.data() + 8);
+    put(head) && copy(m_bins);
+    qToBigEndian<quint32>(kIndexTag, head.data());
+    qToBigEndian<quint32>(0, head.data() + 4);
+    qToBigEndian<quint64>(quint64(m_blockCount), head.data() + 8);
+    put(head) && copy(m_index);
+    qToBigEndian<quint64>(quint64(offset), head.data());
+    memcpy(head.data() + 8, kEndMagic.constData(), 8);
+    put(head);
+    *error = m_error;
+    return m_error.isEmpty();
 }
 
 bool Reader::open(const QString &path, QString *error)
@@ -107,35 +179,64 @@ bool Reader::open(const QString &path, QString *error)
 
     qint64 dataEnd = m_file.size();
     m_cutShort = !readClosing(dataEnd, &dataEnd);
-    scanBlocks(dataEnd);
-    // A closing section that does not match the blocks is not trusted.
-    if (m_cutShort || m_pyramid.base().size() != (m_length + WavePyramid::kBase - 1) / WavePyramid::kBase)
+    if (m_cutShort) {
+        scanBlocks(dataEnd);
         buildBase();
+    }
     m_pyramid.buildLevels();
     return true;
 }
 
 bool Reader::readClosing(qint64 size, qint64 *dataEnd)
 {
-    if (size < m_dataStart + 32 || !m_file.seek(size - 16))
+    if (size < m_dataStart + 48 || !m_file.seek(size - 16))
         return false;
     const QByteArray tail = m_file.read(16);
     if (tail.size() != 16 || tail.mid(8) != kEndMagic)
         return false;
     const qint64 offset = qint64(qFromBigEndian<quint64>(tail.constData()));
-    if (offset < m_dataStart || offset > size - 32 || !m_file.seek(offset))
+    if (offset < m_dataStart || offset > size - 48 || !m_file.seek(offset))
         return false;
-    const QByteArray head = m_file.read(16);
+    // Both counts must fill the section exactly, which also bounds them by
+    // the file's size before anything is allocated.
+    const qint64 room = size - 48 - offset;
+    QByteArray head = m_file.read(16);
     const quint64 bins = qFromBigEndian<quint64>(head.constData() + 8);
     if (head.size() != 16 || qFromBigEndian<quint32>(head.constData()) != kPyramidTag
         || qFromBigEndian<quint32>(head.constData() + 4) != quint32(WavePyramid::kBase)
-        || bins != quint64(size - 32 - offset) / kBinBytes || quint64(size - 32 - offset) % kBinBytes != 0)
+        || bins > quint64(room / kBinBytes))
         return false;
-    const QByteArray data = m_file.read(qint64(bins) * kBinBytes);
-    if (data.size() != qint64(bins) * kBinBytes)
+    const QByteArray binBytes = m_file.read(qint64(bins) * kBinBytes);
+    head = m_file.read(16);
+    const quint64 blocks = qFromBigEndian<quint64>(head.constData() + 8);
+    if (binBytes.size() != qint64(bins) * kBinBytes || head.size() != 16
+        || qFromBigEndian<quint32>(head.constData()) != kIndexTag || blocks > quint64(room / kIndexEntryBytes)
+        || blocks * kIndexEntryBytes != quint64(room) - bins * kBinBytes)
         return false;
+    const QByteArray index = m_file.read(qint64(blocks) * kIndexEntryBytes);
+    if (index.size() != qint64(blocks) * kIndexEntryBytes)
+        return false;
+
+    // The index is trusted only when its blocks follow one another in the
+    // file and in time, and lie between the header and this section.
+    QVector<Block> found;
+    found.reserve(int(blocks));
+    qint64 length = 0, sets = 0, fileEnd = m_dataStart;
+    for (const char *p = index.constData(); p < index.constData() + index.size(); p += kIndexEntryBytes) {
+        const Block block{qFromBigEndian<qint64>(p), qFromBigEndian<qint64>(p + 8), qFromBigEndian<qint64>(p + 16)};
+        if (block.offset < fileEnd + kBlockHeader || block.sets <= 0 || block.sets > (offset - block.offset) / kSetBytes
+            || block.first < length || block.first - sets > sets + block.sets + kMaxExtraLost)
+            return false;
+        found.append(block);
+        fileEnd = block.offset + block.sets * kSetBytes;
+        length = block.first + block.sets;
+        sets += block.sets;
+    }
+    if (bins != quint64((length + WavePyramid::kBase - 1) / WavePyramid::kBase))
+        return false;
+
     QVector<WavePyramid::Bin> base{int(bins), WavePyramid::Bin()};
-    const char *p = data.constData();
+    const char *p = binBytes.constData();
     for (WavePyramid::Bin &bin : base) {
         for (int c = 0; c < kChannels; ++c) {
             bin.low[size_t(c)] = qFromBigEndian<qint16>(p + 2 * c);
@@ -144,6 +245,9 @@ bool Reader::readClosing(qint64 size, qint64 *dataEnd)
         p += kBinBytes;
     }
     m_pyramid.setBase(std::move(base));
+    m_blocks = std::move(found);
+    m_length = length;
+    m_sets = sets;
     *dataEnd = offset;
     return true;
 }

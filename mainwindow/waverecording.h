@@ -9,17 +9,22 @@
 //   blocks, each "BLK0", quint32 set count, qint64 sample position of its
 //   first set, then the sets as the stream sends them (4 x int16, big endian);
 //   a lost stretch of the stream shows as the next block starting later;
-//   on a clean end: "PYR0", quint32 positions per bin, quint64 bins, the
-//   lowest level of the min/max pyramid (per bin 4 minimums, 4 maximums),
-//   and a closing quint64 offset of that section plus "WAVEEND" 0x1A.
+//   on a clean end, the closing section: "PYR0", quint32 positions per bin,
+//   quint64 bins, the lowest level of the min/max pyramid (per bin 4
+//   minimums, 4 maximums); "IDX0", quint32 0, quint64 blocks, per block the
+//   file offset of its first set, its first sample position and its set
+//   count (3 x qint64); then the quint64 offset of that section and
+//   "WAVEEND" 0x1A.
 // A file without the closing section (a crash, power loss, a full disk) is
-// read up to its last whole sample set and its pyramid is built on opening.
+// read up to its last whole sample set; its blocks are found by walking their
+// headers and its pyramid is built on opening.
 
 #include "mainwindow/wavepyramid.h"
 
 #include <QByteArray>
 #include <QFile>
 #include <QString>
+#include <QTemporaryFile>
 #include <QStringList>
 #include <QVector>
 #include <array>
@@ -34,6 +39,7 @@ extern const QByteArray kMagic;
 extern const QByteArray kEndMagic;
 constexpr quint32 kBlockTag = 0x424C4B30;   // "BLK0"
 constexpr quint32 kPyramidTag = 0x50595230; // "PYR0"
+constexpr quint32 kIndexTag = 0x49445830;   // "IDX0"
 
 struct Header {
     double rate = 1000;       // sample sets a second
@@ -50,8 +56,36 @@ struct Header {
 QByteArray headerBytes(const Header &header);
 // A block of `sets` sample sets from `data` that starts at `position`.
 QByteArray blockBytes(qint64 position, const char *data, int sets);
-// The closing section: the lowest pyramid level, written at `offset`.
-QByteArray closingBytes(const QVector<WavePyramid::Bin> &base, qint64 offset);
+
+// Gathers the closing section while a recording is written: the lowest
+// pyramid level and the block index. Only the bin being filled stays in
+// memory; finished bins and index entries wait in temporary files, so that
+// a recording of any length costs the same memory.
+class Closing
+{
+public:
+    // Creates the temporary files; false (with a reason) when that failed.
+    bool open(QString *error);
+    // A sample set at `position`; positions only grow.
+    void addSet(qint64 position, const qint16 *set);
+    // A block whose first set lies at file offset `offset`.
+    void addBlock(qint64 offset, qint64 first, qint64 sets);
+    // Appends the closing section to `file` at its end; false (with a
+    // reason) when a write failed.
+    bool write(QIODevice &file, QString *error);
+
+private:
+    bool spill(QTemporaryFile &to, const char *bytes, int size);
+    void finishBin();
+
+    QTemporaryFile m_bins;
+    QTemporaryFile m_index;
+    qint64 m_binCount = 0;   // bins in m_bins
+    qint64 m_blockCount = 0; // entries in m_index
+    qint64 m_length = 0;     // one past the last position seen
+    WavePyramid::Bin m_bin;  // the bin m_binCount, being filled
+    QString m_error;
+};
 
 // The sample sets of a span: their positions and values, in order.
 struct Samples {

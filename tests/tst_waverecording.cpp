@@ -1,9 +1,11 @@
-// Recordings on disk: what the writer keeps, files cut short, the min/max
-// pyramid, export to CSV, and a disk that fills up.
+// Recordings on disk: what the writer keeps, files cut short or with a
+// closing section that does not match, the min/max pyramid, export to CSV,
+// and a disk that fills up.
 
 #include "mainwindow/wavefile.h"
 #include "mainwindow/waverecorder.h"
 
+#include <QBuffer>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -125,6 +127,7 @@ private slots:
         QTest::newRow("mid second block header") << kBlockHeader + 100 * kSetBytes + 5 << 100 << qint64(100);
         QTest::newRow("mid closing section") << 2 * kBlockHeader + 150 * kSetBytes + 20 << 150 << qint64(200);
         QTest::newRow("closing magic torn") << -1 << 150 << qint64(200);
+        QTest::newRow("index not matching the blocks") << -2 << 150 << qint64(200);
     }
     void cutShortFileReadsUpToTheCut()
     {
@@ -142,18 +145,27 @@ private slots:
         const QByteArray data = ::sets(values);
         const QByteArray header = headerBytes(someHeader());
         QByteArray file = header + blockBytes(0, data.constData(), 100) + blockBytes(150, data.constData() + 800, 50);
-        WavePyramid pyramid;
+        Closing closing;
+        QString error;
+        QVERIFY(closing.open(&error));
         for (int n = 0; n < 150; ++n)
-            pyramid.add(e.positions[n], values.constData() + 4 * n);
-        file += closingBytes(pyramid.base(), file.size());
-        file.truncate(cut < 0 ? file.size() - 1 : header.size() + cut);
+            closing.addSet(e.positions[n], values.constData() + 4 * n);
+        closing.addBlock(header.size() + kBlockHeader, 0, 100);
+        closing.addBlock(header.size() + 2 * kBlockHeader + 100 * kSetBytes, 150, 50);
+        QBuffer buffer(&file);
+        QVERIFY(buffer.open(QIODevice::WriteOnly | QIODevice::Append));
+        QVERIFY(closing.write(buffer, &error));
+        buffer.close();
+        if (cut == -2) // an index entry that points into the first block
+            file[file.size() - 16 - 24 + 7] = char(file[file.size() - 16 - 24 + 7] - 8);
+        else
+            file.truncate(cut < 0 ? file.size() - 1 : header.size() + cut);
         QFile out(path(QStringLiteral("cut.rec")));
         QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
         out.write(file);
         out.close();
 
         Reader reader;
-        QString error;
         QVERIFY(reader.open(out.fileName(), &error));
         QVERIFY(reader.cutShort());
         QCOMPARE(reader.sets(), qint64(sets));
