@@ -323,6 +323,8 @@ public:
     // A trigger came: with 触发后停止 ticked, the recording of this capture
     // ends its post-trigger time later (once, at the first trigger).
     void recordingSawTrigger();
+    // A recording of this capture waits for its post-trigger time to end.
+    bool recordingOutlastsShot() const;
 
     // Stops whatever the tool set moving (a capture, a JOG, the servo) and
     // calls `done` once the drive has answered, at most about a second

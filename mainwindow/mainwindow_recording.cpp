@@ -159,6 +159,11 @@ void MainWindow::recordingSawTrigger()
     endRecordingAfter(m_recordPostTrigger->value());
 }
 
+bool MainWindow::recordingOutlastsShot() const
+{
+    return m_recorder->active() && m_recordStopCapture == m_captureNumber;
+}
+
 RecordingView *MainWindow::recordingView() const
 {
     return m_recordingView;

@@ -106,8 +106,9 @@ void MainWindow::feedTrigger(const WaveCapture::Batch *batch, int lostSets)
     if ((shown && window.triggered) || (before != WaveTrigger::Triggered && m_trigger.state() == WaveTrigger::Triggered))
         recordingSawTrigger();
     showTriggerState();
-    // A single shot ends the capture as the record button would.
-    if (m_trigger.state() == WaveTrigger::Stopped && waveRecording)
+    // A single shot ends the capture as the record button would, unless a
+    // recording is to go on for its post-trigger time: that time ends it.
+    if (m_trigger.state() == WaveTrigger::Stopped && waveRecording && !recordingOutlastsShot())
         stopWaveRecording();
 }
 
