@@ -2,6 +2,7 @@
 
 #include "dialogs/prompt.h"
 #include "mainwindow/wavemeasure.h"
+#include "mainwindow/wavescope.h"
 
 #include <qwt_legend.h>
 #include <qwt_plot.h>
@@ -145,6 +146,10 @@ RecordingView::RecordingView(std::unique_ptr<Reader> reader, const QString &path
         (new RecordingCurve(cache, c, header.rate, m_coefficients[size_t(c)], title, colours[c]))->attach(m_plot);
     }
 
+    auto *tracker = new WaveTracker([this](const QPointF &pos) { return pointerText(pos.x()); }, QwtPlot::xBottom,
+                                    QwtPlot::yLeft, QwtPlotPicker::CrossRubberBand, QwtPicker::AlwaysOn, canvas);
+    tracker->setRubberBandPen(QColor(Qt::green));
+    tracker->setTrackerPen(QColor(Qt::black));
     auto *panner = new QwtPlotPanner(canvas);
     panner->setOrientations(Qt::Horizontal);
     auto *magnifier = new QwtPlotMagnifier(canvas);
@@ -204,6 +209,40 @@ void RecordingView::visibleSpan(qint64 *from, qint64 *to) const
     const double rate = m_reader->header().rate;
     *from = qMax<qint64>(0, qint64(std::ceil(div.lowerBound() * rate - 1e-6)));
     *to = qMin(m_reader->length(), qint64(std::floor(div.upperBound() * rate + 1e-6)) + 1);
+}
+
+QString RecordingView::pointerText(double t) const
+{
+    const Header &header = m_reader->header();
+    // The positions whose time lies within the pointer's pixel column; zoomed
+    // in past one sample a pixel, the nearest sample.
+    const QwtScaleMap map = m_plot->canvasMap(QwtPlot::xBottom);
+    const double half = qAbs(map.invTransform(1) - map.invTransform(0)) / 2;
+    qint64 from = qint64(std::ceil((t - half) * header.rate));
+    qint64 to = qint64(std::ceil((t + half) * header.rate));
+    if (to <= from + 1) {
+        from = qint64(std::floor(t * header.rate + 0.5));
+        to = from + 1;
+    }
+    const QVector<Column> columns = m_reader->columns(from, to, 1);
+    const QDateTime start = QDateTime::fromMSecsSinceEpoch(header.startUtcMs, Qt::UTC).toLocalTime();
+    QString text = QStringLiteral("t: %1 s (%2)")
+                       .arg(t, 0, 'f', header.rate > 1000 ? 4 : 3)
+                       .arg(start.addMSecs(qint64(std::floor(t * 1000))).toString(QStringLiteral("hh:mm:ss.zzz")));
+    for (int c = 0; c < kChannels; ++c) {
+        const size_t k = size_t(c);
+        text += QLatin1Char('\n') + header.names[k] + QStringLiteral(": ");
+        if (columns.isEmpty() || columns.first().bin.empty()) {
+            text += tr("无数据");
+            continue;
+        }
+        const WavePyramid::Bin &bin = columns.first().bin;
+        text += bin.low[k] == bin.high[k]
+            ? WaveMeasure::valueText(bin.low[k] * m_coefficients[k], header.units[k])
+            : QStringLiteral("%1 … %2").arg(WaveMeasure::valueText(bin.low[k] * m_coefficients[k], QString()),
+                                             WaveMeasure::valueText(bin.high[k] * m_coefficients[k], header.units[k]));
+    }
+    return text;
 }
 
 void RecordingView::showSpan(qint64 from, qint64 to)

@@ -5,6 +5,7 @@
 // maximum per pixel column of the visible span, so drawing costs the same
 // whatever the length. The visible span can go to the waveform page (for
 // its cursors, units and spectrum) once it fits there, or to a CSV file.
+// The pointer reads the time, the time of day and the values under it.
 
 #include "mainwindow/waverecording.h"
 
@@ -32,6 +33,10 @@ public:
     void visibleSpan(qint64 *from, qint64 *to) const;
     // Shows positions [from, to).
     void showSpan(qint64 from, qint64 to);
+    // What the pointer at time `t` (seconds from the start) reads: the time,
+    // the time of day, and per channel the value of the sample there, or the
+    // lowest and highest value of the samples its pixel column covers.
+    QString pointerText(double t) const;
 
 signals:
     // The visible span's samples, for the waveform page.

@@ -3,6 +3,7 @@
 #include "dialogs/spectrumdialog.h"
 #include "mainwindow/fastcurve.h"
 #include "mainwindow/recordingview.h"
+#include "mainwindow/wavemeasure.h"
 #include "testsupport.h"
 
 #include <qwt_plot.h>
@@ -442,7 +443,18 @@ private slots:
                 QVERIFY2(all.positions[i] == i && all.values[size_t(c)][i] == qint16(all.values[0][0] + i),
                          qPrintable(QStringLiteral("set %1").arg(i)));
 
-        window()->recordingView()->showSpan(1000, 3000);
+        // Zoomed in, the pointer reads the sample under it in its unit.
+        RecordingView *view = window()->recordingView();
+        view->showSpan(1500, 1510);
+        const WaveRecording::Header &header = reader.header();
+        const QString at1505 = view->pointerText(1505 / header.rate);
+        QVERIFY2(at1505.startsWith(QStringLiteral("t: 1.505 s (")) &&
+                     at1505.contains(header.names[2] + QStringLiteral(": ") +
+                                     WaveMeasure::valueText(all.values[2][1505] * WaveMeasure::coefficient(header.coefficients[2]),
+                                                            header.units[2])),
+                 qPrintable(at1505));
+
+        view->showSpan(1000, 3000);
         widget<QPushButton>("pushButton_RecordingToPage")->click();
         QCOMPARE(wave().count(), 2000);
         QCOMPARE(wave().raw(1).first(), QPointF(0, all.values[1][1000]));

@@ -31,6 +31,9 @@
 #include "dialogs/prompt.h"
 #include "link/showsrvdebuginfo.h"
 #include "mainwindow/mainwindow.h"
+#include "mainwindow/recordingview.h"
+
+#include <qwt_plot.h>
 
 #include <QAbstractItemModel>
 #include <QApplication>
@@ -45,6 +48,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -361,6 +365,32 @@ bool Shots::tour() const
     child<QCheckBox>("checkBox_WF_Cursors")->click();
     pause(300);
     ok = shoot(window, "wave-adjusted") && ok;
+
+    // Seven seconds of the demo's speed steps recorded to a file, opened in
+    // the recording window with the pointer on a step.
+    const QString recording = QDir::temp().filePath(QStringLiteral("window-shots.wrec"));
+    Prompt::setFileHandler([&](const Prompt::FileRequest &) { return recording; });
+    child<QCheckBox>("checkBox_WF_RecordToFile")->click();
+    child("pushButton_waveformRec")->click();
+    pause(7000);
+    child("pushButton_waveformRec")->click();
+    pause(300);
+    Prompt::setFileHandler({});
+    window->openRecording(recording);
+    if (RecordingView *view = window->recordingView()) {
+        view->resize(1100, 600);
+        pause(300);
+        QWidget *canvas = view->plot()->canvas();
+        const QPoint at(canvas->width() * 43 / 100, canvas->height() / 4);
+        QMouseEvent move(QEvent::MouseMove, at, canvas->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(canvas, &move);
+        pause(300);
+        ok = shoot(view, "recording-view") && ok;
+        view->close();
+    } else {
+        ok = fail("the recording did not open");
+    }
+    QFile::remove(recording);
 
     // A parameter file imported over the values read: the model's factory
     // set, which differs from the defaults in a few parameters.

@@ -1964,6 +1964,10 @@ Check it at the drive, or reconnect and switch the servo off.</translation>
 <context>
     <name>RecordingView</name>
     <message>
+        <source>无数据</source>
+        <translation>no data</translation>
+    </message>
+    <message>
         <source>录波 - %1</source>
         <translation>Recording - %1</translation>
     </message>
