@@ -146,6 +146,11 @@ QString filterEntry(const QString &text, qint32 min, qint32 max)
             qCDebug(lcDefinitions) << "Invalid char:" << c;
     }
     s = kept;
+    return shortenToRange(s, min, max);
+}
+
+QString shortenToRange(QString s, qint64 min, qint64 max)
+{
     const qint64 lower = min <= 0 ? min : 0;
     for (;;) {
         bool ok = false;

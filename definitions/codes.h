@@ -38,6 +38,9 @@ QString formatMonitorValue(quint32 value, const QString &format, const QString &
 // edit: strips leading zeros and characters that are not digits (a leading
 // "-" only when min is negative) and shortens a number beyond the range.
 QString filterEntry(const QString &text, qint32 min, qint32 max);
+// Drops the last digits of a number beyond the range until it fits. Values
+// between 0 and a positive minimum stay, since more digits may follow.
+QString shortenToRange(QString s, qint64 min, qint64 max);
 
 enum class MinimumCheck { Ok, Empty, BelowMinimum };
 // The check when editing ends; the caller warns and puts min back.

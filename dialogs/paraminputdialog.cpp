@@ -1,6 +1,7 @@
 #include "dialogs/paraminputdialog.h"
 #include "ui_paraminputdialog.h"
 
+#include "definitions/codes.h"
 #include "definitions/enumtext.h"
 #include "dialogs/prompt.h"
 
@@ -61,15 +62,7 @@ QString ParamInputDialog::filterInput(const QString &text, qint64 min, qint64 ma
         s.clear();
     if (s.startsWith(QLatin1Char('-')) && min >= 0)
         s.clear();
-    const qint64 lower = min <= 0 ? min : 0;
-    for (;;) {
-        bool ok = false;
-        const qint64 v = s.toLongLong(&ok);
-        if (!ok || (v >= lower && v <= max))
-            break;
-        s.chop(1);
-    }
-    return s;
+    return Codes::shortenToRange(s, min, max);
 }
 
 QString ParamInputDialog::refusal(const QString &input, const QString &current, qint64 min, qint64 max)
