@@ -12,7 +12,6 @@
 #include "wavebench.h"
 
 #include "dialogs/prompt.h"
-#include "link/platform.h"
 #include "mainwindow/recordingview.h"
 
 #include <QApplication>
@@ -106,34 +105,23 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     const int recordSeconds = argc > 1 ? QByteArray(argv[1]).toInt() : 180;
-    QTemporaryDir dir;
-    if (!bench::prepareTenKilohertzFolder(dir)) {
-        bench::print(QStringLiteral("cannot prepare a working folder"));
+    bench::LiveWaves session;
+    if (!session.start(QStringLiteral("ramp,ramp,ramp,ramp")))
         return 1;
-    }
-    const QString recording = dir.filePath(QStringLiteral("ramps.wrec"));
+    QTemporaryDir &dir = session.dir;
+    bench::SimProcess &sim = session.sim;
+    MainWindow *window = session.window;
+    // A failed recording says so in a box.
     Prompt::setBoxHandler([](const Prompt::Box &box) {
         bench::print(QStringLiteral("message: ") + box.text);
         return QMessageBox::Ok;
     });
+    const QString recording = dir.filePath(QStringLiteral("ramps.wrec"));
     Prompt::setFileHandler([&](const Prompt::FileRequest &) { return recording; });
-
-    bench::SimProcess sim;
-    if (!sim.start({QStringLiteral("--rate"), QStringLiteral("10000"), QStringLiteral("--wave"),
-                    QStringLiteral("ramp,ramp,ramp,ramp"), QStringLiteral("--quiet")})) {
-        bench::print(QStringLiteral("cannot start drive-sim"));
-        return 1;
-    }
-    Platform::setSystemPortLister([] { return QStringList(); });
-
-    MainClass mainClass;
     bench::ThreadCpu cpu;
-    cpu.watch(*mainClass.linkWorker);
-    MainWindow *window = bench::showWavePage(mainClass);
-    if (!bench::connectWindow(window, sim.path())) {
-        bench::print(QStringLiteral("link failed"));
+    cpu.watch(*session.app->linkWorker);
+    if (!session.connect())
         return 1;
-    }
 
     // The window's timer: how late each 10 ms tick comes while recording, in
     // 0.1 ms steps, counted in a histogram so that the bench's own memory

@@ -12,10 +12,7 @@
 #include "benchutil.h"
 #include "wavebench.h"
 
-#include "app/langseldialog.h"
-#include "app/mainclass.h"
 #include "dialogs/prompt.h"
-#include "link/platform.h"
 #include "mainwindow/mainwindow.h"
 
 #include <qwt_plot.h>
@@ -79,29 +76,13 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     const int captureSeconds = argc > 1 ? QByteArray(argv[1]).toInt() : 60;
-    QTemporaryDir dir;
-    if (!bench::prepareTenKilohertzFolder(dir)) {
-        bench::print(QStringLiteral("cannot prepare a working folder"));
+    bench::LiveWaves session;
+    if (!session.start(QStringLiteral("ramp,ramp,ramp,ramp")) || !session.connect())
         return 1;
-    }
-    Prompt::setBoxHandler([](const Prompt::Box &) { return QMessageBox::Ok; });
-
-    bench::SimProcess sim;
-    if (!sim.start({QStringLiteral("--rate"), QStringLiteral("10000"), QStringLiteral("--wave"),
-                    QStringLiteral("ramp,ramp,ramp,ramp"), QStringLiteral("--quiet")})) {
-        bench::print(QStringLiteral("cannot start drive-sim"));
-        return 1;
-    }
-    Platform::setSystemPortLister([] { return QStringList(); });
-
-    MainClass mainClass;
-    MainWindow *window = bench::showWavePage(mainClass);
+    bench::SimProcess &sim = session.sim;
+    MainClass &mainClass = *session.app;
+    MainWindow *window = session.window;
     auto *plot = window->findChild<QwtPlot *>(QStringLiteral("qwtPlot"));
-
-    if (!bench::connectWindow(window, sim.path())) {
-        bench::print(QStringLiteral("link failed"));
-        return 1;
-    }
 
     // Every delivery to the window, checked for gaps in the drive's count.
     // Queued after the window's own slot, so it also sees what was plotted.

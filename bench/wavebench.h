@@ -2,14 +2,20 @@
 
 // The main window as the waveform benches measure it.
 
+#include "benchutil.h"
+
 #include "app/langseldialog.h"
 #include "app/mainclass.h"
+#include "dialogs/prompt.h"
+#include "link/platform.h"
 #include "mainwindow/mainwindow.h"
 
 #include <qwt_plot.h>
 
 #include <QCoreApplication>
 #include <QListWidget>
+
+#include <memory>
 
 namespace bench {
 
@@ -29,5 +35,42 @@ inline MainWindow *showWavePage(MainClass &mainClass)
     QCoreApplication::processEvents();
     return window;
 }
+
+#ifdef SERVO_PROGRAM_DIR
+// The main window on the waveform page in a 10 kHz working folder of its
+// own, and drive-sim streaming the channels `waves` at 10 kHz. Every box is
+// answered OK. A failed step is printed.
+struct LiveWaves {
+    QTemporaryDir dir;
+    SimProcess sim;
+    std::unique_ptr<MainClass> app;
+    MainWindow *window = nullptr;
+
+    bool start(const QString &waves)
+    {
+        if (!prepareTenKilohertzFolder(dir)) {
+            print(QStringLiteral("cannot prepare a working folder"));
+            return false;
+        }
+        Prompt::setBoxHandler([](const Prompt::Box &) { return QMessageBox::Ok; });
+        if (!sim.start({QStringLiteral("--rate"), QStringLiteral("10000"), QStringLiteral("--wave"), waves,
+                        QStringLiteral("--quiet")})) {
+            print(QStringLiteral("cannot start drive-sim"));
+            return false;
+        }
+        Platform::setSystemPortLister([] { return QStringList(); });
+        app = std::make_unique<MainClass>();
+        window = showWavePage(*app);
+        return true;
+    }
+    bool connect()
+    {
+        if (connectWindow(window, sim.path()))
+            return true;
+        print(QStringLiteral("link failed"));
+        return false;
+    }
+};
+#endif
 
 } // namespace bench
