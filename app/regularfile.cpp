@@ -3,6 +3,8 @@
 #include <QFileInfo>
 
 #ifdef Q_OS_UNIX
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -45,6 +47,21 @@ bool openForReading(QFile &file, QIODevice::OpenMode extraMode, QString *reason)
         return refuse(QStringLiteral("cannot be read"));
     return true;
 #endif
+}
+
+bool syncToDisk(QFileDevice &file, QString *reason)
+{
+    if (!file.flush()) {
+        *reason = file.errorString();
+        return false;
+    }
+#ifdef Q_OS_UNIX
+    if (::fdatasync(file.handle()) != 0 && errno != EINVAL) {
+        *reason = QString::fromLocal8Bit(strerror(errno));
+        return false;
+    }
+#endif
+    return true;
 }
 
 } // namespace RegularFile

@@ -1,15 +1,11 @@
 #include "mainwindow/monitortrend.h"
 #include "mainwindow/csvfield.h"
 
+#include "app/regularfile.h"
 #include "definitions/codes.h"
 
 #include <QFile>
 #include <QFileDevice>
-
-#ifdef Q_OS_UNIX
-#include <cerrno>
-#include <unistd.h>
-#endif
 
 namespace MonitorTrend {
 
@@ -163,22 +159,22 @@ bool MonitorLog::write(const QString &line, QString *error)
 {
     const QByteArray bytes = line.toUtf8() + '\n';
     bool ok = m_device->write(bytes) == bytes.size();
+    QString reason;
     if (ok) {
         if (auto *file = qobject_cast<QFileDevice *>(m_device.get())) {
-            ok = file->flush();
-#ifdef Q_OS_UNIX
-            // About once a second the lines go from the system's cache to
-            // the disk (a device that cannot be synced is written all the same).
-            if (ok && (!m_synced.isValid() || m_synced.hasExpired(1000))) {
-                ok = ::fsync(file->handle()) == 0 || errno == EINVAL;
+            // Every line goes to the system, and about once a second from
+            // the system's cache to the disk.
+            if (!m_synced.isValid() || m_synced.hasExpired(1000)) {
+                ok = RegularFile::syncToDisk(*file, &reason);
                 m_synced.start();
+            } else {
+                ok = file->flush();
             }
-#endif
         }
     }
     if (!ok) {
         if (error)
-            *error = m_device->errorString();
+            *error = reason.isEmpty() ? m_device->errorString() : reason;
         stop();
     }
     return ok;

@@ -1,8 +1,8 @@
 #include "mainwindow/waverecorder.h"
 
-#include <QElapsedTimer>
+#include "app/regularfile.h"
 
-#include <unistd.h>
+#include <QElapsedTimer>
 
 using namespace WaveRecording;
 
@@ -181,6 +181,6 @@ bool WaveRecorder::put(const QByteArray &bytes)
 
 bool WaveRecorder::sync()
 {
-    // A write the kernel took may still fail on its way to the disk.
-    return ::fdatasync(m_file.handle()) == 0 || errno == EINVAL || setError(QString::fromLocal8Bit(strerror(errno)));
+    QString reason;
+    return RegularFile::syncToDisk(m_file, &reason) || setError(reason);
 }
